@@ -1,0 +1,67 @@
+#include "SugarEntry.h"
+
+#include "FieldIterator.h"
+
+#include <QDialog>
+#include <QPlainTextEdit>
+
+const QString SugarEntry::typecode = QStringLiteral("SUGR");
+
+SugarEntry::MyFactory::MyFactory()
+    : JournalFactory(SugarEntry::typecode)
+{ }
+
+JournalEntry *SugarEntry::MyFactory::create(FieldIterator &it) const
+{
+    return new SugarEntry(it);
+}
+
+SugarEntry::SugarEntry() = default;
+
+SugarEntry::SugarEntry(FieldIterator &it)
+    : JournalEntry(it)
+{
+    rtype = decodeString(*it);
+    value = decodeInt(*++it);
+    notes = decodeString(*++it);
+    ++it;
+}
+
+SugarEntry::~SugarEntry() = default;
+
+const QString &SugarEntry::getType() const
+{
+    return typecode;
+}
+
+QString SugarEntry::getSummary() const
+{
+    QString s
+        = JournalEntry::getSummary() + u"Sugar = " + QString::number(value) + u" (" + rtype + u") ";
+    if (!notes.isEmpty())
+        s += u"[NOTE]";
+    return s;
+}
+
+void SugarEntry::showDetail() const
+{
+    QDialog dialog(nullptr, Qt::WindowFlags());
+    dialog.setObjectName(QStringLiteral("dialog"));
+    dialog.setModal(true);
+    dialog.resize(200, 250);
+
+    // Read-only rather than disabled: long notes still scroll.
+    QPlainTextEdit editor(&dialog);
+    editor.resize(200, 250);
+    editor.setPlainText(u"Blood Sugar Reading " + QString::number(value) + u'(' + rtype + u")\n"
+        + getDate().toString() + u' ' + getTime().toString() + u"\n\n" + notes);
+    editor.setReadOnly(true);
+
+    dialog.exec();
+}
+
+void SugarEntry::encode(QStringList &fields) const
+{
+    JournalEntry::encode(fields);
+    fields << encodeItem(rtype) << encodeItem(value) << encodeItem(notes);
+}

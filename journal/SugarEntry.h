@@ -1,0 +1,46 @@
+#ifndef SUGARENTRY_H
+#define SUGARENTRY_H
+
+#include "JournalEntry.h"
+#include "journal_export.h"
+
+// A blood sugar reading: a reading type, a whole-number value and notes.
+class JOURNAL_EXPORT SugarEntry : public JournalEntry
+{
+public:
+    // Registers the type under "SUGR"; construct one before reading a journal.
+    class JOURNAL_EXPORT MyFactory : public JournalFactory
+    {
+    public:
+        MyFactory();
+        JournalEntry *create(FieldIterator &it) const override;
+    };
+
+    static const QString typecode;
+
+    SugarEntry();
+    // Reads date, time, reading type, value and notes, and leaves it after the notes.
+    explicit SugarEntry(FieldIterator &it);
+    ~SugarEntry() override;
+
+    const QString &getType() const override;
+    QString getSummary() const override;
+    // Opens a modal dialog and returns when it is closed.
+    void showDetail() const override;
+    using JournalEntry::encode;
+    void encode(QStringList &fields) const override;
+
+    const QString &getRType() const { return rtype; }
+    int getValue() const { return value; }
+    const QString &getNotes() const { return notes; }
+    void setRType(const QString &r) { rtype = r; }
+    void setValue(int v) { value = v; }
+    void setNotes(const QString &n) { notes = n; }
+
+private:
+    QString rtype = QStringLiteral("????");
+    int value = 0;
+    QString notes;
+};
+
+#endif

@@ -1,0 +1,246 @@
+#include "SugarEntry.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+const SugarEntry::MyFactory sugarFactory;
+
+std::unique_ptr<SugarEntry> decodeSugar(const QString &line)
+{
+    return std::unique_ptr<SugarEntry>(static_cast<SugarEntry *>(JournalEntry::decode(line)));
+}
+
+struct DetailSeen
+{
+    QString text;
+    QSize size;
+    bool modal = false;
+    bool readOnly = false;
+    bool enabled = false;
+    bool seen = false;
+};
+
+// Opens the entry's detail dialog, reads what it shows and closes it.
+DetailSeen openDetail(const SugarEntry &entry)
+{
+    DetailSeen seen;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog || dialog->objectName() != "dialog" || !dialog->isVisible())
+            return;
+        const auto *editor = dialog->findChild<QPlainTextEdit *>();
+        seen = { editor->toPlainText(), dialog->size(), dialog->isModal(), editor->isReadOnly(),
+            editor->isEnabled(), true };
+        dialog->close();
+    });
+    poll.start(10);
+    entry.showDetail();
+    return seen;
+}
+
+} // namespace
+
+class TstSugarEntry : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void defaults();
+    void decode_data();
+    void decode();
+    void summary_data();
+    void summary();
+    void encodeLine();
+    void roundTrip_data();
+    void roundTrip();
+    void detail_data();
+    void detail();
+};
+
+void TstSugarEntry::defaults()
+{
+    const QDateTime before = QDateTime::currentDateTime();
+    const SugarEntry entry;
+    QCOMPARE(entry.getType(), "SUGR");
+    QCOMPARE(entry.getRType(), "????");
+    QCOMPARE(entry.getValue(), 0);
+    QVERIFY(entry.getNotes().isEmpty());
+    QVERIFY(entry.getDateTime().secsTo(QDateTime(before.date(), before.time(), Qt::UTC)) <= 0);
+    QVERIFY(entry.getSummary().endsWith(": Sugar = 0 (\?\?\?\?) "));
+
+    QStringList fields;
+    entry.encode(fields);
+    QCOMPARE(fields.size(), 6);
+    QCOMPARE(fields.last(), "");
+    QVERIFY(entry.encode().endsWith("|????|0|"));
+}
+
+void TstSugarEntry::decode_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QTime>("time");
+    QTest::addColumn<QString>("rtype");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("notes");
+
+    const QDate day(2024, 3, 5);
+    const QTime time(7, 8);
+    QTest::newRow("all fields") << "SUGR|20240305|0708|pre-lunch|104|felt fine" << day << time
+                                << "pre-lunch" << 104 << "felt fine";
+    QTest::newRow("empty notes") << "SUGR|20240305|0708|cgm|93|" << day << time << "cgm" << 93
+                                 << "";
+    QTest::newRow("no notes field")
+        << "SUGR|20240305|0708|cgm|93" << day << time << "cgm" << 93 << "";
+    QTest::newRow("line ends after the time")
+        << "SUGR|20240305|0708" << day << time << "" << 0 << "";
+    QTest::newRow("empty reading type keeps the fields in place")
+        << "SUGR|20240305|0708||104|notes" << day << time << "" << 104 << "notes";
+    QTest::newRow("empty reading type and notes")
+        << "SUGR|20240305|0708||104|" << day << time << "" << 104 << "";
+    QTest::newRow("negative value")
+        << "SUGR|20240305|0708|x|-40|" << day << time << "x" << -40 << "";
+    QTest::newRow("letters after the digits")
+        << "SUGR|20240305|0708|x|12abc|" << day << time << "x" << 0 << "";
+    QTest::newRow("value NA") << "SUGR|20240305|0708|cgm|NA|" << day << time << "cgm" << 0 << "";
+    QTest::newRow("empty value") << "SUGR|20240305|0708|code 0||patient 1" << day << time
+                                 << "code 0" << 0 << "patient 1";
+    QTest::newRow("decimal value")
+        << "SUGR|20240305|0708|insulin|6.5|" << day << time << "insulin" << 0 << "";
+    QTest::newRow("value of 30 digits")
+        << "SUGR|20240305|0708|x|123456789012345678901234567890|" << day << time << "x" << 0 << "";
+    QTest::newRow("fields after the sixth are ignored")
+        << "SUGR|20240305|0708|x|5|n|extra|more" << day << time << "x" << 5 << "n";
+    QTest::newRow("escapes are undone")
+        << R"(SUGR|20240305|0708|a\Pb|5|c\\d\ne)" << day << time << "a|b" << 5 << "c\\d\ne";
+    QTest::newRow("only the code") << "SUGR" << QDate() << QTime(0, 0) << "" << 0 << "";
+    QTest::newRow("separator before the code")
+        << "|SUGR|20240305|0708|x|5|" << day << time << "x" << 5 << "";
+}
+
+void TstSugarEntry::decode()
+{
+    QFETCH(QString, line);
+    QFETCH(QDate, date);
+    QFETCH(QTime, time);
+    QFETCH(QString, rtype);
+    QFETCH(int, value);
+    QFETCH(QString, notes);
+
+    const auto entry = decodeSugar(line);
+    QVERIFY(entry);
+    QCOMPARE(entry->getType(), "SUGR");
+    QCOMPARE(entry->getDate(), date);
+    QCOMPARE(entry->getTime(), time);
+    QCOMPARE(entry->getRType(), rtype);
+    QCOMPARE(entry->getValue(), value);
+    QCOMPARE(entry->getNotes(), notes);
+}
+
+void TstSugarEntry::summary_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("with notes") << "SUGR|20240305|0730|X|104|some notes"
+                                << "07:30:00: Sugar = 104 (X) [NOTE]";
+    QTest::newRow("without notes") << "SUGR|20240305|0730|X|104|"
+                                   << "07:30:00: Sugar = 104 (X) ";
+    QTest::newRow("notes of one space") << "SUGR|20240305|0730|X|104| "
+                                        << "07:30:00: Sugar = 104 (X) [NOTE]";
+    QTest::newRow("reading type shown unescaped") << R"(SUGR|20240305|2359|a\Pb\\c|-3|)"
+                                                  << "23:59:00: Sugar = -3 (a|b\\c) ";
+    QTest::newRow("impossible time") << "SUGR|19910421|5635|pre-lunch|80|"
+                                     << ": Sugar = 80 (pre-lunch) ";
+}
+
+void TstSugarEntry::summary()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, summary);
+    QCOMPARE(decodeSugar(line)->getSummary(), summary);
+}
+
+void TstSugarEntry::encodeLine()
+{
+    SugarEntry entry;
+    entry.setDateTime(QDateTime(QDate(2024, 3, 5), QTime(7, 8, 59)));
+    entry.setRType("pre|x");
+    entry.setValue(-5);
+    entry.setNotes("a\nb\\");
+    QCOMPARE(entry.encode(), R"(SUGR|20240305|0708|pre\Px|-5|a\nb\\)");
+}
+
+void TstSugarEntry::roundTrip_data()
+{
+    QTest::addColumn<QString>("rtype");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("notes");
+    QTest::newRow("plain") << "pre-breakfast" << 104 << "ok";
+    QTest::newRow("empty notes") << "cgm" << 93 << "";
+    QTest::newRow("empty reading type") << "" << 104 << "notes";
+    QTest::newRow("both empty") << "" << 0 << "";
+    QTest::newRow("special characters") << "a|b\\c\nd" << -17 << "line 1\nline 2 | \\ \\n \\P";
+    QTest::newRow("only separators") << "|" << 5 << "||";
+    QTest::newRow("trailing backslash") << "\\" << 5 << "x\\";
+    QTest::newRow("extreme values") << "min" << std::numeric_limits<int>::min() << " ";
+}
+
+void TstSugarEntry::roundTrip()
+{
+    QFETCH(QString, rtype);
+    QFETCH(int, value);
+    QFETCH(QString, notes);
+
+    SugarEntry entry;
+    entry.setDateTime(QDateTime(QDate(2023, 12, 31), QTime(23, 59)));
+    entry.setRType(rtype);
+    entry.setValue(value);
+    entry.setNotes(notes);
+
+    const QString line = entry.encode();
+    QVERIFY(!line.contains(u'\n'));
+    const auto back = decodeSugar(line);
+    QVERIFY(back);
+    QCOMPARE(back->getDateTime(), entry.getDateTime());
+    QCOMPARE(back->getRType(), rtype);
+    QCOMPARE(back->getValue(), value);
+    QCOMPARE(back->getNotes(), notes);
+    QCOMPARE(back->encode(), line);
+}
+
+void TstSugarEntry::detail_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("notes with a line break")
+        << R"(SUGR|20240305|0708|pre-lunch|104|first\nsecond)"
+        << "Blood Sugar Reading 104(pre-lunch)\nTue Mar 5 2024 07:08:00\n\nfirst\nsecond";
+    QTest::newRow("no notes") << "SUGR|20240305|1430|cgm|-3|"
+                              << "Blood Sugar Reading -3(cgm)\nTue Mar 5 2024 14:30:00\n\n";
+}
+
+void TstSugarEntry::detail()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, text);
+
+    const DetailSeen seen = openDetail(*decodeSugar(line));
+    QVERIFY(seen.seen);
+    QCOMPARE(seen.text, text);
+    QCOMPARE(seen.size, QSize(200, 250));
+    QVERIFY(seen.modal);
+    QVERIFY(seen.readOnly);
+    QVERIFY(seen.enabled);
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+QTEST_MAIN(TstSugarEntry)
+#include "tst_sugarentry.moc"
