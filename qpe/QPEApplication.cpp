@@ -1,0 +1,70 @@
+#include "QPEApplication.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstring>
+
+QPEApplication::QPEApplication(int &argc, char **argv, Type)
+    : QApplication(argc, argv)
+{
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const bool grab = !std::strcmp(argv[i], "-grab") || !std::strcmp(argv[i], "--grab");
+        if (grab && i + 1 < argc) {
+            grabFile = QString::fromLocal8Bit(argv[++i]);
+            continue;
+        }
+        argv[kept++] = argv[i];
+    }
+    if (kept < argc)
+        argv[kept] = nullptr;
+    argc = kept;
+}
+
+void QPEApplication::showMainWidget(QWidget *widget, bool nomax)
+{
+    mainWidget = widget;
+    if (!grabFile.isEmpty() && !grabPending) {
+        grabPending = true;
+        installEventFilter(this);
+    }
+    if (nomax)
+        widget->show();
+    else
+        widget->showMaximized();
+}
+
+bool QPEApplication::eventFilter(QObject *watched, QEvent *event)
+{
+    // The first paint of anything in the main window: grab once the event
+    // loop is free again, so the picture shows what the screen shows.
+    if (grabPending && event->type() == QEvent::Paint && mainWidget) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == mainWidget->window()) {
+            grabPending = false;
+            removeEventFilter(this);
+            QTimer::singleShot(0, this, &QPEApplication::grabMainWidget);
+        }
+    }
+    return QApplication::eventFilter(watched, event);
+}
+
+void QPEApplication::grabMainWidget()
+{
+    if (!mainWidget)
+        return;
+    // The caption goes along as the picture's title: no window frame shows it.
+    QImage picture = mainWidget->grab().toImage();
+    picture.setText(QStringLiteral("Title"), mainWidget->windowTitle());
+    if (picture.save(grabFile, "PNG")) {
+        exit(0);
+        return;
+    }
+    std::fprintf(stderr, "%s: cannot write the picture to %s\n", qPrintable(applicationName()),
+        qPrintable(grabFile));
+    exit(1);
+}

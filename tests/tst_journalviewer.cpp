@@ -1,0 +1,268 @@
+#include "JournalViewer.h"
+#include "ListBoxEntryItem.h"
+#include "SugarEntry.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const SugarEntry::MyFactory sugarFactory;
+
+QStringList rowTexts(const QListWidget &list)
+{
+    QStringList texts;
+    for (int i = 0; i < list.count(); ++i)
+        texts << list.item(i)->text();
+    return texts;
+}
+
+// Closes every detail dialog that opens while it lives, keeping its text.
+class DialogCloser : public QObject
+{
+public:
+    DialogCloser()
+    {
+        connect(&poll, &QTimer::timeout, this, [this] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (dialog && dialog->objectName() == "dialog" && dialog->isVisible()) {
+                texts << dialog->findChild<QPlainTextEdit *>()->toPlainText();
+                dialog->close();
+            }
+        });
+        poll.start(10);
+    }
+    QStringList texts;
+
+private:
+    QTimer poll;
+};
+
+} // namespace
+
+class TstJournalViewer : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void rows_data();
+    void rows();
+    void unreadableFiles_data();
+    void unreadableFiles();
+    void headerPaintsWhiteOnBlack();
+    void doubleClick();
+    void reloadReplacesRows();
+    void rowTextIsFixed();
+    void realJournal();
+
+private:
+    QString writeJournal(const QByteArray &text);
+    QTemporaryDir dir;
+    int files = 0;
+};
+
+void TstJournalViewer::initTestCase()
+{
+    QVERIFY(dir.isValid());
+}
+
+QString TstJournalViewer::writeJournal(const QByteArray &text)
+{
+    const QString path = dir.filePath(QString::number(++files) + ".txt");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+void TstJournalViewer::rows_data()
+{
+    QTest::addColumn<QByteArray>("journal");
+    QTest::addColumn<QStringList>("rows");
+
+    QTest::newRow("stored out of order")
+        << QByteArray("SUGR|20240306|0800|pre-breakfast|120|\n"
+                      "SUGR|20240305|1900|pre-supper|99|late\n"
+                      "SUGR|20240305|0715|pre-breakfast|104|\n")
+        << QStringList { "Tue Mar 5 2024", "07:15:00: Sugar = 104 (pre-breakfast) ",
+               "19:00:00: Sugar = 99 (pre-supper) [NOTE]", "Wed Mar 6 2024",
+               "08:00:00: Sugar = 120 (pre-breakfast) " };
+    QTest::newRow("one reading gets a header")
+        << QByteArray("SUGR|19991231|2359|cgm|88|") // no line end
+        << QStringList { "Fri Dec 31 1999", "23:59:00: Sugar = 88 (cgm) " };
+    QTest::newRow("undecodable lines are skipped")
+        << QByteArray("NOTE|20240305|0700|x\n\n|||\nsugr|20240305|0700|x|1|\n"
+                      "SUGR|20240305|0700|x|1|\n")
+        << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 1 (x) " };
+    QTest::newRow("only unregistered and malformed lines")
+        << QByteArray("NOTE|20240305|0700|x\n|||\n\n BAD\n") << QStringList {};
+    QTest::newRow("empty file") << QByteArray() << QStringList {};
+    QTest::newRow("CRLF line ends") << QByteArray("SUGR|20240305|0700|x|1|\r\n")
+                                    << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 1 (x) " };
+    // Clocks in Berlin go from 02:00 to 03:00 that night (TZ is set for this test).
+    QTest::newRow("spring-forward night")
+        << QByteArray("SUGR|20240331|0315|a|3|\nSUGR|20240331|0230|a|2|\n"
+                      "SUGR|20240331|0159|a|1|\n")
+        << QStringList { "Sun Mar 31 2024", "01:59:00: Sugar = 1 (a) ", "02:30:00: Sugar = 2 (a) ",
+               "03:15:00: Sugar = 3 (a) " };
+    QTest::newRow("impossible date sorts first under an empty header")
+        << QByteArray("SUGR|19910701|0800|a|2|\nSUGR|19910631|0800|a|1|\n")
+        << QStringList { "", "08:00:00: Sugar = 1 (a) ", "Mon Jul 1 1991",
+               "08:00:00: Sugar = 2 (a) " };
+}
+
+void TstJournalViewer::rows()
+{
+    QFETCH(QByteArray, journal);
+    QFETCH(QStringList, rows);
+
+    JournalViewer viewer(writeJournal(journal));
+    QVERIFY(rowTexts(viewer).isEmpty());
+    viewer.reload();
+    QCOMPARE(rowTexts(viewer), rows);
+}
+
+void TstJournalViewer::unreadableFiles_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("missing file") << dir.filePath("missing.txt");
+    QTest::newRow("directory") << dir.path();
+}
+
+void TstJournalViewer::unreadableFiles()
+{
+    QFETCH(QString, path);
+    JournalViewer viewer(path);
+    viewer.reload();
+    QCOMPARE(viewer.count(), 0);
+}
+
+void TstJournalViewer::headerPaintsWhiteOnBlack()
+{
+    JournalViewer viewer(writeJournal("SUGR|20240305|0700|x|1|\nSUGR|20240306|0700|x|1|\n"));
+    viewer.reload();
+    viewer.resize(400, 200);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+
+    // The second header, selected and current: still white text on black.
+    QListWidgetItem *header = viewer.item(2);
+    QCOMPARE(header->text(), "Wed Mar 6 2024");
+    viewer.setCurrentItem(header);
+    QVERIFY(header->isSelected());
+
+    // Black and white with the grey of anti-aliased glyph edges between,
+    // and none of the selection's colour.
+    const QRect rect = viewer.visualItemRect(header);
+    const QImage image = viewer.viewport()->grab().toImage();
+    int black = 0;
+    int white = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            QVERIFY2(c.red() == c.green() && c.green() == c.blue(), qPrintable(c.name()));
+            black += c == Qt::black;
+            white += c == Qt::white;
+        }
+    }
+    QVERIFY(black > rect.height() * image.width() * 3 / 4);
+    QVERIFY2(white > 20, "the date is not drawn in white");
+    QCOMPARE(image.pixelColor(image.width() - 1, rect.center().y()), QColor(Qt::black));
+
+    // An entry row below it keeps the style's colours.
+    const QRect entry = viewer.visualItemRect(viewer.item(3));
+    QVERIFY(image.pixelColor(image.width() - 2, entry.center().y()) != QColor(Qt::black));
+}
+
+void TstJournalViewer::doubleClick()
+{
+    JournalViewer viewer(writeJournal("SUGR|20240305|0708|pre-lunch|104|first\\nsecond\n"));
+    viewer.reload();
+    viewer.reload(); // connects the double-click once, not twice
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+
+    const auto doubleClickRow = [&](int row) {
+        const QPoint centre = viewer.visualItemRect(viewer.item(row)).center();
+        // As a mouse sends it: a click, then the double-click and its release.
+        QTest::mouseClick(viewer.viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(viewer.viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseRelease(viewer.viewport(), Qt::LeftButton, {}, centre);
+    };
+
+    DialogCloser closer;
+    doubleClickRow(0); // the header
+    QVERIFY(closer.texts.isEmpty());
+    doubleClickRow(1);
+    QCOMPARE(closer.texts,
+        QStringList { "Blood Sugar Reading 104(pre-lunch)\nTue Mar 5 2024 07:08:00\n\n"
+                      "first\nsecond" });
+
+    viewer.viewDetail(nullptr);
+    QCOMPARE(closer.texts.size(), 1);
+}
+
+void TstJournalViewer::reloadReplacesRows()
+{
+    const QString path = writeJournal("SUGR|20240305|0700|x|1|\n");
+    JournalViewer viewer(path);
+    viewer.reload();
+    QCOMPARE(viewer.count(), 2);
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("SUGR|20240305|0800|x|2|\n");
+    file.close();
+    QCOMPARE(viewer.count(), 2); // read only on reload
+    viewer.reload();
+    QCOMPARE(rowTexts(viewer),
+        (QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 1 (x) ", "08:00:00: Sugar = 2 (x) " }));
+}
+
+void TstJournalViewer::rowTextIsFixed()
+{
+    SugarEntry entry;
+    entry.setTime(QTime(7, 30));
+    entry.setValue(104);
+    const ListBoxEntryItem row(&entry);
+    entry.setValue(200);
+    entry.setNotes("later");
+    QCOMPARE(row.text(), "07:30:00: Sugar = 104 (\?\?\?\?) ");
+}
+
+void TstJournalViewer::realJournal()
+{
+    const QString path = QStringLiteral(SHARED_DIR "/data/journals/uci-all.journal");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        QSKIP(qPrintable("the shared journals are not here: " + path));
+
+    // Counted without the library: every line is a reading, and impossible
+    // dates share the one header of the invalid date.
+    int lines = 0;
+    QSet<QByteArray> days;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        if (line.trimmed().isEmpty())
+            continue;
+        ++lines;
+        const QByteArray day = line.split('|').value(1);
+        const bool real
+            = QDate::isValid(day.left(4).toInt(), day.mid(4, 2).toInt(), day.mid(6, 2).toInt());
+        days.insert(real ? day : QByteArray("invalid"));
+    }
+
+    JournalViewer viewer(path);
+    viewer.reload();
+    QCOMPARE(viewer.count(), lines + days.size());
+}
+
+QTEST_MAIN(TstJournalViewer)
+#include "tst_journalviewer.moc"

@@ -1,0 +1,173 @@
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString defaultJournal = QStringLiteral("/home/root/Applications/kestrin/journal.txt");
+
+struct Run
+{
+    int exitCode = -1;
+    QString errors;
+    QImage picture;
+};
+
+} // namespace
+
+// The viewer program as a person starts it, offscreen, seen through -grab.
+class TstViewerProgram : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void grabShowsTheJournal();
+    void unwritablePicture();
+    void journalPath_data();
+    void journalPath();
+    void defaultPath();
+
+private:
+    Run run(QStringList arguments);
+    QString writeJournal(const QString &name, const QByteArray &text);
+    QTemporaryDir dir;
+    int pictures = 0;
+};
+
+void TstViewerProgram::initTestCase()
+{
+    QVERIFY(dir.isValid());
+}
+
+Run TstViewerProgram::run(QStringList arguments)
+{
+    const QString picture = dir.filePath(QString::number(++pictures) + ".png");
+    if (!arguments.contains("-grab"))
+        arguments << "-grab" << picture;
+    QProcess viewer;
+    viewer.start(VIEWER, arguments);
+    if (!viewer.waitForFinished(60000))
+        qFatal("the viewer did not end: %s", qPrintable(arguments.join(' ')));
+    Run result;
+    result.exitCode = viewer.exitStatus() == QProcess::NormalExit ? viewer.exitCode() : -1;
+    result.errors = QString::fromLocal8Bit(viewer.readAllStandardError());
+    result.picture = QImage(picture);
+    return result;
+}
+
+QString TstViewerProgram::writeJournal(const QString &name, const QByteArray &text)
+{
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    return file.fileName();
+}
+
+void TstViewerProgram::grabShowsTheJournal()
+{
+    const Run shown = run({ SAMPLE });
+    QCOMPARE(shown.exitCode, 0);
+    QVERIFY(!shown.picture.isNull());
+    QCOMPARE(shown.picture.text("Title"), "Health Journal");
+
+    // Date headers are black bands across the window.
+    int blackRows = 0;
+    const int x = shown.picture.width() / 2;
+    for (int y = 0; y < shown.picture.height(); ++y)
+        blackRows += shown.picture.pixelColor(x, y) == Qt::black;
+    QVERIFY2(blackRows > 50, qPrintable(QString::number(blackRows)));
+
+    const Run empty = run({ writeJournal("empty.txt", "") });
+    QCOMPARE(empty.exitCode, 0);
+    QCOMPARE(empty.picture.text("Title"), "Health Journal");
+    QVERIFY(empty.picture != shown.picture);
+}
+
+void TstViewerProgram::unwritablePicture()
+{
+    const QString target = dir.filePath("no/such/folder/x.png");
+    const Run failed = run({ SAMPLE, "-grab", target });
+    QCOMPARE(failed.exitCode, 1);
+    const QStringList lines = failed.errors.split('\n', Qt::SkipEmptyParts).filter(target);
+    QCOMPARE(lines.size(), 1);
+}
+
+void TstViewerProgram::journalPath_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("first of several") << QStringList { "@a", "@b" } << "@a";
+    QTest::newRow("second of several is ignored") << QStringList { "@b", "@a" } << "@b";
+    QTest::newRow("Qt's own options come out first")
+        << QStringList { "-platform", "offscreen", "@a" } << "@a";
+    QTest::newRow("grab option before the path")
+        << QStringList { "-grab", "@picture", "@b" } << "@b";
+}
+
+void TstViewerProgram::journalPath()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, shown);
+
+    const QString a = writeJournal("a.txt", "SUGR|20240305|0700|a|1|\n");
+    const QString b = writeJournal("b.txt", "SUGR|20240306|0700|b|2|\nSUGR|20240307|0700|b|3|\n");
+    const QString picture = dir.filePath("chosen.png");
+    const auto resolve = [&](const QString &arg) {
+        return arg == "@a" ? a : arg == "@b" ? b : arg == "@picture" ? picture : arg;
+    };
+    for (QString &arg : arguments)
+        arg = resolve(arg);
+
+    const Run expected = run({ resolve(shown) });
+    const Run other = run({ resolve(shown) == a ? b : a });
+    QVERIFY(expected.picture != other.picture);
+
+    Run chosen = run(arguments);
+    QCOMPARE(chosen.exitCode, 0);
+    if (chosen.picture.isNull())
+        chosen.picture = QImage(picture);
+    QVERIFY(chosen.picture == expected.picture);
+}
+
+void TstViewerProgram::defaultPath()
+{
+    // Uses the journal at the default place when there is one, and otherwise
+    // puts one there for the test and takes it away again.
+    const bool existed = QFile::exists(defaultJournal);
+    QStringList made;
+    if (!existed) {
+        QDir folder("/");
+        for (const QString &part : defaultJournal.section('/', 1, -2).split('/')) {
+            if (!folder.exists(part)) {
+                if (!folder.mkdir(part))
+                    QSKIP("cannot make the default journal's folder here");
+                made.prepend(folder.filePath(part));
+            }
+            folder.cd(part);
+        }
+        QFile journal(defaultJournal);
+        if (!journal.open(QIODevice::WriteOnly))
+            QSKIP("cannot write the default journal here");
+        journal.write("SUGR|20240305|0700|default|7|\n");
+    }
+    const auto cleanup = qScopeGuard([&] {
+        if (!existed)
+            QFile::remove(defaultJournal);
+        for (const QString &folder : std::as_const(made))
+            QDir().rmdir(folder);
+    });
+
+    const Run byDefault = run({});
+    const Run named = run({ defaultJournal });
+    const Run empty = run({ writeJournal("none.txt", "") });
+    QCOMPARE(byDefault.exitCode, 0);
+    QVERIFY(byDefault.picture == named.picture);
+    QVERIFY(byDefault.picture != empty.picture);
+}
+
+QTEST_GUILESS_MAIN(TstViewerProgram)
+#include "tst_viewerprogram.moc"

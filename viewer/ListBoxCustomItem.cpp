@@ -1,0 +1,34 @@
+#include "ListBoxCustomItem.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+
+ListBoxCustomItem::ListBoxCustomItem(const QString &text)
+    : rowText(text)
+{ }
+
+QVariant ListBoxCustomItem::data(int role) const
+{
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
+        return rowText;
+    return QListWidgetItem::data(role);
+}
+
+void ListBoxCustomItem::setData(int role, const QVariant &value)
+{
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
+        rowText = value.toString();
+    else
+        QListWidgetItem::setData(role, value);
+}
+
+void ListBoxCustomItem::paint(QPainter *painter, const QStyleOptionViewItem &option) const
+{
+    const QWidget *widget = option.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &option, painter, widget);
+}
+
+void ListBoxCustomItem::showDetail()
+{ }

@@ -1,0 +1,28 @@
+#ifndef LISTBOXCUSTOMITEM_H
+#define LISTBOXCUSTOMITEM_H
+
+#include <QListWidgetItem>
+
+class QPainter;
+class QStyleOptionViewItem;
+
+// A row of the journal list: a fixed text that paints itself and may open
+// a detail view. The text lives in the row itself rather than in the item's
+// role data, which costs several times as much per row.
+class ListBoxCustomItem : public QListWidgetItem
+{
+public:
+    explicit ListBoxCustomItem(const QString &text);
+
+    QVariant data(int role) const override;
+    void setData(int role, const QVariant &value) override;
+
+    // Draws the row into option.rect; option already holds its text and state.
+    virtual void paint(QPainter *painter, const QStyleOptionViewItem &option) const;
+    virtual void showDetail();
+
+private:
+    QString rowText;
+};
+
+#endif

@@ -1,0 +1,16 @@
+#ifndef LISTBOXDATEITEM_H
+#define LISTBOXDATEITEM_H
+
+#include "ListBoxCustomItem.h"
+
+// The header above a day's entries: white text on a black band across the
+// list, in every selection and focus state.
+class ListBoxDateItem : public ListBoxCustomItem
+{
+public:
+    using ListBoxCustomItem::ListBoxCustomItem;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option) const override;
+};
+
+#endif

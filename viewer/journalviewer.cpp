@@ -1,0 +1,24 @@
+#include "JournalViewer.h"
+#include "QPEApplication.h"
+#include "SugarEntry.h"
+
+#include <QMainWindow>
+
+int main(int argc, char **argv)
+{
+    // Registers the readings' type for the whole process; a static rather
+    // than a heap object that is never freed, so leak checkers stay quiet.
+    static const SugarEntry::MyFactory sugarFactory;
+
+    QPEApplication app(argc, argv, QPEApplication::GuiClient);
+    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                  : QStringLiteral("/home/root/Applications/kestrin/journal.txt");
+    QMainWindow mainWindow(nullptr, Qt::Window);
+    JournalViewer viewer(path, &mainWindow, "JournalViewer");
+    viewer.reload();
+    mainWindow.setWindowTitle(QStringLiteral("Health Journal"));
+    app.showMainWidget(&mainWindow, false);
+    mainWindow.setCentralWidget(&viewer);
+    mainWindow.show();
+    return app.exec();
+}
