@@ -1,18 +1,36 @@
+#include <DateSelector.h>
 #include <JournalEntry.h>
 #include <SugarEntry.h>
+#include <TimeSelector.h>
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QComboBox>
 #include <QTextStream>
 
 #include <memory>
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     static const SugarEntry::MyFactory sugarFactory;
     const QString line = QStringLiteral(R"(SUGR|20240305|0708|pre-lunch|104|a\Pb)");
     const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(line));
+
+    DateSelector date;
+    date.set(QDate(2009, 7, 14));
+    TimeSelector time;
+    time.set(QTime(13, 30));
+    const auto shown = [](const QWidget &selector) {
+        QString text;
+        for (const QComboBox *list : selector.findChildren<QComboBox *>())
+            text += list->currentText() + ' ';
+        return text.trimmed();
+    };
+
     QTextStream out(stdout);
-    out << (entry ? entry->getSummary() : QStringLiteral("not decoded")) << "\n";
-    return entry && entry->encode() == line ? 0 : 1;
+    out << (entry ? entry->getSummary() : QStringLiteral("not decoded")) << "\n"
+        << shown(date) << " " << shown(time) << "\n";
+    const bool ok = entry && entry->encode() == line && shown(date) == "July 14 2009"
+        && shown(time) == "1 30 PM";
+    return ok ? 0 : 1;
 }

@@ -1,0 +1,32 @@
+#ifndef DATESELECTOR_H
+#define DATESELECTOR_H
+
+#include "selectors_export.h"
+
+#include <QComboBox>
+#include <QWidget>
+
+class QDate;
+
+// Chooses a date from three lists in a row: month, day (1 to 31 for every
+// month) and year (2000 to 2009).
+class SELECTORS_EXPORT DateSelector : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit DateSelector(QWidget *parent = nullptr);
+
+    // Selects the date's entries; a year outside the list leaves the year
+    // list as QComboBox leaves an index it does not hold.
+    void set(const QDate &date);
+
+private:
+    void init();
+
+    QComboBox month;
+    QComboBox day;
+    QComboBox year;
+};
+
+#endif
