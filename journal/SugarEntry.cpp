@@ -16,12 +16,32 @@ JournalEntry *SugarEntry::MyFactory::create(FieldIterator &it) const
     return new SugarEntry(it);
 }
 
+namespace {
+
+// A journal repeats a handful of reading types: lines share one copy of
+// each recent one rather than each allocating its own.
+QString sharedReadingType(const JournalEntry &codec, QStringView field)
+{
+    static thread_local QString recent[8];
+    static thread_local unsigned next = 0;
+    for (const QString &known : recent) {
+        if (known == field && !known.isNull())
+            return known;
+    }
+    QString decoded = codec.decodeString(field);
+    if (decoded.size() == field.size()) // no escapes: the same text as the field
+        recent[next++ % 8] = decoded;
+    return decoded;
+}
+
+} // namespace
+
 SugarEntry::SugarEntry() = default;
 
 SugarEntry::SugarEntry(FieldIterator &it)
     : JournalEntry(it)
 {
-    rtype = decodeString(*it);
+    rtype = sharedReadingType(*this, *it);
     value = decodeInt(*++it);
     notes = decodeString(*++it);
     ++it;

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,6 +55,7 @@ private Q_SLOTS:
     void initTestCase();
     void rows_data();
     void rows();
+    void orderAgreesWithEntries();
     void unreadableFiles_data();
     void unreadableFiles();
     void headerPaintsWhiteOnBlack();
@@ -112,6 +114,12 @@ void TstJournalViewer::rows_data()
                       "SUGR|20240331|0159|a|1|\n")
         << QStringList { "Sun Mar 31 2024", "01:59:00: Sugar = 1 (a) ", "02:30:00: Sugar = 2 (a) ",
                "03:15:00: Sugar = 3 (a) " };
+    QTest::newRow("impossible time sorts before midnight")
+        << QByteArray("SUGR|19910421|0000|a|2|\nSUGR|19910421|5635|a|1|\n")
+        << QStringList { "Sun Apr 21 1991", ": Sugar = 1 (a) ", "00:00:00: Sugar = 2 (a) " };
+    QTest::newRow("readings of one minute keep the file's order")
+        << QByteArray("SUGR|20240305|0700|b|2|\nSUGR|20240305|0700|a|1|\n")
+        << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 2 (b) ", "07:00:00: Sugar = 1 (a) " };
     QTest::newRow("impossible date sorts first under an empty header")
         << QByteArray("SUGR|19910701|0800|a|2|\nSUGR|19910631|0800|a|1|\n")
         << QStringList { "", "08:00:00: Sugar = 1 (a) ", "Mon Jul 1 1991",
@@ -127,6 +135,35 @@ void TstJournalViewer::rows()
     QVERIFY(rowTexts(viewer).isEmpty());
     viewer.reload();
     QCOMPARE(rowTexts(viewer), rows);
+}
+
+void TstJournalViewer::orderAgreesWithEntries()
+{
+    // Many entries over few days and minutes, some impossible: the list
+    // shows them in the order of JournalEntry's own comparison.
+    QRandomGenerator random(7);
+    QByteArray journal;
+    std::vector<std::unique_ptr<JournalEntry>> expected;
+    for (int i = 0; i < 2000; ++i) {
+        const QByteArray line = QByteArray("SUGR|199104")
+            + QByteArray::number(28 + random.bounded(4)) + '|'
+            + QByteArray::number(random.bounded(3)).rightJustified(2, '0')
+            + QByteArray::number(random.bounded(3) * 30).rightJustified(2, '0') + "|t|"
+            + QByteArray::number(i) + '|';
+        journal += line + '\n';
+        expected.emplace_back(JournalEntry::decode(QString::fromLatin1(line)));
+    }
+    std::stable_sort(
+        expected.begin(), expected.end(), [](const auto &a, const auto &b) { return *a < *b; });
+
+    JournalViewer viewer(writeJournal(journal));
+    viewer.reload();
+    QStringList shown = rowTexts(viewer);
+    shown.removeIf([](const QString &row) { return !row.contains("Sugar"); });
+    QStringList sorted;
+    for (const auto &entry : expected)
+        sorted << entry->getSummary();
+    QCOMPARE(shown, sorted);
 }
 
 void TstJournalViewer::unreadableFiles_data()

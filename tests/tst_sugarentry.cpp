@@ -58,6 +58,7 @@ private Q_SLOTS:
     void decode();
     void summary_data();
     void summary();
+    void readingTypesOfManyLines();
     void encodeLine();
     void roundTrip_data();
     void roundTrip();
@@ -166,6 +167,25 @@ void TstSugarEntry::summary()
     QFETCH(QString, line);
     QFETCH(QString, summary);
     QCOMPARE(decodeSugar(line)->getSummary(), summary);
+}
+
+void TstSugarEntry::readingTypesOfManyLines()
+{
+    // Reading types repeat from line to line, with and without escapes; each
+    // reads as its own field does, and changing one entry changes no other.
+    const QStringList fields { "cgm", R"(a\Pb)", R"(a\Pb)", "cgm", R"(x\y)", R"(x\y)", "",
+        R"(a\Pb)", "cgm", "a|b" };
+    const QStringList texts { "cgm", "a|b", "a|b", "cgm", R"(x\y)", R"(x\y)", "", "a|b", "cgm",
+        "a" };
+    std::vector<std::unique_ptr<SugarEntry>> entries;
+    for (const QString &field : fields)
+        entries.push_back(decodeSugar("SUGR|20240305|0708|" + field + "|1|"));
+    for (size_t i = 0; i < entries.size(); ++i)
+        QCOMPARE(entries[i]->getRType(), texts[i]);
+
+    entries[0]->setRType("changed");
+    QCOMPARE(entries[3]->getRType(), "cgm");
+    QCOMPARE(decodeSugar("SUGR|20240305|0708|cgm|1|")->getRType(), "cgm");
 }
 
 void TstSugarEntry::encodeLine()
