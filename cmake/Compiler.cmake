@@ -1,9 +1,18 @@
-# Warnings and the sanitizer build, for every target of the project.
+# Warnings, the sanitizer build and the fuzz build, for every target.
 add_compile_options(-Wall -Wextra -Wpedantic)
 add_compile_definitions(QT_NO_CAST_FROM_BYTEARRAY QT_USE_QSTRINGBUILDER)
 
 if(HEALTHJOURNAL_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(HEALTHJOURNAL_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "HEALTHJOURNAL_FUZZ needs clang: -DCMAKE_CXX_COMPILER=clang++")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
                         -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 endif()
