@@ -19,6 +19,8 @@ class QPEApplication : public QApplication
 public:
     enum Type { Tty, GuiClient, GuiServer };
 
+    // The type is taken for the platform's sake: the stand-in is always a
+    // GUI client.
     QPEApplication(int &argc, char **argv, Type type = GuiClient);
 
     // Makes the widget the main widget and shows it, maximised unless nomax.

@@ -12,6 +12,39 @@
 
 #include <algorithm>
 
+namespace {
+
+// Where an entry stands: keys that lie side by side sort far faster than
+// entries reached through pointers. They order as JournalEntry's operator<
+// does, by day and then time of day (an invalid time, like an invalid date,
+// first), and keep the file's order among entries of one moment.
+struct Moment
+{
+    qint64 day;
+    int msecs;
+    quint32 line;
+
+    bool operator<(const Moment &o) const
+    {
+        return day != o.day ? day < o.day : msecs != o.msecs ? msecs < o.msecs : line < o.line;
+    }
+};
+
+std::vector<Moment> chronological(const std::vector<std::unique_ptr<const JournalEntry>> &entries)
+{
+    std::vector<Moment> order;
+    order.reserve(entries.size());
+    for (const auto &entry : entries) {
+        const QTime &time = entry->getTime();
+        order.push_back({ entry->getDate().toJulianDay(),
+            time.isValid() ? time.msecsSinceStartOfDay() : -1, quint32(order.size()) });
+    }
+    std::sort(order.begin(), order.end());
+    return order;
+}
+
+} // namespace
+
 JournalViewer::JournalViewer(const QString &fileName, QWidget *parent, const char *name)
     : QListWidget(parent)
     , fileName(fileName)
@@ -44,36 +77,14 @@ void JournalViewer::reload()
         }
     }
 
-    // Keys that lie side by side sort far faster than entries reached
-    // through pointers. They order as JournalEntry's operator< does, by day
-    // and then time of day (an invalid time, like an invalid date, first),
-    // and keep the file's order among entries of one moment.
-    struct Key
-    {
-        qint64 day;
-        int msecs;
-        quint32 line;
-        bool operator<(const Key &o) const
-        {
-            return day != o.day ? day < o.day : msecs != o.msecs ? msecs < o.msecs : line < o.line;
-        }
-    };
-    std::vector<Key> keys;
-    keys.reserve(entries.size());
-    for (const auto &entry : entries) {
-        const QTime &time = entry->getTime();
-        keys.push_back({ entry->getDate().toJulianDay(),
-            time.isValid() ? time.msecsSinceStartOfDay() : -1, quint32(keys.size()) });
-    }
-    std::sort(keys.begin(), keys.end());
-
+    const std::vector<Moment> order = chronological(entries);
     {
         // The view learns of the new rows once, through reset(), rather
         // than row by row, which costs more than making the rows.
         const QSignalBlocker quiet(model());
         const QDate *shown = nullptr;
-        for (const Key &key : keys) {
-            const JournalEntry *entry = entries[key.line].get();
+        for (const Moment &moment : order) {
+            const JournalEntry *entry = entries[moment.line].get();
             if (!shown || entry->getDate() != *shown) {
                 shown = &entry->getDate();
                 addItem(new ListBoxDateItem(shown->toString()));
