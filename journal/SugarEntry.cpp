@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QPlainTextEdit>
 
+#include <iterator>
+
 const QString SugarEntry::typecode = QStringLiteral("SUGR");
 
 SugarEntry::MyFactory::MyFactory()
@@ -25,12 +27,12 @@ QString sharedReadingType(const JournalEntry &codec, QStringView field)
     static thread_local QString recent[8];
     static thread_local unsigned next = 0;
     for (const QString &known : recent) {
-        if (known == field && !known.isNull())
+        if (!known.isNull() && known == field)
             return known;
     }
     QString decoded = codec.decodeString(field);
     if (decoded.size() == field.size()) // no escapes: the same text as the field
-        recent[next++ % 8] = decoded;
+        recent[next++ % std::size(recent)] = decoded;
     return decoded;
 }
 

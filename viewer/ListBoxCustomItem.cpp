@@ -25,9 +25,12 @@ void ListBoxCustomItem::setData(int role, const QVariant &value)
 
 void ListBoxCustomItem::paint(QPainter *painter, const QStyleOptionViewItem &option) const
 {
-    const QWidget *widget = option.widget;
-    QStyle *style = widget ? widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &option, painter, widget);
+    style(option)->drawControl(QStyle::CE_ItemViewItem, &option, painter, option.widget);
+}
+
+QStyle *ListBoxCustomItem::style(const QStyleOptionViewItem &option)
+{
+    return option.widget ? option.widget->style() : QApplication::style();
 }
 
 void ListBoxCustomItem::showDetail()

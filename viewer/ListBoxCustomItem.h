@@ -4,6 +4,7 @@
 #include <QListWidgetItem>
 
 class QPainter;
+class QStyle;
 class QStyleOptionViewItem;
 
 // A row of the journal list: a fixed text that paints itself and may open
@@ -20,6 +21,10 @@ public:
     // Draws the row into option.rect; option already holds its text and state.
     virtual void paint(QPainter *painter, const QStyleOptionViewItem &option) const;
     virtual void showDetail();
+
+protected:
+    // The style that draws the row: its list's, or the application's.
+    static QStyle *style(const QStyleOptionViewItem &option);
 
 private:
     QString rowText;

@@ -1,6 +1,5 @@
 #include "ListBoxDateItem.h"
 
-#include <QApplication>
 #include <QListWidget>
 #include <QPainter>
 #include <QStyle>
@@ -9,7 +8,7 @@
 void ListBoxDateItem::paint(QPainter *painter, const QStyleOptionViewItem &option) const
 {
     const QWidget *widget = option.widget;
-    QStyle *style = widget ? widget->style() : QApplication::style();
+    const QStyle *style = ListBoxCustomItem::style(option);
     const int width = listWidget() ? listWidget()->width() : option.rect.right() + 1;
 
     painter->save();
