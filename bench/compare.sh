@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 Health Journal developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The viewer against a yardstick on this machine: a journal of N readings
 # (default 1,000,000) is opened to its first paint, and LC_ALL=C sort reads,
 # splits and orders the same lines from a shuffled copy, so that it does a

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Figures for one journal file, each the median of several runs:
 //
 //   journalbench [--runs N] FILE       all figures, one line each

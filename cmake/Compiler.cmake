@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 Health Journal developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Warnings, the sanitizer build and the fuzz build, for every target.
 add_compile_options(-Wall -Wextra -Wpedantic)
 add_compile_definitions(QT_NO_CAST_FROM_BYTEARRAY QT_USE_QSTRINGBUILDER)

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 Health Journal developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # A shared library of the project: SOVERSION 1, only its interface exported,
 # installed with its public headers into the HealthJournal package.
 include(GenerateExportHeader)

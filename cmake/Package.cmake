@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 Health Journal developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The installed CMake package (find_package(HealthJournal)) and the
 # pkg-config files of the shared libraries, both relocatable.
 include(CMakePackageConfigHelpers)

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 #include "DateSelector.h"
 
 #include <QDate>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes a realistic journal of N blood sugar readings, the same for the
 // same seed: a reading every 5 minutes from a drifting glucose curve, finger
 // sticks around meals, a few notes with a line break, a "|" or a backslash,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #ifndef LISTBOXDELEGATE_H
 #define LISTBOXDELEGATE_H
 

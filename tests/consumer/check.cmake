@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 Health Journal developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs the project into a fresh prefix, then builds and runs a consumer
 # against it twice: through find_package and through pkg-config.
 file(REMOVE_RECURSE ${WORK_DIR})

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Runs a fuzz target over the files of its corpus, without libFuzzer: the
 // regression test of every input that once failed.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Field text of arbitrary UTF-16, lone surrogates included: decoding any
 // text succeeds, and decoding an encoded text gives it back.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A journal line of arbitrary bytes: whatever decodes must encode, and the
 // encoded line must decode to an entry with the same fields that encodes to
 // the same line again.
