@@ -39,6 +39,7 @@ public:
     int getValue() const { return value; }
     // The value as shown: the number, or the field as written when it is not one.
     QString getValueText() const;
+    bool hasWholeValue() const { return valueField.isNull(); }
     const QString &getNotes() const { return notes; }
     void setRType(const QString &r) { rtype = r; }
     void setValue(int v)
