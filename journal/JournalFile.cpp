@@ -17,9 +17,9 @@ namespace {
 // How long a writer waits for another one to finish before it gives up.
 constexpr int lockWaitMs = 2000;
 
-bool holdsLineBreak(const QString &line)
+bool holdsLineBreak(const QByteArray &line)
 {
-    return line.contains(u'\n') || line.contains(u'\r');
+    return line.contains('\n') || line.contains('\r');
 }
 
 } // namespace
@@ -79,17 +79,18 @@ bool JournalFile::append(const QStringList &lines)
     const QByteArray end = lineEnd();
     if (!contents.isEmpty() && !contents.endsWith('\n'))
         contents += end;
-    for (const QString &line : lines) {
+    for (const QString &text : lines) {
+        const QByteArray line = text.toUtf8();
         if (holdsLineBreak(line)) {
             error = QStringLiteral("A reading holds a line break");
             return false;
         }
-        contents += line.toUtf8() + end;
+        contents += line + end;
     }
     return write(contents);
 }
 
-bool JournalFile::replace(int number, const QString &line)
+bool JournalFile::replace(int number, const QByteArray &line)
 {
     if (number < 1 || number > lineCount()) {
         error = QStringLiteral("No line %1 in the journal").arg(number);
@@ -105,7 +106,24 @@ bool JournalFile::replace(int number, const QString &line)
         --end;
     const qsizetype start = starts[number - 1];
     QByteArray contents = data;
-    contents.replace(start, end - start, line.toUtf8());
+    contents.replace(start, end - start, line);
+    return write(contents);
+}
+
+bool JournalFile::insert(int number, const QByteArray &line)
+{
+    if (number < 1 || number > lineCount() + 1) {
+        error = QStringLiteral("No line %1 in the journal").arg(number);
+        return false;
+    }
+    if (holdsLineBreak(line)) {
+        error = QStringLiteral("A reading holds a line break");
+        return false;
+    }
+    if (number > lineCount())
+        return append({ QString::fromUtf8(line) });
+    QByteArray contents = data;
+    contents.insert(starts[number - 1], line + lineEnd());
     return write(contents);
 }
 

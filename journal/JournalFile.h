@@ -37,9 +37,11 @@ public:
 
     // Each change first checks that the file is still what was read (or last
     // written), and refuses otherwise. Lines must not hold a line break.
-    // append() writes all the lines or none of them.
+    // append() writes all the lines or none of them; insert() puts a line
+    // before the given one, or at the end after the last.
     bool append(const QStringList &lines);
-    bool replace(int number, const QString &line);
+    bool replace(int number, const QByteArray &line);
+    bool insert(int number, const QByteArray &line);
     bool remove(int number);
 
     // Whether the file on disk is what was read or last written: false

@@ -43,7 +43,7 @@ int runWriter(const QString &path)
             return 1;
         if (import % 3 == 2 && file.lineCount() > 0) {
             const int n = 1 + int(QRandomGenerator::global()->bounded(file.lineCount()));
-            file.replace(n, file.lineText(n));
+            file.replace(n, file.line(n));
             continue;
         }
         QStringList lines;
@@ -131,6 +131,10 @@ void TstJournalFile::changesKeepOtherBytes_data()
                                         << QByteArray("a\nb\nNEW\nNEW\n");
     QTest::newRow("append to an empty file") << QByteArray() << "append" << 0
                                              << QByteArray("NEW\nNEW\n");
+    QTest::newRow("insert before the first line")
+        << odd << "insert" << 1 << QByteArray("NEW\r\n" + odd);
+    QTest::newRow("insert after the last line") << QByteArray("a\nb") << "insert" << 3
+                                                << QByteArray("a\nb\nNEW\n");
 }
 
 void TstJournalFile::changesKeepOtherBytes()
@@ -145,6 +149,7 @@ void TstJournalFile::changesKeepOtherBytes()
     QVERIFY(file.read());
     const bool done = change == "replace" ? file.replace(line, "NEW")
         : change == "remove"              ? file.remove(line)
+        : change == "insert"              ? file.insert(line, "NEW")
                                           : file.append({ "NEW", "NEW" });
     QVERIFY2(done, qPrintable(file.errorString()));
     QCOMPARE(bytesOf(path), after);
