@@ -57,7 +57,7 @@ bool JournalFile::read()
     return true;
 }
 
-QByteArray JournalFile::line(int number) const
+QByteArrayView JournalFile::line(int number) const
 {
     if (number < 1 || number > lineCount())
         return {};
@@ -65,7 +65,7 @@ QByteArray JournalFile::line(int number) const
     qsizetype end = endOfLine(number);
     if (end > start && data[end - 1] == '\r')
         --end;
-    return data.mid(start, end - start);
+    return QByteArrayView(data).sliced(start, end - start);
 }
 
 QString JournalFile::lineText(int number) const
@@ -236,7 +236,9 @@ void JournalFile::index()
     starts.clear();
     const char *begin = data.constData();
     const char *end = begin + data.size();
-    for (const char *p = begin; p < end;) {
+    // A byte order mark belongs to the file, not to its first line.
+    const char *p = data.startsWith("\xef\xbb\xbf") ? begin + 3 : begin;
+    while (p < end) {
         starts.push_back(p - begin);
         const void *nl = std::memchr(p, '\n', size_t(end - p));
         if (!nl)

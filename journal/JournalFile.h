@@ -7,6 +7,7 @@
 #include "journal_export.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -32,7 +33,7 @@ public:
 
     // Lines count from 1; a line is given without its line end.
     int lineCount() const { return int(starts.size()); }
-    QByteArray line(int number) const;
+    QByteArrayView line(int number) const;
     QString lineText(int number) const;
 
     // Each change first checks that the file is still what was read (or last

@@ -43,7 +43,7 @@ int runWriter(const QString &path)
             return 1;
         if (import % 3 == 2 && file.lineCount() > 0) {
             const int n = 1 + int(QRandomGenerator::global()->bounded(file.lineCount()));
-            file.replace(n, file.line(n));
+            file.replace(n, file.line(n).toByteArray());
             continue;
         }
         QStringList lines;
@@ -94,6 +94,7 @@ void TstJournalFile::lines_data()
     QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList { "a", "b" };
     QTest::newRow("empty lines count") << QByteArray("\n\na\n") << QStringList { "", "", "a" };
     QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9\n") << QStringList { u"café"_qs };
+    QTest::newRow("byte order mark") << QByteArray("\xef\xbb\xbf" "a\n") << QStringList { "a" };
 }
 
 void TstJournalFile::lines()
@@ -127,6 +128,9 @@ void TstJournalFile::changesKeepOtherBytes_data()
         << odd << "remove" << 3 << QByteArray("SUGR|20240101|0800|cgm|0Hi|\r\n\xff\xfe junk\r\n");
     QTest::newRow("append ends the last line first, in the file's style")
         << odd << "append" << 0 << QByteArray(odd + "\r\nNEW\r\nNEW\r\n");
+    QTest::newRow("replace the first line after a byte order mark")
+        << QByteArray("\xef\xbb\xbf" "a\nb\n") << "replace" << 1
+        << QByteArray("\xef\xbb\xbf" "NEW\nb\n");
     QTest::newRow("append to LF lines") << QByteArray("a\nb\n") << "append" << 0
                                         << QByteArray("a\nb\nNEW\nNEW\n");
     QTest::newRow("append to an empty file") << QByteArray() << "append" << 0
