@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <cstring>
 
@@ -32,6 +33,8 @@ bool JournalFile::read()
 {
     data.clear();
     starts.clear();
+    wide = false;
+    wideLines.clear();
     present = false;
     error.clear();
 
@@ -53,13 +56,27 @@ bool JournalFile::read()
         return false;
     }
     present = true;
+    if (data.startsWith("\xff\xfe") || data.startsWith("\xfe\xff")) {
+        wide = true;
+        QStringDecoder utf16(data.startsWith("\xff\xfe") ? QStringDecoder::Utf16LE
+                                                           : QStringDecoder::Utf16BE);
+        const QString text = utf16(QByteArrayView(data).sliced(2));
+        wideLines = text.split(u'\n');
+        if (!wideLines.isEmpty() && wideLines.last().isEmpty())
+            wideLines.removeLast();
+        for (QString &l : wideLines) {
+            if (l.endsWith(u'\r'))
+                l.chop(1);
+        }
+        return true;
+    }
     index();
     return true;
 }
 
 QByteArrayView JournalFile::line(int number) const
 {
-    if (number < 1 || number > lineCount())
+    if (wide || number < 1 || number > lineCount())
         return {};
     const qsizetype start = starts[number - 1];
     qsizetype end = endOfLine(number);
@@ -70,6 +87,8 @@ QByteArrayView JournalFile::line(int number) const
 
 QString JournalFile::lineText(int number) const
 {
+    if (wide)
+        return number >= 1 && number <= lineCount() ? wideLines[number - 1] : QString();
     return QString::fromUtf8(line(number));
 }
 
@@ -154,6 +173,8 @@ QString JournalFile::whyNotWritable() const
     const QFileInfo info(filePath);
     if (info.isDir())
         return QStringLiteral("Is a folder, not a journal");
+    if (wide)
+        return QStringLiteral("The journal is in UTF-16, which is read but not written");
     if (info.exists() && !info.isWritable())
         return QStringLiteral("The journal is read-only");
     // A change writes a new file beside the journal, and a lock.
@@ -179,6 +200,9 @@ QString JournalFile::problem(const JournalEntry *entry)
 
 bool JournalFile::write(const QByteArray &contents)
 {
+    error = whyNotWritable();
+    if (wide)
+        return false;
     error.clear();
     const QFileInfo info(filePath);
     if (info.isDir()) {

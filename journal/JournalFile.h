@@ -31,8 +31,11 @@ public:
     bool read();
     bool exists() const { return present; }
 
-    // Lines count from 1; a line is given without its line end.
-    int lineCount() const { return int(starts.size()); }
+    // Lines count from 1; a line is given without its line end. A journal
+    // in UTF-16 (told by its byte order mark) is read as text but never
+    // written: its lines have no bytes of their own here.
+    int lineCount() const { return wide ? int(wideLines.size()) : int(starts.size()); }
+    bool isUtf16() const { return wide; }
     QByteArrayView line(int number) const;
     QString lineText(int number) const;
 
@@ -68,6 +71,8 @@ private:
     QString filePath;
     QByteArray data;
     std::vector<qsizetype> starts;
+    bool wide = false;
+    QStringList wideLines;
     bool present = false;
     QString error;
 };

@@ -212,6 +212,7 @@ void TstJournalFile::failuresLeaveTheFile_data()
     QTest::newRow("a line break in a reading") << "line break";
     QTest::newRow("no such line") << "no such line";
     QTest::newRow("the journal replaced by a folder") << "folder";
+    QTest::newRow("a journal in UTF-16 is not written") << "utf-16";
 }
 
 void TstJournalFile::failuresLeaveTheFile()
@@ -224,6 +225,15 @@ void TstJournalFile::failuresLeaveTheFile()
     bool done = true;
     if (failure == "line break") {
         done = file.append({ "ok", "bad\nline" }) || file.replace(1, "bad\rline");
+    } else if (failure == "utf-16") {
+        const QByteArray wide("\xff\xfe" "a\0\n\0", 6);
+        put(path, wide);
+        QVERIFY(file.read());
+        QCOMPARE(file.lineText(1), "a");
+        QVERIFY(!file.whyNotWritable().isEmpty());
+        QVERIFY(!file.append({ "b" }));
+        QCOMPARE(bytesOf(path), wide);
+        return;
     } else if (failure == "no such line") {
         done = file.replace(3, "x") || file.remove(0);
     } else {
