@@ -218,6 +218,20 @@ ListBoxEntryItem *JournalViewer::rowOfLine(int line) const
     return nullptr;
 }
 
+int JournalViewer::rowOfDay(const QDate &date) const
+{
+    const qint64 day = date.toJulianDay();
+    int lo = 0, hi = count();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (momentOfRow(item(mid)).day < day)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo < count() ? lo : -1;
+}
+
 void JournalViewer::shiftLines(int from, int delta)
 {
     for (int &l : lines) {

@@ -50,6 +50,8 @@ public:
     ListBoxEntryItem *insertEntry(std::unique_ptr<const JournalEntry> entry, int line);
     void removeEntry(ListBoxEntryItem *row);
     ListBoxEntryItem *rowOfLine(int line) const;
+    // The header of the day, or of the first day after it; -1 when none.
+    int rowOfDay(const QDate &date) const;
 
     // Rows show values in mg/dL exactly as the entries' summaries, or in mmol/L.
     void setUnit(GlucoseUnit::Unit unit);

@@ -1,11 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Health Journal developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "JournalViewer.h"
+#include "JournalWindow.h"
 #include "QPEApplication.h"
 #include "SugarEntry.h"
-
-#include <QMainWindow>
 
 int main(int argc, char **argv)
 {
@@ -16,12 +14,9 @@ int main(int argc, char **argv)
     QPEApplication app(argc, argv, QPEApplication::GuiClient);
     const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                   : QStringLiteral("/home/root/Applications/kestrin/journal.txt");
-    QMainWindow mainWindow(nullptr, Qt::Window);
-    JournalViewer viewer(path, &mainWindow, "JournalViewer");
-    viewer.reload();
-    mainWindow.setWindowTitle(QStringLiteral("Health Journal"));
+    // The window holds the list, read before anything is shown.
+    JournalWindow mainWindow(path);
     app.showMainWidget(&mainWindow, false);
-    mainWindow.setCentralWidget(&viewer);
     mainWindow.show();
     return app.exec();
 }
