@@ -8,8 +8,6 @@
 #include <limits>
 
 namespace {
-// Wider than any glucose reading, narrow enough to count cheaply.
-constexpr std::int64_t countedRange = 1 << 14;
 constexpr double noValue = std::numeric_limits<double>::quiet_NaN();
 } // namespace
 
@@ -29,6 +27,16 @@ GlucoseDistribution::GlucoseDistribution(std::vector<int> values)
     } else {
         std::sort(values.begin(), values.end());
         m_sorted = std::move(values);
+    }
+}
+
+GlucoseDistribution::GlucoseDistribution(int lowest, std::vector<std::uint32_t> counts)
+    : m_lowest(lowest)
+    , m_counts(std::move(counts))
+{
+    for (std::size_t i = 0; i < m_counts.size(); ++i) {
+        m_count += m_counts[i];
+        m_sum += std::int64_t(m_counts[i]) * (std::int64_t(lowest) + std::int64_t(i));
     }
 }
 

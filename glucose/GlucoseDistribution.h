@@ -13,6 +13,11 @@ class GlucoseDistribution
 {
 public:
     explicit GlucoseDistribution(std::vector<int> values);
+    // From counts already made: counts[i] values of lowest + i.
+    GlucoseDistribution(int lowest, std::vector<std::uint32_t> counts);
+
+    // The widest range of values that is counted rather than sorted.
+    static constexpr std::int64_t countedRange = 1 << 14;
 
     std::size_t count() const { return m_count; }
     double mean() const;

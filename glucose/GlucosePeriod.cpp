@@ -53,25 +53,10 @@ GlucosePeriod GlucosePeriod::resolved(const std::vector<GlucoseReading> &reading
 std::vector<GlucoseReading> GlucosePeriod::select(
     const std::vector<GlucoseReading> &readings, int *ignored) const
 {
-    const GlucosePeriod days = resolved(readings);
     std::vector<GlucoseReading> used;
-    int unusable = 0;
-    if (days.m_from.isValid()) {
-        used.reserve(readings.size());
-        for (const GlucoseReading &r : readings) {
-            // Undated readings belong to no day, but to all readings.
-            const bool inPeriod
-                = r.date.isValid() ? r.date >= days.m_from && r.date <= days.m_to : m_kind == All;
-            if (!inPeriod)
-                continue;
-            if (isUsable(r))
-                used.push_back(r);
-            else
-                ++unusable;
-        }
-    } else if (m_kind == All) {
-        unusable = int(readings.size());
-    }
+    used.reserve(readings.size());
+    const int unusable
+        = forEachUsed(readings, [&used](const GlucoseReading &r) { used.push_back(r); });
     const auto earlier = [](const GlucoseReading &a, const GlucoseReading &b) {
         return a.date != b.date ? a.date < b.date : a.time < b.time;
     };

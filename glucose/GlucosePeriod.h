@@ -41,6 +41,11 @@ public:
     std::vector<GlucoseReading> select(
         const std::vector<GlucoseReading> &readings, int *ignored = nullptr) const;
 
+    // Calls use(reading) for each reading the period uses, in the order
+    // given, and returns how many readings in the period it ignores.
+    template <typename Use>
+    int forEachUsed(const std::vector<GlucoseReading> &readings, Use use) const;
+
     // A value above 0 and a valid date and time.
     static bool isUsable(const GlucoseReading &reading)
     {
@@ -56,5 +61,25 @@ private:
     QDate m_from;
     QDate m_to;
 };
+
+template <typename Use>
+int GlucosePeriod::forEachUsed(const std::vector<GlucoseReading> &readings, Use use) const
+{
+    const GlucosePeriod days = resolved(readings);
+    int ignored = 0;
+    for (const GlucoseReading &r : readings) {
+        // Undated readings belong to no day, but to all readings.
+        const bool inPeriod = r.date.isValid()
+            ? days.m_from.isValid() && r.date >= days.m_from && r.date <= days.m_to
+            : m_kind == All;
+        if (!inPeriod)
+            continue;
+        if (isUsable(r))
+            use(r);
+        else
+            ++ignored;
+    }
+    return ignored;
+}
 
 #endif

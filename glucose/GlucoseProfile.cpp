@@ -5,23 +5,52 @@
 
 #include "GlucoseDistribution.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+
 GlucoseProfile::GlucoseProfile(
     const std::vector<GlucoseReading> &readings, const GlucosePeriod &period)
 {
-    const GlucosePeriod days = period.resolved(readings);
-    if (!days.from().isValid())
+    std::vector<std::uint8_t> bins;
+    std::vector<int> values;
+    bins.reserve(readings.size());
+    values.reserve(readings.size());
+    int lowest = 0;
+    int highest = 0;
+    period.forEachUsed(readings, [&](const GlucoseReading &r) {
+        lowest = values.empty() ? r.value : std::min(lowest, r.value);
+        highest = values.empty() ? r.value : std::max(highest, r.value);
+        bins.push_back(std::uint8_t(binOf(r.time)));
+        values.push_back(r.value);
+    });
+    m_count = int(values.size());
+    if (values.empty())
         return;
-    // The order of the readings does not matter here, so they are not selected and sorted.
-    std::array<std::vector<int>, binCount> values;
-    for (const GlucoseReading &r : readings) {
-        if (GlucosePeriod::isUsable(r) && r.date >= days.from() && r.date <= days.to())
-            values[std::size_t(binOf(r.time))].push_back(r.value);
+
+    // Glucose values span a few hundred mg/dL: a count per value and bin is
+    // linear and small. Anything wider is sorted bin by bin.
+    const std::int64_t range = std::int64_t(highest) - lowest + 1;
+    std::vector<std::optional<GlucoseDistribution>> distributions(binCount);
+    if (range <= GlucoseDistribution::countedRange) {
+        std::vector<std::vector<std::uint32_t>> counts(
+            binCount, std::vector<std::uint32_t>(std::size_t(range)));
+        for (std::size_t i = 0; i < values.size(); ++i)
+            ++counts[bins[i]][std::size_t(values[i] - lowest)];
+        for (int b = 0; b < binCount; ++b)
+            distributions[std::size_t(b)].emplace(lowest, std::move(counts[std::size_t(b)]));
+    } else {
+        std::vector<std::vector<int>> byBin(binCount);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            byBin[bins[i]].push_back(values[i]);
+        for (int b = 0; b < binCount; ++b)
+            distributions[std::size_t(b)].emplace(std::move(byBin[std::size_t(b)]));
     }
-    for (int i = 0; i < binCount; ++i) {
-        Bin &bin = m_bins[std::size_t(i)];
-        bin.count = int(values[std::size_t(i)].size());
-        m_count += bin.count;
-        const GlucoseDistribution distribution(std::move(values[std::size_t(i)]));
+
+    for (int b = 0; b < binCount; ++b) {
+        const GlucoseDistribution &distribution = *distributions[std::size_t(b)];
+        Bin &bin = m_bins[std::size_t(b)];
+        bin.count = int(distribution.count());
         if (bin.count == 0)
             continue;
         bin.p5 = distribution.quantile(0.05);
@@ -34,5 +63,5 @@ GlucoseProfile::GlucoseProfile(
 
 int GlucoseProfile::binOf(const QTime &time)
 {
-    return time.isValid() ? (time.hour() * 60 + time.minute()) / binMinutes : 0;
+    return time.msecsSinceStartOfDay() / (binMinutes * 60 * 1000);
 }

@@ -35,21 +35,47 @@ std::int64_t secondsOf(const GlucoseReading &r)
     return r.date.toJulianDay() * 86400 + r.time.msecsSinceStartOfDay() / 1000;
 }
 
+std::int64_t dayOf(std::int64_t seconds)
+{
+    return seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+}
+
+// Journals are in order but for a few lines stored late: those are set
+// aside, sorted and merged back, which is linear in the rest.
+void sortMostlySorted(std::vector<std::int64_t> &keys)
+{
+    std::vector<std::int64_t> late;
+    std::size_t kept = 0;
+    for (const std::int64_t key : keys) {
+        if (kept == 0 || key >= keys[kept - 1])
+            keys[kept++] = key;
+        else
+            late.push_back(key);
+    }
+    if (late.empty())
+        return;
+    keys.resize(kept);
+    std::sort(late.begin(), late.end());
+    std::vector<std::int64_t> merged(keys.size() + late.size());
+    std::merge(keys.begin(), keys.end(), late.begin(), late.end(), merged.begin());
+    keys.swap(merged);
+}
+
 // R's round(): halves go to the even neighbour, so the counts match iglu's.
 double roundHalfEven(double x)
 {
     return std::nearbyint(x);
 }
 
-// iglu's "% time CGM is active" over readings in time order.
-double activeOf(const std::vector<GlucoseReading> &used)
+// iglu's "% time CGM is active" over reading times in order, in seconds.
+double activeOf(const std::vector<std::int64_t> &seconds)
 {
-    if (used.size() < 2)
-        return used.empty() ? 0 : 100;
-    std::vector<double> gaps(used.size() - 1);
-    for (std::size_t i = 1; i < used.size(); ++i)
-        gaps[i - 1] = double(secondsOf(used[i]) - secondsOf(used[i - 1])) / 60;
-    const double span = double(secondsOf(used.back()) - secondsOf(used.front())) / 60;
+    if (seconds.size() < 2)
+        return seconds.empty() ? 0 : 100;
+    std::vector<double> gaps(seconds.size() - 1);
+    for (std::size_t i = 1; i < seconds.size(); ++i)
+        gaps[i - 1] = double(seconds[i] - seconds[i - 1]) / 60;
+    const double span = double(seconds.back() - seconds.front()) / 60;
 
     std::vector<double> order = gaps;
     const auto middle = order.begin() + std::ptrdiff_t(order.size() / 2);
@@ -77,26 +103,29 @@ GlucoseStatistics::GlucoseStatistics(
     const GlucosePeriod days = period.resolved(readings);
     m_periodStart = days.from();
     m_periodEnd = days.to();
-    const std::vector<GlucoseReading> used = period.select(readings, &m_ignored);
-    m_count = int(used.size());
-    if (used.empty())
+    std::vector<std::int64_t> seconds;
+    std::vector<int> values;
+    seconds.reserve(readings.size());
+    values.reserve(readings.size());
+    std::array<std::size_t, bandCount> inBand {};
+    m_ignored = period.forEachUsed(readings, [&](const GlucoseReading &r) {
+        seconds.push_back(secondsOf(r));
+        values.push_back(r.value);
+        ++inBand[bandOf(r.value)];
+    });
+    m_count = int(values.size());
+    if (values.empty())
         return;
 
-    m_firstDay = used.front().date;
-    m_lastDay = used.back().date;
+    sortMostlySorted(seconds);
+    m_firstDay = QDate::fromJulianDay(dayOf(seconds.front()));
+    m_lastDay = QDate::fromJulianDay(dayOf(seconds.back()));
     m_days = 1;
-    for (std::size_t i = 1; i < used.size(); ++i)
-        m_days += used[i].date != used[i - 1].date;
-    m_active = activeOf(used);
-
-    std::vector<int> values(used.size());
-    std::array<std::size_t, bandCount> inBand {};
-    for (std::size_t i = 0; i < used.size(); ++i) {
-        values[i] = used[i].value;
-        ++inBand[bandOf(used[i].value)];
-    }
+    for (std::size_t i = 1; i < seconds.size(); ++i)
+        m_days += dayOf(seconds[i]) != dayOf(seconds[i - 1]);
+    m_active = activeOf(seconds);
     for (int b = 0; b < bandCount; ++b)
-        m_bands[b] = 100.0 * double(inBand[b]) / double(used.size());
+        m_bands[b] = 100.0 * double(inBand[b]) / double(values.size());
 
     const GlucoseDistribution distribution(std::move(values));
     m_mean = distribution.mean();
