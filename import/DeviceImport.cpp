@@ -1,0 +1,55 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+#include "DeviceImport.h"
+
+#include "CsvParser.h"
+#include "DexcomReader.h"
+
+#include <algorithm>
+
+namespace {
+
+// Enough for any header and a few rows, and quick on a file of one huge line.
+constexpr qsizetype headBytes = 64 * 1024;
+constexpr int headRows = 8;
+
+} // namespace
+
+QStringList DeviceImport::formats()
+{
+    return { DexcomReader::format };
+}
+
+QString DeviceImport::detect(const QByteArray &data)
+{
+    const QByteArray head = CsvParser::withoutBom(data.left(headBytes));
+    const QList<CsvRow> rows = CsvParser::parse(head, ',', headRows);
+    if (DexcomReader::recognises(rows))
+        return DexcomReader::format;
+    return QString();
+}
+
+ImportResult DeviceImport::read(const QByteArray &data, const QString &format)
+{
+    const QString chosen = format.isEmpty() ? detect(data) : format.toLower();
+    ImportResult result;
+    if (chosen == DexcomReader::format) {
+        result = DexcomReader::read(data);
+    } else {
+        result.format = chosen;
+        if (format.isEmpty())
+            result.error = data.trimmed().isEmpty()
+                ? QStringLiteral("the file is empty")
+                : QStringLiteral("not a known export format (%1)").arg(formats().join(u", "));
+        else
+            result.error = QStringLiteral("unknown format \"%1\": use one of %2")
+                               .arg(format, formats().join(u", "));
+        return result;
+    }
+    std::stable_sort(result.readings.begin(), result.readings.end(),
+        [](const ImportedReading &a, const ImportedReading &b) {
+            return a.date != b.date ? a.date < b.date : a.time < b.time;
+        });
+    return result;
+}
