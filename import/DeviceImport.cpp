@@ -5,6 +5,7 @@
 
 #include "CsvParser.h"
 #include "DexcomReader.h"
+#include "LibreReader.h"
 
 #include <algorithm>
 
@@ -18,7 +19,7 @@ constexpr int headRows = 8;
 
 QStringList DeviceImport::formats()
 {
-    return { DexcomReader::format };
+    return { DexcomReader::format, LibreReader::format };
 }
 
 QString DeviceImport::detect(const QByteArray &data)
@@ -27,6 +28,8 @@ QString DeviceImport::detect(const QByteArray &data)
     const QList<CsvRow> rows = CsvParser::parse(head, ',', headRows);
     if (DexcomReader::recognises(rows))
         return DexcomReader::format;
+    if (LibreReader::recognises(rows))
+        return LibreReader::format;
     return QString();
 }
 
@@ -36,6 +39,8 @@ ImportResult DeviceImport::read(const QByteArray &data, const QString &format)
     ImportResult result;
     if (chosen == DexcomReader::format) {
         result = DexcomReader::read(data);
+    } else if (chosen == LibreReader::format) {
+        result = LibreReader::read(data);
     } else {
         result.format = chosen;
         if (format.isEmpty())
@@ -51,5 +56,7 @@ ImportResult DeviceImport::read(const QByteArray &data, const QString &format)
         [](const ImportedReading &a, const ImportedReading &b) {
             return a.date != b.date ? a.date < b.date : a.time < b.time;
         });
+    std::stable_sort(result.rejected.begin(), result.rejected.end(),
+        [](const RejectedRow &a, const RejectedRow &b) { return a.row < b.row; });
     return result;
 }

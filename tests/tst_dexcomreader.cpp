@@ -3,16 +3,17 @@
 
 #include "DeviceImport.h"
 #include "DexcomReader.h"
+#include "importtest.h"
 
-#include <QFile>
 #include <QTest>
+
+using namespace importtest;
 
 namespace {
 
-QByteArray fixture(const QString &name)
+QByteArray clarity(const QString &name)
 {
-    QFile file(QStringLiteral(SHARED_DIR "/data/fixtures/dexcom-clarity/") + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return fixture(QStringLiteral("dexcom-clarity/") + name);
 }
 
 const QByteArray header = "\xEF\xBB\xBFIndex,Timestamp (YYYY-MM-DDThh:mm:ss),Event Type,Event "
@@ -61,7 +62,7 @@ void TstDexcomReader::realSamples_data()
 void TstDexcomReader::realSamples()
 {
     QFETCH(QString, file);
-    const QByteArray data = fixture(file);
+    const QByteArray data = clarity(file);
     if (data.isEmpty())
         QSKIP("the shared fixtures are absent");
     QCOMPARE(DeviceImport::detect(data), DexcomReader::format);
@@ -79,9 +80,7 @@ void TstDexcomReader::realSamples()
     }
     QTEST(lows, "lows");
     QTEST(highs, "highs");
-    const auto stamp = [](const ImportedReading &r) -> QString {
-        return r.date.toString(Qt::ISODate) + u' ' + r.time.toString(u"HH:mm");
-    };
+    const auto stamp = [](const ImportedReading &r) { return describe(r).left(16); };
     QTEST(stamp(result.readings.first()), "first");
     QTEST(result.readings.first().value, "firstValue");
     QTEST(stamp(result.readings.last()), "last");
@@ -91,9 +90,9 @@ void TstDexcomReader::realSamples()
 void TstDexcomReader::clockChanges()
 {
     const QByteArray autumn
-        = fixture(QStringLiteral("glucosedao_000_2019-10-14_to_2019-10-28.csv"));
+        = clarity(QStringLiteral("glucosedao_000_2019-10-14_to_2019-10-28.csv"));
     const QByteArray spring
-        = fixture(QStringLiteral("glucosedao_008_2020-01-23_to_2020-04-21.csv"));
+        = clarity(QStringLiteral("glucosedao_008_2020-01-23_to_2020-04-21.csv"));
     if (autumn.isEmpty() || spring.isEmpty())
         QSKIP("the shared fixtures are absent");
 
@@ -161,17 +160,8 @@ void TstDexcomReader::rows()
     const ImportResult result = DeviceImport::read(data);
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(result.format, DexcomReader::format);
-    QStringList readings;
-    for (const ImportedReading &r : result.readings)
-        readings.append(QStringLiteral("%1 %2 %3 %4 '%5'")
-                            .arg(r.date.toString(Qt::ISODate), r.time.toString(u"HH:mm"), r.type)
-                            .arg(r.value)
-                            .arg(r.notes));
-    QStringList rejected;
-    for (const RejectedRow &r : result.rejected)
-        rejected.append(QString::number(r.row) + u": " + r.reason);
-    QTEST(readings.join(u'|'), "readings");
-    QTEST(rejected.join(u'|'), "rejected");
+    QTEST(describe(result.readings), "readings");
+    QTEST(describe(result.rejected), "rejected");
 }
 
 QTEST_GUILESS_MAIN(TstDexcomReader)
