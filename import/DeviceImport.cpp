@@ -6,6 +6,7 @@
 #include "CsvParser.h"
 #include "DexcomReader.h"
 #include "LibreReader.h"
+#include "NightscoutReader.h"
 
 #include <algorithm>
 
@@ -19,7 +20,7 @@ constexpr int headRows = 8;
 
 QStringList DeviceImport::formats()
 {
-    return { DexcomReader::format, LibreReader::format };
+    return { DexcomReader::format, LibreReader::format, NightscoutReader::format };
 }
 
 QString DeviceImport::detect(const QByteArray &data)
@@ -30,6 +31,8 @@ QString DeviceImport::detect(const QByteArray &data)
         return DexcomReader::format;
     if (LibreReader::recognises(rows))
         return LibreReader::format;
+    if (NightscoutReader::recognises(head))
+        return NightscoutReader::format;
     return QString();
 }
 
@@ -41,6 +44,8 @@ ImportResult DeviceImport::read(const QByteArray &data, const QString &format)
         result = DexcomReader::read(data);
     } else if (chosen == LibreReader::format) {
         result = LibreReader::read(data);
+    } else if (chosen == NightscoutReader::format) {
+        result = NightscoutReader::read(data);
     } else {
         result.format = chosen;
         if (format.isEmpty())
