@@ -5,6 +5,7 @@
 
 #include "CsvParser.h"
 #include "DexcomReader.h"
+#include "GlucometerReader.h"
 #include "LibreReader.h"
 #include "NightscoutReader.h"
 
@@ -20,7 +21,8 @@ constexpr int headRows = 8;
 
 QStringList DeviceImport::formats()
 {
-    return { DexcomReader::format, LibreReader::format, NightscoutReader::format };
+    return { DexcomReader::format, LibreReader::format, NightscoutReader::format,
+        GlucometerReader::format };
 }
 
 QString DeviceImport::detect(const QByteArray &data)
@@ -33,6 +35,8 @@ QString DeviceImport::detect(const QByteArray &data)
         return LibreReader::format;
     if (NightscoutReader::recognises(head))
         return NightscoutReader::format;
+    if (GlucometerReader::recognises(rows))
+        return GlucometerReader::format;
     return QString();
 }
 
@@ -46,6 +50,8 @@ ImportResult DeviceImport::read(const QByteArray &data, const QString &format)
         result = LibreReader::read(data);
     } else if (chosen == NightscoutReader::format) {
         result = NightscoutReader::read(data);
+    } else if (chosen == GlucometerReader::format) {
+        result = GlucometerReader::read(data);
     } else {
         result.format = chosen;
         if (format.isEmpty())
