@@ -4,6 +4,7 @@
 #include "DeviceImport.h"
 
 #include "CsvParser.h"
+#include "CsvReader.h"
 #include "DexcomReader.h"
 #include "GlucometerReader.h"
 #include "LibreReader.h"
@@ -22,7 +23,7 @@ constexpr int headRows = 8;
 QStringList DeviceImport::formats()
 {
     return { DexcomReader::format, LibreReader::format, NightscoutReader::format,
-        GlucometerReader::format };
+        GlucometerReader::format, CsvReader::format };
 }
 
 QString DeviceImport::detect(const QByteArray &data)
@@ -33,6 +34,8 @@ QString DeviceImport::detect(const QByteArray &data)
         return DexcomReader::format;
     if (LibreReader::recognises(rows))
         return LibreReader::format;
+    if (CsvReader::recognises(CsvParser::parse(head, CsvReader::delimiterOf(head), 1)))
+        return CsvReader::format;
     if (NightscoutReader::recognises(head))
         return NightscoutReader::format;
     if (GlucometerReader::recognises(rows))
@@ -52,10 +55,12 @@ ImportResult DeviceImport::read(const QByteArray &data, const QString &format)
         result = NightscoutReader::read(data);
     } else if (chosen == GlucometerReader::format) {
         result = GlucometerReader::read(data);
+    } else if (chosen == CsvReader::format) {
+        result = CsvReader::read(data);
     } else {
         result.format = chosen;
         if (format.isEmpty())
-            result.error = data.trimmed().isEmpty()
+            result.error = CsvParser::withoutBom(data).trimmed().isEmpty()
                 ? QStringLiteral("the file is empty")
                 : QStringLiteral("not a known export format (%1)").arg(formats().join(u", "));
         else
