@@ -1,0 +1,539 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "JournalTool.h"
+
+#include "CsvExport.h"
+#include "DeviceImport.h"
+#include "DuplicateFilter.h"
+#include "GlucosePeriod.h"
+#include "GlucoseProfile.h"
+#include "GlucoseStatistics.h"
+#include "GlucoseUnit.h"
+#include "JournalFile.h"
+#include "SugarEntry.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// The highest value a reading may hold: beyond every meter's range.
+constexpr int highestValue = 1500;
+
+struct Command
+{
+    const char *name;
+    const char *arguments;
+    const char *description;
+};
+
+const Command commands[] = {
+    { "check", "JOURNAL", "Lists the lines that do not read as sound readings." },
+    { "stats", "JOURNAL", "Shows the statistics of a period." },
+    { "add", "JOURNAL VALUE [TYPE [NOTES]]", "Adds one reading, now unless --at is given." },
+    { "import", "JOURNAL SOURCE", "Adds the readings of a device export, all or none." },
+    { "export", "JOURNAL", "Writes the readings of a period as CSV." },
+    { "report", "JOURNAL", "Writes the one-page report as PDF or PNG." },
+};
+
+// The sound readings of a journal, with their entries.
+struct Journal
+{
+    JournalFile file;
+    std::vector<std::unique_ptr<SugarEntry>> readings;
+
+    explicit Journal(const QString &path)
+        : file(path)
+    { }
+
+    // False when the journal exists but cannot be read.
+    bool read()
+    {
+        if (!file.read() && file.exists())
+            return false;
+        if (!file.exists() && file.errorString() != QLatin1String("No such file"))
+            return false;
+        for (int n = 1; n <= file.lineCount(); ++n) {
+            // A value that is not a number still counts, as ignored.
+            std::unique_ptr<JournalEntry> entry(JournalEntry::decode(file.lineText(n)));
+            if (!entry || !entry->getDate().isValid() || !entry->getTime().isValid())
+                continue;
+            if (auto *sugar = dynamic_cast<SugarEntry *>(entry.get())) {
+                entry.release();
+                readings.emplace_back(sugar);
+            }
+        }
+        // In time order, the file's order among readings of one minute.
+        std::stable_sort(readings.begin(), readings.end(),
+            [](const auto &a, const auto &b) { return *a < *b; });
+        return true;
+    }
+
+    std::vector<GlucoseReading> glucose() const
+    {
+        std::vector<GlucoseReading> all;
+        all.reserve(readings.size());
+        for (const auto &r : readings)
+            all.push_back({ r->getDate(), r->getTime(), r->getValue() });
+        return all;
+    }
+};
+
+void addPeriodOptions(QCommandLineParser &parser)
+{
+    parser.addOption({ "days", "The last N days, ending on the newest reading's day.", "N" });
+    parser.addOption({ "from", "The first day, YYYY-MM-DD.", "DATE" });
+    parser.addOption({ "to", "The last day, YYYY-MM-DD.", "DATE" });
+}
+
+void addUnitOption(QCommandLineParser &parser)
+{
+    parser.addOption({ "unit", "mg/dL (the default) or mmol/L.", "UNIT", "mg/dL" });
+}
+
+// The period the options name; an empty error when they name one.
+GlucosePeriod periodOf(const QCommandLineParser &parser, QString *error)
+{
+    if (parser.isSet("days")) {
+        if (parser.isSet("from") || parser.isSet("to")) {
+            *error = QStringLiteral("--days and --from/--to exclude each other");
+            return {};
+        }
+        bool ok = false;
+        const int days = parser.value("days").toInt(&ok);
+        if (!ok || days < 1) {
+            *error = QStringLiteral("--days needs a number of days above 0, not \"%1\"")
+                         .arg(parser.value("days"));
+            return {};
+        }
+        return GlucosePeriod::lastDays(days);
+    }
+    if (parser.isSet("from") != parser.isSet("to")) {
+        *error = QStringLiteral("--from and --to go together");
+        return {};
+    }
+    if (parser.isSet("from")) {
+        const QDate from = QDate::fromString(parser.value("from"), Qt::ISODate);
+        const QDate to = QDate::fromString(parser.value("to"), Qt::ISODate);
+        if (!from.isValid() || !to.isValid()) {
+            *error = QStringLiteral("dates are written YYYY-MM-DD");
+            return {};
+        }
+        return GlucosePeriod::between(from, to);
+    }
+    return GlucosePeriod::all();
+}
+
+bool unitOf(const QCommandLineParser &parser, GlucoseUnit::Unit *unit, QString *error)
+{
+    if (GlucoseUnit::parse(parser.value("unit"), unit))
+        return true;
+    *error = QStringLiteral("the unit is mg/dL or mmol/L, not \"%1\"").arg(parser.value("unit"));
+    return false;
+}
+
+QJsonValue number(double v)
+{
+    return std::isnan(v) ? QJsonValue() : QJsonValue(v);
+}
+
+QString shown(double mgPerDl, GlucoseUnit::Unit unit)
+{
+    return std::isnan(mgPerDl) ? QStringLiteral("-") : GlucoseUnit::format(mgPerDl, unit);
+}
+
+QString percent(double v)
+{
+    return std::isnan(v) ? QStringLiteral("-") : QString::number(v, 'f', 1) + u" %";
+}
+
+} // namespace
+
+JournalTool::JournalTool(QTextStream &out, QTextStream &err)
+    : out(out)
+    , err(err)
+{ }
+
+int JournalTool::usage(const QString &message)
+{
+    err << "journal-tool: " << message << "\n"
+        << "Try 'journal-tool --help'.\n";
+    err.flush();
+    return 2;
+}
+
+int JournalTool::fail(const QString &message)
+{
+    err << "journal-tool: " << message << "\n";
+    err.flush();
+    return 1;
+}
+
+int JournalTool::run(const QStringList &arguments)
+{
+    const QString command = arguments.value(1);
+    const Command *known = nullptr;
+    for (const Command &c : commands) {
+        if (command == QLatin1String(c.name))
+            known = &c;
+    }
+    if (!known) {
+        if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
+            out << "journal-tool " << QCoreApplication::applicationVersion() << "\n";
+            return 0;
+        }
+        if (command.isEmpty() || command == QLatin1String("--help") || command == QLatin1String("-h")
+            || command == QLatin1String("help")) {
+            out << "Usage: journal-tool COMMAND [OPTIONS] JOURNAL ...\n\n"
+                << "The readings of a health journal from the command line.\n\nCommands:\n";
+            for (const Command &c : commands)
+                out << "  " << QString::fromLatin1(c.name).leftJustified(8) << c.description << "\n";
+            out << "\n'journal-tool COMMAND --help' shows a command's options.\n";
+            out.flush();
+            return command.isEmpty() ? 2 : 0;
+        }
+        return usage(QStringLiteral("unknown command \"%1\"").arg(command));
+    }
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(known->description));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QString name = QString::fromLatin1(known->name);
+    if (name == QLatin1String("stats")) {
+        addPeriodOptions(parser);
+        addUnitOption(parser);
+        parser.addOption({ "json", "One JSON object, numbers unrounded." });
+        parser.addOption({ "profile", "With --json: the daily profile, 96 bins of 15 minutes." });
+    } else if (name == QLatin1String("add")) {
+        parser.addOption({ "at", "The reading's date and time, \"YYYY-MM-DD HH:MM\".", "TIME" });
+        addUnitOption(parser);
+    } else if (name == QLatin1String("import")) {
+        parser.addOption({ "format", "dexcom, libre, nightscout, glucometer or csv; recognised "
+                                     "from the file when not given.",
+            "FORMAT" });
+        parser.addOption({ "dry-run", "Reads and counts, writes nothing." });
+    } else if (name == QLatin1String("export")) {
+        addPeriodOptions(parser);
+        addUnitOption(parser);
+        parser.addOption({ { "o", "output" }, "The CSV file; standard output when not given.",
+            "FILE" });
+    } else if (name == QLatin1String("report")) {
+        addPeriodOptions(parser);
+        addUnitOption(parser);
+        parser.addOption({ { "o", "output" }, "The report: FILE.pdf or FILE.png.", "FILE" });
+    }
+    for (const QString &a : QString::fromLatin1(known->arguments).split(u' '))
+        parser.addPositionalArgument(a, QString());
+
+    QStringList rest = arguments;
+    rest.removeAt(1);
+    if (!parser.parse(rest))
+        return usage(parser.errorText());
+    if (parser.isSet(help)) {
+        QString text = parser.helpText();
+        text.replace(QStringLiteral("journal-tool [options]"),
+            QStringLiteral("journal-tool %1 [options]").arg(name));
+        out << text;
+        out.flush();
+        return 0;
+    }
+
+    if (name == QLatin1String("check"))
+        return check(parser);
+    if (name == QLatin1String("stats"))
+        return stats(parser);
+    if (name == QLatin1String("add"))
+        return add(parser);
+    if (name == QLatin1String("import"))
+        return import(parser);
+    if (name == QLatin1String("export"))
+        return exportCsv(parser);
+    return report(parser);
+}
+
+int JournalTool::check(QCommandLineParser &parser)
+{
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 1)
+        return usage(QStringLiteral("check takes one journal"));
+    JournalFile file(args[0]);
+    if (!file.read())
+        return fail(args[0] + u": " + file.errorString());
+    int problems = 0;
+    for (int n = 1; n <= file.lineCount(); ++n) {
+        const QString line = file.lineText(n);
+        if (line.isEmpty())
+            continue;
+        const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(line));
+        QString problem = JournalFile::problem(entry.get());
+        const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get());
+        if (problem.isEmpty() && sugar && (sugar->getValue() <= 0 || sugar->getValue() > highestValue))
+            problem = QStringLiteral("impossible value %1").arg(sugar->getValue());
+        if (!problem.isEmpty()) {
+            out << args[0] << ':' << n << ": " << problem << "\n";
+            ++problems;
+        }
+    }
+    out << problems << (problems == 1 ? " problem" : " problems") << " in " << file.lineCount()
+        << (file.lineCount() == 1 ? " line" : " lines") << "\n";
+    out.flush();
+    return problems ? 1 : 0;
+}
+
+int JournalTool::stats(QCommandLineParser &parser)
+{
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 1)
+        return usage(QStringLiteral("stats takes one journal"));
+    QString error;
+    const GlucosePeriod period = periodOf(parser, &error);
+    GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
+    if (!error.isEmpty() || !unitOf(parser, &unit, &error))
+        return usage(error);
+    if (parser.isSet("profile") && !parser.isSet("json"))
+        return usage(QStringLiteral("--profile goes with --json"));
+    Journal journal(args[0]);
+    if (!journal.read())
+        return fail(args[0] + u": " + journal.file.errorString());
+
+    const std::vector<GlucoseReading> readings = journal.glucose();
+    const GlucoseStatistics s(readings, period);
+    const auto inUnit = [unit](double mgPerDl) {
+        return number(GlucoseUnit::fromMgPerDl(mgPerDl, unit));
+    };
+
+    if (parser.isSet("json")) {
+        QJsonObject o;
+        o["readings"] = s.count();
+        o["ignored"] = s.ignored();
+        o["first"] = s.firstDay().isValid() ? QJsonValue(s.firstDay().toString(Qt::ISODate)) : QJsonValue();
+        o["last"] = s.lastDay().isValid() ? QJsonValue(s.lastDay().toString(Qt::ISODate)) : QJsonValue();
+        o["days"] = s.daysWithReadings();
+        o["active"] = number(s.activePercent());
+        o["unit"] = GlucoseUnit::name(unit);
+        o["mean"] = inUnit(s.mean());
+        o["sd"] = inUnit(s.sd());
+        o["cv"] = number(s.cv());
+        o["gmi"] = number(s.gmiPercent());
+        o["gmi_mmol_mol"] = number(s.gmiMmolPerMol());
+        o["gri"] = number(s.gri());
+        o["min"] = inUnit(s.minimum());
+        o["q1"] = inUnit(s.firstQuartile());
+        o["median"] = inUnit(s.median());
+        o["q3"] = inUnit(s.thirdQuartile());
+        o["max"] = inUnit(s.maximum());
+        QJsonObject ranges;
+        ranges["very_low"] = s.bandPercent(GlucoseStatistics::VeryLow);
+        ranges["low"] = s.bandPercent(GlucoseStatistics::Low);
+        ranges["in_range"] = s.bandPercent(GlucoseStatistics::InRange);
+        ranges["high"] = s.bandPercent(GlucoseStatistics::High);
+        ranges["very_high"] = s.bandPercent(GlucoseStatistics::VeryHigh);
+        o["ranges"] = ranges;
+        if (parser.isSet("profile")) {
+            const GlucoseProfile profile(readings, period);
+            QJsonArray bins;
+            for (int i = 0; i < GlucoseProfile::binCount; ++i) {
+                const GlucoseProfile::Bin &b = profile.bin(i);
+                bins.append(QJsonObject { { "minute", i * GlucoseProfile::binMinutes },
+                    { "n", b.count }, { "p5", inUnit(b.p5) }, { "p25", inUnit(b.p25) },
+                    { "p50", inUnit(b.p50) }, { "p75", inUnit(b.p75) }, { "p95", inUnit(b.p95) } });
+            }
+            o["profile"] = bins;
+        }
+        out << QJsonDocument(o).toJson(QJsonDocument::Indented);
+        out.flush();
+        return 0;
+    }
+
+    const QString u = GlucoseUnit::name(unit);
+    const auto mark = [&s](GlucoseStatistics::Target t) {
+        const QString limit = QString::fromUtf8(GlucoseStatistics::targetIsMaximum(t) ? "<" : ">")
+            + QString::number(GlucoseStatistics::targetLimit(t)) + u" %";
+        return QStringLiteral("  (target %1%2)").arg(limit, s.targetMet(t) ? "" : ", missed");
+    };
+    out << "Journal: " << QFileInfo(args[0]).fileName() << "\n";
+    if (!s.count()) {
+        out << "No readings in the period.\n";
+        out.flush();
+        return 0;
+    }
+    out << "Period: " << s.periodStart().toString(Qt::ISODate) << " to "
+        << s.periodEnd().toString(Qt::ISODate) << ", " << s.daysWithReadings()
+        << " days with readings, active " << percent(s.activePercent()) << "\n";
+    if (!s.isSufficient())
+        out << "Too few data for the consensus: it asks for 14 days and 70 % active.\n";
+    out << "Readings: " << s.count() << " (ignored " << s.ignored() << ")\n"
+        << "Mean: " << shown(s.mean(), unit) << ' ' << u << "   SD: "
+        << QString::number(GlucoseUnit::fromMgPerDl(s.sd(), unit), 'f', unit == GlucoseUnit::MmolPerL ? 1 : 0)
+        << ' ' << u << "   CV: " << percent(s.cv()) << mark(GlucoseStatistics::VariabilityTarget)
+        << "\n"
+        << "GMI: " << percent(s.gmiPercent()) << " (" << QString::number(s.gmiMmolPerMol(), 'f', 0)
+        << " mmol/mol)   GRI: " << QString::number(s.gri(), 'f', 1) << "\n"
+        << "Time in ranges:\n"
+        << "  very high  > 250 mg/dL   " << percent(s.bandPercent(GlucoseStatistics::VeryHigh))
+        << mark(GlucoseStatistics::VeryHighTarget) << "\n"
+        << "  high     181-250 mg/dL   " << percent(s.bandPercent(GlucoseStatistics::High))
+        << mark(GlucoseStatistics::AboveRangeTarget) << " with very high\n"
+        << "  in range  70-180 mg/dL   " << percent(s.bandPercent(GlucoseStatistics::InRange))
+        << mark(GlucoseStatistics::InRangeTarget) << "\n"
+        << "  low        54-69 mg/dL   " << percent(s.bandPercent(GlucoseStatistics::Low))
+        << mark(GlucoseStatistics::BelowRangeTarget) << " with very low\n"
+        << "  very low    < 54 mg/dL   " << percent(s.bandPercent(GlucoseStatistics::VeryLow))
+        << mark(GlucoseStatistics::VeryLowTarget) << "\n"
+        << "Min / Q1 / median / Q3 / max: " << shown(s.minimum(), unit) << " / "
+        << shown(s.firstQuartile(), unit) << " / " << shown(s.median(), unit) << " / "
+        << shown(s.thirdQuartile(), unit) << " / " << shown(s.maximum(), unit) << ' ' << u << "\n";
+    out.flush();
+    return 0;
+}
+
+int JournalTool::add(QCommandLineParser &parser)
+{
+    const QStringList args = parser.positionalArguments();
+    if (args.size() < 2 || args.size() > 4)
+        return usage(QStringLiteral("add takes a journal, a value, and a type and notes if wanted"));
+    QString error;
+    GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
+    if (!unitOf(parser, &unit, &error))
+        return usage(error);
+    bool ok = false;
+    const double value = args[1].toDouble(&ok);
+    const int mgPerDl = ok ? GlucoseUnit::toMgPerDl(value, unit) : 0;
+    if (!ok || mgPerDl <= 0 || mgPerDl > highestValue)
+        return usage(QStringLiteral("\"%1\" is not a glucose value in %2")
+                         .arg(args[1], GlucoseUnit::name(unit)));
+    QDateTime at = QDateTime::currentDateTime();
+    if (parser.isSet("at")) {
+        at = QDateTime::fromString(parser.value("at"), QStringLiteral("yyyy-MM-dd HH:mm"));
+        if (!at.isValid())
+            return usage(QStringLiteral("--at is \"YYYY-MM-DD HH:MM\", not \"%1\"").arg(parser.value("at")));
+    }
+
+    SugarEntry entry;
+    entry.setDate(at.date());
+    entry.setTime(QTime(at.time().hour(), at.time().minute()));
+    entry.setValue(mgPerDl);
+    entry.setRType(args.value(2));
+    entry.setNotes(args.value(3).remove(u'\r'));
+
+    JournalFile file(args[0]);
+    if (!file.read() && file.exists())
+        return fail(args[0] + u": " + file.errorString());
+    const QString line = entry.encode();
+    if (!file.append({ line }))
+        return fail(args[0] + u": " + file.errorString());
+    out << line << "\n";
+    out.flush();
+    return 0;
+}
+
+int JournalTool::import(QCommandLineParser &parser)
+{
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 2)
+        return usage(QStringLiteral("import takes a journal and a device export"));
+    const QString format = parser.value("format");
+    if (!format.isEmpty() && !DeviceImport::formats().contains(format))
+        return usage(QStringLiteral("the formats are %1, not \"%2\"")
+                         .arg(DeviceImport::formats().join(QStringLiteral(", ")), format));
+    QFile source(args[1]);
+    if (!source.open(QIODevice::ReadOnly))
+        return fail(args[1] + u": " + source.errorString());
+    const ImportResult result = DeviceImport::read(source.readAll(), format);
+    if (!result.ok())
+        return fail(args[1] + u": " + result.error);
+
+    Journal journal(args[0]);
+    if (!journal.read())
+        return fail(args[0] + u": " + journal.file.errorString());
+    DuplicateFilter known;
+    for (const auto &r : journal.readings)
+        known.addExisting(r->getDate(), r->getTime(), r->getRType(), r->getValue());
+
+    QStringList lines;
+    int already = 0;
+    for (const ImportedReading &r : result.readings) {
+        if (!known.admit(r)) {
+            ++already;
+            continue;
+        }
+        SugarEntry entry;
+        entry.setDate(r.date);
+        entry.setTime(r.time);
+        entry.setRType(r.type);
+        entry.setValue(r.value);
+        entry.setNotes(QString(r.notes).remove(u'\r'));
+        lines << entry.encode();
+    }
+    for (const RejectedRow &row : result.rejected)
+        err << "journal-tool: " << args[1] << ": row " << row.row << ": " << row.reason << "\n";
+    err.flush();
+    if (!parser.isSet("dry-run") && !lines.isEmpty() && !journal.file.append(lines))
+        return fail(args[0] + u": nothing imported: " + journal.file.errorString());
+    out << (parser.isSet("dry-run") ? "would import " : "imported ") << lines.size()
+        << ", already there " << already << ", rejected " << result.rejected.size() << "\n";
+    out.flush();
+    return 0;
+}
+
+int JournalTool::exportCsv(QCommandLineParser &parser)
+{
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 1)
+        return usage(QStringLiteral("export takes one journal"));
+    QString error;
+    const GlucosePeriod period = periodOf(parser, &error);
+    GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
+    if (!error.isEmpty() || !unitOf(parser, &unit, &error))
+        return usage(error);
+    Journal journal(args[0]);
+    if (!journal.read())
+        return fail(args[0] + u": " + journal.file.errorString());
+
+    const GlucosePeriod days = period.resolved(journal.glucose());
+    QList<ImportedReading> rows;
+    int noValue = 0;
+    for (const auto &r : journal.readings) {
+        if (period.kind() != GlucosePeriod::All
+            && (!days.from().isValid() || r->getDate() < days.from() || r->getDate() > days.to()))
+            continue;
+        if (!r->hasWholeValue()) {
+            ++noValue;
+            continue;
+        }
+        rows.append({ r->getDate(), r->getTime(), r->getRType(), r->getValue(), r->getNotes() });
+    }
+    if (noValue)
+        err << "journal-tool: " << noValue << " readings without a number for a value left out\n";
+    err.flush();
+    const QByteArray csv = CsvExport::write(rows, unit);
+    if (!parser.isSet("output")) {
+        QFile standardOutput;
+        if (!standardOutput.open(stdout, QIODevice::WriteOnly) || standardOutput.write(csv) != csv.size())
+            return fail(QStringLiteral("cannot write the CSV"));
+        return 0;
+    }
+    QSaveFile file(parser.value("output"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit())
+        return fail(parser.value("output") + u": " + file.errorString());
+    return 0;
+}
+
+int JournalTool::report(QCommandLineParser &parser)
+{
+    Q_UNUSED(parser);
+    return fail(QStringLiteral("report: not built in"));
+}

@@ -1,0 +1,196 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run tool(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(TOOL), args);
+    Run r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void put(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QString shared(const QString &file)
+{
+    return QStringLiteral(SHARED_DIR "/data/") + file;
+}
+
+} // namespace
+
+class TstJournalTool : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void usage_data();
+    void usage();
+    void check();
+    void statsJson();
+    void add();
+    void importTwiceAddsNothing();
+    void exportImportsBackTheSameReadings();
+
+private:
+    QTemporaryDir dir;
+};
+
+void TstJournalTool::usage_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("help") << QStringList { "--help" } << 0 << "Commands:";
+    QTest::newRow("version") << QStringList { "--version" } << 0 << "journal-tool 1.0.0";
+    QTest::newRow("a command's help") << QStringList { "stats", "--help" } << 0 << "--profile";
+    QTest::newRow("no command") << QStringList {} << 2 << "Usage:";
+    QTest::newRow("unknown command") << QStringList { "frobnicate" } << 2
+                                     << "journal-tool: unknown command";
+    QTest::newRow("unknown option") << QStringList { "check", "--loud", "x" } << 2
+                                    << "journal-tool: Unknown option 'loud'";
+    QTest::newRow("bad unit") << QStringList { "stats", "x", "--unit", "g/l" } << 2
+                              << "the unit is mg/dL or mmol/L";
+    QTest::newRow("days and dates") << QStringList { "stats", "x", "--days", "3", "--from", "2024-01-01", "--to", "2024-01-02" }
+                                    << 2 << "exclude each other";
+    QTest::newRow("not a value") << QStringList { "add", "x", "high" } << 2 << "not a glucose value";
+    QTest::newRow("unknown format") << QStringList { "import", "x", "y", "--format", "fax" } << 2
+                                    << "the formats are";
+    QTest::newRow("missing journal") << QStringList { "check", "/nonexistent/j" } << 1
+                                     << "journal-tool: /nonexistent/j: No such file";
+}
+
+void TstJournalTool::usage()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, says);
+    const Run r = tool(args);
+    QCOMPARE(r.code, code);
+    const QByteArray said = r.out + r.err;
+    QVERIFY2(said.contains(says.toUtf8()), said.constData());
+}
+
+void TstJournalTool::check()
+{
+    const QString path = dir.filePath("check.journal");
+    const QByteArray bytes = "SUGR|20240305|0800|x|104|\nWEIGHT|20240305|0800|80\n"
+                             "SUGR|20240305|0800|x|-5|\nSUGR|20240305|0800|x|5.6|\n";
+    put(path, bytes);
+    const Run r = tool({ "check", path });
+    QCOMPARE(r.code, 1);
+    QCOMPARE(QString::fromUtf8(r.out),
+        path + ":2: unknown type code\n" + path + ":3: impossible value -5\n" + path
+            + ":4: value not a whole number\n3 problems in 4 lines\n");
+    QCOMPARE(bytesOf(path), bytes);
+    put(path, "SUGR|20240305|0800|x|104|\n");
+    QCOMPARE(tool({ "check", path }).code, 0);
+}
+
+void TstJournalTool::statsJson()
+{
+    const QString path = dir.filePath("stats.journal");
+    put(path, "SUGR|20240305|0800|x|50|\nSUGR|20240305|0805|x|100|\nSUGR|20240305|0810|x|0Hi|\n"
+              "SUGR|20240306|0800|x|300|\n");
+    const Run r = tool({ "stats", path, "--json", "--profile", "--unit", "mmol/L" });
+    QCOMPARE(r.code, 0);
+    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    QStringList keys = o.keys();
+    QCOMPARE(keys,
+        (QStringList { "active", "cv", "days", "first", "gmi", "gmi_mmol_mol", "gri", "ignored",
+            "last", "max", "mean", "median", "min", "profile", "q1", "q3", "ranges", "readings",
+            "sd", "unit" }));
+    QCOMPARE(o["readings"].toInt(), 3);
+    QCOMPARE(o["ignored"].toInt(), 1);
+    QCOMPARE(o["first"].toString(), "2024-03-05");
+    QCOMPARE(o["unit"].toString(), "mmol/L");
+    QCOMPARE(o["mean"].toDouble(), 150 / 18.016);
+    QCOMPARE(o["max"].toDouble(), 300 / 18.016);
+    QCOMPARE(o["ranges"]["very_low"].toDouble() * 3, 100.0);
+    QCOMPARE(o["profile"].toArray().size(), 96);
+    QCOMPARE(o["profile"][32]["minute"].toInt(), 480);
+    QCOMPARE(o["profile"][32]["n"].toInt(), 3);
+    QCOMPARE(o["profile"][32]["p50"].toDouble(), 100 / 18.016);
+}
+
+void TstJournalTool::add()
+{
+    const QString path = dir.filePath("add.journal");
+    put(path, "SUGR|20240305|0800|x|104|"); // no line end
+    const Run r = tool({ "add", path, "6.1", "fasting", "before\nthe run", "--at", "2024-03-06 07:15",
+        "--unit", "mmol/L" });
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, "SUGR|20240306|0715|fasting|110|before\\nthe run\n");
+    QCOMPARE(bytesOf(path), "SUGR|20240305|0800|x|104|\nSUGR|20240306|0715|fasting|110|before\\nthe run\n");
+    QCOMPARE(tool({ "add", path, "120", "--at", "2024-02-30 07:15" }).code, 2);
+}
+
+void TstJournalTool::importTwiceAddsNothing()
+{
+    const QString source = shared("fixtures/dexcom-clarity/glucosedao_000_2019-10-14_to_2019-10-28.csv");
+    if (!QFile::exists(source))
+        QSKIP("the shared device exports are not here");
+    const QString path = dir.filePath("import.journal");
+    const Run dry = tool({ "import", path, source, "--dry-run" });
+    QCOMPARE(dry.code, 0);
+    QVERIFY(!QFile::exists(path));
+    const Run first = tool({ "import", path, source });
+    QCOMPARE(first.code, 0);
+    QVERIFY2(first.out.startsWith("imported 3913, already there 0"), first.out.constData());
+    const QByteArray after = bytesOf(path);
+    const Run second = tool({ "import", path, source });
+    QVERIFY2(second.out.startsWith("imported 0, already there 3913"), second.out.constData());
+    QCOMPARE(bytesOf(path), after);
+}
+
+void TstJournalTool::exportImportsBackTheSameReadings()
+{
+    const QString journal = shared("journals/uci-patient-20.journal");
+    if (!QFile::exists(journal))
+        QSKIP("the shared journals are not here");
+    const QString csv = dir.filePath("export.csv");
+    QCOMPARE(tool({ "export", journal, "-o", csv }).code, 0);
+    QVERIFY(bytesOf(csv).startsWith("date,time,type,value,unit,notes\r\n"));
+    const QString back = dir.filePath("back.journal");
+    const Run r = tool({ "import", back, csv, "--format", "csv" });
+    QCOMPARE(r.code, 0);
+    // The same readings, in time order.
+    const Run again = tool({ "export", back });
+    QCOMPARE(again.code, 0);
+    QCOMPARE(again.out, bytesOf(csv));
+}
+
+QTEST_MAIN(TstJournalTool)
+#include "tst_journaltool.moc"
