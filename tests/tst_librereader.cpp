@@ -135,10 +135,6 @@ void TstLibreReader::rows_data()
         << header + "L,1,\" 02-06-2022 09:35 \",1,,110,\"ate sushi, about 10 rolls\",\n"
         << "2022-06-02 09:35 scan 110 'ate sushi, about 10 rolls'"
         << "";
-    QTest::newRow("rows grouped by type come out in time order")
-        << header + "L,1,05-12-2019 16:40,0,104,,,\nL,1,05-12-2019 16:30,1,,110,,\n"
-        << "2019-12-05 16:30 scan 110 ''|2019-12-05 16:40 cgm 104 ''"
-        << "";
     QTest::newRow("bad rows are rejected with a reason")
         << QByteArray("Device Timestamp,Record Type,Historic Glucose mg/dL\n"
                       "31-02-2020 10:00,0,100\n05-12-2019 16:25,0,\n05-12-2019 16:25,2,99\n"
