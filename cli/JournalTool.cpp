@@ -11,6 +11,7 @@
 #include "GlucoseStatistics.h"
 #include "GlucoseUnit.h"
 #include "JournalFile.h"
+#include "ReadingValue.h"
 #include "SugarEntry.h"
 
 #include <QCommandLineParser>
@@ -29,8 +30,8 @@
 
 namespace {
 
-// The highest value a reading may hold: beyond every meter's range.
-constexpr int highestValue = 1500;
+// The highest value a reading may hold, the same as an import's.
+constexpr int highestValue = ReadingValue::maxMgPerDl;
 
 struct Command
 {

@@ -12,7 +12,7 @@
 class ReadingValue
 {
 public:
-    static constexpr int maxMgPerDl = 9999;
+    static constexpr int maxMgPerDl = 1500;
 
     // False, with the reason, when the text is not a number or not a
     // possible glucose value (not above zero, or over maxMgPerDl).
