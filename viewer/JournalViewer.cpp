@@ -133,13 +133,13 @@ void JournalViewer::buildRows()
                 shown = &entry->getDate();
                 addItem(new ListBoxDateItem(*shown));
             }
-            addItem(new ListBoxEntryItem(entry, rowText(entry), int(moment.line)));
+            addItem(new ListBoxEntryItem(entry, int(moment.line)));
         }
     }
     reset();
 }
 
-QString JournalViewer::rowText(const JournalEntry *entry) const
+QString JournalViewer::summaryOf(const JournalEntry *entry) const
 {
     const auto *sugar = dynamic_cast<const SugarEntry *>(entry);
     if (shownUnit == GlucoseUnit::MgPerDl || !sugar || !sugar->hasWholeValue())
@@ -157,9 +157,7 @@ void JournalViewer::setUnit(GlucoseUnit::Unit unit)
     if (unit == shownUnit)
         return;
     shownUnit = unit;
-    const int current = currentRow();
-    buildRows();
-    setCurrentRow(current);
+    viewport()->update();
 }
 
 ListBoxEntryItem *JournalViewer::insertEntry(std::unique_ptr<const JournalEntry> entry, int line)
@@ -182,7 +180,7 @@ ListBoxEntryItem *JournalViewer::insertEntry(std::unique_ptr<const JournalEntry>
     const bool sameDay = lo > 0 && momentOfRow(item(lo - 1)).day == moment.day;
     if (!sameDay)
         insertItem(lo++, new ListBoxDateItem(shown->getDate()));
-    auto *row = new ListBoxEntryItem(shown, rowText(shown), line);
+    auto *row = new ListBoxEntryItem(shown, line);
     insertItem(lo, row);
     return row;
 }

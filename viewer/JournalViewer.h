@@ -56,13 +56,14 @@ public:
     // Rows show values in mg/dL exactly as the entries' summaries, or in mmol/L.
     void setUnit(GlucoseUnit::Unit unit);
     GlucoseUnit::Unit unit() const { return shownUnit; }
+    // The text of an entry's row in the unit shown.
+    QString summaryOf(const JournalEntry *entry) const;
 
 public Q_SLOTS:
     void viewDetail(QListWidgetItem *item);
 
 private:
     void buildRows();
-    QString rowText(const JournalEntry *entry) const;
     void shiftLines(int from, int delta);
 
     QString fileName;

@@ -4,17 +4,31 @@
 #include "ListBoxEntryItem.h"
 
 #include "JournalEntry.h"
+#include "JournalViewer.h"
 
 ListBoxEntryItem::ListBoxEntryItem(const JournalEntry *entry)
     : ListBoxCustomItem(entry->getSummary())
     , entry(entry)
 { }
 
-ListBoxEntryItem::ListBoxEntryItem(const JournalEntry *entry, const QString &text, int line)
-    : ListBoxCustomItem(text)
+ListBoxEntryItem::ListBoxEntryItem(const JournalEntry *entry, int line)
+    : ListBoxCustomItem(QString())
     , entry(entry)
     , line(line)
 { }
+
+QVariant ListBoxEntryItem::data(int role) const
+{
+    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+        const QVariant fixed = ListBoxCustomItem::data(role);
+        if (!fixed.toString().isNull())
+            return fixed;
+        if (const auto *list = qobject_cast<const JournalViewer *>(listWidget()))
+            return list->summaryOf(entry);
+        return entry->getSummary();
+    }
+    return ListBoxCustomItem::data(role);
+}
 
 void ListBoxEntryItem::showDetail()
 {

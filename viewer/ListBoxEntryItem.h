@@ -15,8 +15,12 @@ class ListBoxEntryItem : public ListBoxCustomItem
 {
 public:
     explicit ListBoxEntryItem(const JournalEntry *entry);
-    ListBoxEntryItem(const JournalEntry *entry, const QString &text, int line);
+    // A row of an entry that its list owns and never changes: the text is
+    // the list's summary of the entry, made when the row is shown, which
+    // spares a million rows a text each.
+    ListBoxEntryItem(const JournalEntry *entry, int line);
 
+    QVariant data(int role) const override;
     void showDetail() override;
 
     const JournalEntry *getEntry() const { return entry; }
