@@ -18,6 +18,81 @@ namespace {
 // How long a writer waits for another one to finish before it gives up.
 constexpr int lockWaitMs = 2000;
 
+constexpr qsizetype chunkSize = 1 << 20; // a multiple of 8, as the fingerprint needs
+
+// A quick 64-bit fingerprint of a file's bytes, fed in pieces whose sizes
+// are multiples of 8 but for the last: enough to tell a change, not a
+// defence against one made on purpose.
+class Fingerprint
+{
+public:
+    void add(QByteArrayView bytes)
+    {
+        const char *p = bytes.data();
+        const char *end = p + (bytes.size() & ~qsizetype(7));
+        for (; p < end; p += 8) {
+            quint64 w;
+            std::memcpy(&w, p, 8);
+            mix(w);
+        }
+        quint64 tail = 0;
+        std::memcpy(&tail, end, size_t(bytes.size() & 7));
+        if (bytes.size() & 7)
+            mix(tail);
+        size += bytes.size();
+    }
+    quint64 value() const { return hash ^ quint64(size); }
+    qsizetype size = 0;
+
+private:
+    void mix(quint64 w)
+    {
+        hash = (hash ^ w) * 0x9E3779B97F4A7C15ULL;
+        hash ^= hash >> 29;
+    }
+    quint64 hash = 0x243F6A8885A308D3ULL;
+};
+
+// Reads up to a whole chunk: a short read of a regular file is its end.
+QByteArrayView readChunk(QFile &file, QByteArray &buffer)
+{
+    buffer.resize(chunkSize);
+    qsizetype got = 0;
+    while (got < chunkSize) {
+        const qint64 n = file.read(buffer.data() + got, chunkSize - got);
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    return QByteArrayView(buffer.constData(), got);
+}
+
+bool fingerprintOf(const QString &path, qsizetype *size, quint64 *hash)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    Fingerprint print;
+    QByteArray buffer;
+    for (QByteArrayView chunk = readChunk(file, buffer); !chunk.isEmpty();
+         chunk = readChunk(file, buffer))
+        print.add(chunk);
+    *size = print.size;
+    *hash = print.value();
+    return file.error() == QFileDevice::NoError;
+}
+
+bool isUtf16Mark(QByteArrayView head)
+{
+    return head.startsWith("\xff\xfe") || head.startsWith("\xfe\xff");
+}
+
+QString changedMessage()
+{
+    return QStringLiteral(
+        "The journal was changed by another program since it was read: reload it first");
+}
+
 bool holdsLineBreak(const QByteArray &line)
 {
     return line.contains('\n') || line.contains('\r');
@@ -29,7 +104,7 @@ JournalFile::JournalFile(const QString &path)
     : filePath(path)
 { }
 
-bool JournalFile::read()
+void JournalFile::reset()
 {
     data.clear();
     starts.clear();
@@ -37,18 +112,33 @@ bool JournalFile::read()
     wideLines.clear();
     present = false;
     error.clear();
+    knownSize = 0;
+    knownHash = 0;
+    knownLines = 0;
+}
 
+bool JournalFile::open(QFile &file)
+{
     const QFileInfo info(filePath);
     if (info.isDir()) {
         error = QStringLiteral("Is a folder, not a journal");
         return false;
     }
-    QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly)) {
         error = info.exists() || info.isSymLink() ? file.errorString()
                                                   : QStringLiteral("No such file");
         return false;
     }
+    return true;
+}
+
+bool JournalFile::read()
+{
+    reset();
+    keep = true;
+    QFile file(filePath);
+    if (!open(file))
+        return false;
     data = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         error = file.errorString();
@@ -56,10 +146,10 @@ bool JournalFile::read()
         return false;
     }
     present = true;
-    if (data.startsWith("\xff\xfe") || data.startsWith("\xfe\xff")) {
+    if (isUtf16Mark(data)) {
         wide = true;
         QStringDecoder utf16(data.startsWith("\xff\xfe") ? QStringDecoder::Utf16LE
-                                                           : QStringDecoder::Utf16BE);
+                                                         : QStringDecoder::Utf16BE);
         const QString text = utf16(QByteArrayView(data).sliced(2));
         wideLines = text.split(u'\n');
         if (!wideLines.isEmpty() && wideLines.last().isEmpty())
@@ -68,15 +158,97 @@ bool JournalFile::read()
             if (l.endsWith(u'\r'))
                 l.chop(1);
         }
-        return true;
     }
+    know();
+    return true;
+}
+
+bool JournalFile::scan(const std::function<void(int number, QByteArrayView line)> &use)
+{
+    reset();
+    QFile file(filePath);
+    if (!open(file))
+        return false;
+    if (isUtf16Mark(file.peek(2))) {
+        file.close();
+        return read();
+    }
+    keep = false;
+    present = true;
+
+    Fingerprint print;
+    QByteArray buffer;
+    QByteArray carried; // the start of a line that the next chunk ends
+    int number = 0;
+    const auto give = [&](QByteArrayView line) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        use(++number, line);
+    };
+    for (QByteArrayView chunk = readChunk(file, buffer); !chunk.isEmpty();
+         chunk = readChunk(file, buffer)) {
+        print.add(chunk);
+        QByteArrayView rest = chunk;
+        if (print.size == chunk.size() && rest.startsWith("\xef\xbb\xbf"))
+            rest = rest.sliced(3);
+        for (qsizetype nl = rest.indexOf('\n'); nl >= 0; nl = rest.indexOf('\n')) {
+            if (carried.isEmpty()) {
+                give(rest.first(nl));
+            } else {
+                carried += rest.first(nl);
+                give(carried);
+                carried.clear();
+            }
+            rest = rest.sliced(nl + 1);
+        }
+        carried += rest;
+    }
+    if (!carried.isEmpty())
+        give(carried);
+    if (file.error() != QFileDevice::NoError) {
+        const QString why = file.errorString();
+        reset();
+        error = why;
+        return false;
+    }
+    knownSize = print.size;
+    knownHash = print.value();
+    knownLines = number;
+    return true;
+}
+
+void JournalFile::know()
+{
+    Fingerprint print;
+    print.add(data);
+    knownSize = print.size;
+    knownHash = print.value();
+    if (!wide) {
+        index();
+        knownLines = int(starts.size());
+    }
+}
+
+bool JournalFile::hold() const
+{
+    if (!data.isEmpty() || knownSize == 0 || wide)
+        return true;
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray bytes = file.readAll();
+    Fingerprint print;
+    print.add(bytes);
+    if (print.size != knownSize || print.value() != knownHash)
+        return false;
+    data = std::move(bytes);
     index();
     return true;
 }
 
 QByteArrayView JournalFile::line(int number) const
 {
-    if (wide || number < 1 || number > lineCount())
+    if (wide || number < 1 || number > lineCount() || !hold())
         return {};
     const qsizetype start = starts[number - 1];
     qsizetype end = endOfLine(number);
@@ -94,6 +266,10 @@ QString JournalFile::lineText(int number) const
 
 bool JournalFile::append(const QStringList &lines)
 {
+    if (!hold()) {
+        error = changedMessage();
+        return false;
+    }
     QByteArray contents = data;
     const QByteArray end = lineEnd();
     if (!contents.isEmpty() && !contents.endsWith('\n'))
@@ -111,6 +287,10 @@ bool JournalFile::append(const QStringList &lines)
 
 bool JournalFile::replace(int number, const QByteArray &line)
 {
+    if (!hold()) {
+        error = changedMessage();
+        return false;
+    }
     if (number < 1 || number > lineCount()) {
         error = QStringLiteral("No line %1 in the journal").arg(number);
         return false;
@@ -131,6 +311,10 @@ bool JournalFile::replace(int number, const QByteArray &line)
 
 bool JournalFile::insert(int number, const QByteArray &line)
 {
+    if (!hold()) {
+        error = changedMessage();
+        return false;
+    }
     if (number < 1 || number > lineCount() + 1) {
         error = QStringLiteral("No line %1 in the journal").arg(number);
         return false;
@@ -148,6 +332,10 @@ bool JournalFile::insert(int number, const QByteArray &line)
 
 bool JournalFile::remove(int number)
 {
+    if (!hold()) {
+        error = changedMessage();
+        return false;
+    }
     if (number < 1 || number > lineCount()) {
         error = QStringLiteral("No line %1 in the journal").arg(number);
         return false;
@@ -160,12 +348,12 @@ bool JournalFile::remove(int number)
 
 bool JournalFile::isCurrent() const
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return !present && !QFileInfo::exists(filePath);
-    if (!present || file.size() != data.size())
-        return false;
-    return file.readAll() == data;
+    if (!QFileInfo::exists(filePath))
+        return !present;
+    qsizetype size = 0;
+    quint64 hash = 0;
+    return present && fingerprintOf(filePath, &size, &hash) && size == knownSize
+        && hash == knownHash;
 }
 
 QString JournalFile::whyNotWritable() const
@@ -233,8 +421,7 @@ bool JournalFile::write(const QByteArray &contents)
     }
 
     if (!isCurrent()) {
-        error = QStringLiteral(
-            "The journal was changed by another program since it was read: reload it first");
+        error = changedMessage();
         return false;
     }
 
@@ -251,11 +438,15 @@ bool JournalFile::write(const QByteArray &contents)
     }
     data = contents;
     present = true;
-    index();
+    know();
+    if (!keep) {
+        data.clear();
+        starts.clear();
+    }
     return true;
 }
 
-void JournalFile::index()
+void JournalFile::index() const
 {
     starts.clear();
     const char *begin = data.constData();

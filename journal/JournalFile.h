@@ -11,9 +11,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 class JournalEntry;
+class QFile;
 
 // A journal file as bytes and lines, and the one way to change it. Every
 // change goes through a new file that replaces the old one whole, under a
@@ -29,12 +31,16 @@ public:
     // Reads the whole file. False, with errorString(), when it cannot: a
     // missing file reads as an empty journal that append() creates.
     bool read();
+    // Reads the file a piece at a time and hands each line to use, holding
+    // none of it: a change reads the bytes again when it needs them, and
+    // only while they are still what was read.
+    bool scan(const std::function<void(int number, QByteArrayView line)> &use);
     bool exists() const { return present; }
 
     // Lines count from 1; a line is given without its line end. A journal
     // in UTF-16 (told by its byte order mark) is read as text but never
     // written: its lines have no bytes of their own here.
-    int lineCount() const { return wide ? int(wideLines.size()) : int(starts.size()); }
+    int lineCount() const { return wide ? int(wideLines.size()) : knownLines; }
     bool isUtf16() const { return wide; }
     QByteArrayView line(int number) const;
     QString lineText(int number) const;
@@ -62,15 +68,26 @@ public:
     static QString problem(const JournalEntry *entry);
 
 private:
+    bool open(QFile &file);
+    void reset();
+    bool hold() const;
+    void know();
     bool write(const QByteArray &contents);
-    void index();
+    void index() const;
     qsizetype endOfLine(int number) const;
     qsizetype startOfNext(int number) const;
     QByteArray lineEnd() const;
 
     QString filePath;
-    QByteArray data;
-    std::vector<qsizetype> starts;
+    // The bytes and where their lines start, held after read() or while a
+    // change needs them.
+    mutable QByteArray data;
+    mutable std::vector<qsizetype> starts;
+    bool keep = true;
+    // What was read or last written, to tell another program's change.
+    qsizetype knownSize = 0;
+    quint64 knownHash = 0;
+    int knownLines = 0;
     bool wide = false;
     QStringList wideLines;
     bool present = false;

@@ -72,6 +72,7 @@ private Q_SLOTS:
     void lines();
     void changesKeepOtherBytes_data();
     void changesKeepOtherBytes();
+    void scanHoldsNoBytes();
     void missingFileIsCreatedByAppend();
     void refusesChangesMadeByAnotherProgram();
     void refusesWhileAnotherWriterHoldsTheLock();
@@ -164,6 +165,40 @@ void TstJournalFile::changesKeepOtherBytes()
     QVERIFY(file.isCurrent());
     QVERIFY(file.append({ "MORE" }));
     QVERIFY(bytesOf(path).startsWith(after));
+}
+
+void TstJournalFile::scanHoldsNoBytes()
+{
+    // Lines that cross the pieces it reads, a CR LF end among them.
+    const QString path = dir.filePath("scan.journal");
+    QByteArray bytes = "\xef\xbb\xbf";
+    QList<QByteArray> lines;
+    for (int i = 0; bytes.size() < 3 * 1024 * 1024; ++i) {
+        lines << QByteArray::number(i) + QByteArray(i % 997, 'x');
+        bytes += lines.last() + (i % 5 ? "\n" : "\r\n");
+    }
+    lines << "last";
+    bytes += "last";
+    put(path, bytes);
+    JournalFile file(path);
+    QList<QByteArray> seen;
+    QVERIFY(file.scan([&](int n, QByteArrayView line) {
+        QCOMPARE(n, seen.size() + 1);
+        seen << line.toByteArray();
+    }));
+    QCOMPARE(seen, lines);
+    QCOMPARE(file.lineCount(), lines.size());
+
+    // A change reads the bytes again, and only while they are what was read.
+    QCOMPARE(file.line(2), lines[1]);
+    QVERIFY(file.replace(1, "FIRST"));
+    QCOMPARE(bytesOf(path), "\xef\xbb\xbf" "FIRST" + bytes.sliced(3 + lines[0].size()));
+    QVERIFY(file.isCurrent());
+    put(path, "other\n");
+    QVERIFY(!file.isCurrent());
+    QVERIFY(!file.remove(2));
+    QVERIFY(file.errorString().contains("changed by another program"));
+    QCOMPARE(bytesOf(path), "other\n");
 }
 
 void TstJournalFile::missingFileIsCreatedByAppend()

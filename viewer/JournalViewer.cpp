@@ -75,24 +75,13 @@ void JournalViewer::reload()
     lines.clear();
     unreadable.clear();
 
-    journal.read();
-    // Each line is decoded into one buffer that every line shares.
+    // Each line is decoded into one buffer that every line shares; the
+    // file's bytes are read a piece at a time and not kept.
     QString buffer;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    for (int n = 1; n <= journal.lineCount(); ++n) {
-        QStringView text;
-        if (journal.isUtf16()) {
-            buffer = journal.lineText(n);
-            text = buffer;
-        } else {
-            const QByteArrayView bytes = journal.line(n);
-            if (buffer.size() < bytes.size())
-                buffer.resize(bytes.size());
-            const QChar *end = utf8.appendToBuffer(buffer.data(), bytes);
-            text = QStringView(buffer.constData(), end - buffer.constData());
-        }
+    const auto take = [&](int n, QStringView text) {
         if (text.isEmpty())
-            continue;
+            return;
         const JournalEntry *entry = JournalEntry::decode(text);
         const QString problem = JournalFile::problem(entry);
         if (!problem.isEmpty())
@@ -100,6 +89,18 @@ void JournalViewer::reload()
         if (entry) {
             entries.emplace_back(entry);
             lines.push_back(n);
+        }
+    };
+    journal.scan([&](int n, QByteArrayView bytes) {
+        if (buffer.size() < bytes.size())
+            buffer.resize(bytes.size());
+        const QChar *end = utf8.appendToBuffer(buffer.data(), bytes);
+        take(n, QStringView(buffer.constData(), end - buffer.constData()));
+    });
+    if (journal.isUtf16()) {
+        for (int n = 1; n <= journal.lineCount(); ++n) {
+            buffer = journal.lineText(n);
+            take(n, buffer);
         }
     }
     buildRows();
