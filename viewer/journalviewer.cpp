@@ -23,9 +23,13 @@ bool onlyPrints(int argc, char **argv)
             ++i; // its value is a file name, whatever it looks like
             continue;
         }
-        for (const char *option : { "-h", "-?", "help", "help-all", "v", "version" }) {
-            const char *name = argv[i] + (argv[i][0] == '-') + (argv[i][1] == '-');
-            if (!std::strcmp(argv[i], option) || (argv[i][0] == '-' && !std::strcmp(name, option)))
+        const char *name = argv[i];
+        for (int dash = 0; dash < 2 && *name == '-'; ++dash)
+            ++name;
+        if (name == argv[i])
+            continue;
+        for (const char *option : { "h", "help", "help-all", "v", "version" }) {
+            if (!std::strcmp(name, option))
                 return true;
         }
     }
