@@ -35,3 +35,21 @@ if(NOT signature STREQUAL "89504e470d0a1a0a" OR title EQUAL -1)
     message(FATAL_ERROR "the installed viewer's picture is not a PNG of its window: ${picture}")
 endif()
 message(STATUS "installed viewer painted ${picture}")
+
+# A file manager that reads the installed share/ knows *.journal files and
+# offers the viewer for them.
+set(share ${prefix}/${DATADIR})
+run(update-mime-database ${share}/mime)
+file(STRINGS ${share}/mime/globs2 globs REGEX ":text/x-health-journal:\\*\\.journal$")
+run(update-desktop-database ${share}/applications)
+file(STRINGS ${share}/applications/mimeinfo.cache handlers
+     REGEX "^text/x-health-journal=org\\.healthjournal\\.JournalViewer\\.desktop;$")
+if(NOT globs OR NOT handlers)
+    message(FATAL_ERROR "the journal file type does not open with the viewer: ${share}")
+endif()
+foreach(file icons/hicolor/scalable/apps/org.healthjournal.JournalViewer.svg
+             metainfo/org.healthjournal.JournalViewer.metainfo.xml)
+    if(NOT EXISTS ${share}/${file})
+        message(FATAL_ERROR "not installed: ${share}/${file}")
+    endif()
+endforeach()
