@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,6 +37,7 @@ private Q_SLOTS:
     void defaultPath();
     void commandLine_data();
     void commandLine();
+    void manPageNamesEveryOption();
 
 private:
     Run run(QStringList arguments, const QProcessEnvironment &environment = {});
@@ -232,6 +234,27 @@ void TstViewerProgram::commandLine()
         QVERIFY2(printed.errors.split('\n').contains(error), qPrintable(printed.errors));
     // Printing or refusing, the viewer opens no window.
     QVERIFY(printed.picture.isNull());
+}
+
+void TstViewerProgram::manPageNamesEveryOption()
+{
+    QFile page(MANPAGE);
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll()).replace("\\-", "-");
+    QVERIFY(
+        text.contains(".TH JOURNAL-VIEWER 1 ") && text.contains("\"Health Journal " VERSION "\""));
+
+    const Run help = run({ "--help" });
+    QCOMPARE(help.exitCode, 0);
+    const QRegularExpression option(
+        "^  (?:-\\w, )?--?([\\w-]+)", QRegularExpression::MultilineOption);
+    QStringList names;
+    for (const QRegularExpressionMatch &match : option.globalMatch(help.output))
+        names << match.captured(1);
+    QVERIFY2(names.size() >= 4, qPrintable(help.output));
+    for (const QString &name : std::as_const(names))
+        QVERIFY2(
+            QRegularExpression("\\B--?" + name + "\\b").match(text).hasMatch(), qPrintable(name));
 }
 
 QTEST_GUILESS_MAIN(TstViewerProgram)

@@ -48,7 +48,8 @@ if(NOT globs OR NOT handlers)
     message(FATAL_ERROR "the journal file type does not open with the viewer: ${share}")
 endif()
 foreach(file icons/hicolor/scalable/apps/org.healthjournal.JournalViewer.svg
-             metainfo/org.healthjournal.JournalViewer.metainfo.xml)
+             metainfo/org.healthjournal.JournalViewer.metainfo.xml
+             man/man1/journal-viewer.1)
     if(NOT EXISTS ${share}/${file})
         message(FATAL_ERROR "not installed: ${share}/${file}")
     endif()
