@@ -15,9 +15,12 @@ Health Journal shows a journal of blood sugar readings, a plain text file
 with one reading a line, day by day: each reading with its time, its kind
 and its notes.
 .
+Readings are added, edited and deleted with undo, and written at once.
+.
 The package holds the viewer, journal-viewer, with its desktop entry and
-the journal file type, and the journal and date selector libraries with
-their headers, CMake package and pkg-config files.]=])
+the journal file type, and the project's libraries (journal, date
+selectors, glucose statistics, device import) with their headers, CMake
+package and pkg-config files.]=])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)

@@ -18,7 +18,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/HealthJournalConfig.cmake
         DESTINATION ${HEALTHJOURNAL_CMAKEDIR})
 
 file(RELATIVE_PATH PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
-foreach(lib IN ITEMS journal selectors)
+foreach(lib IN ITEMS journal selectors glucose)
     configure_file(cmake/${lib}.pc.in ${CMAKE_CURRENT_BINARY_DIR}/${lib}.pc @ONLY)
     install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${lib}.pc
             DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -130,6 +130,11 @@ QString JournalEntry::encode() const
 
 JournalEntry *JournalEntry::decode(const QString &line)
 {
+    return decode(QStringView(line));
+}
+
+JournalEntry *JournalEntry::decode(QStringView line)
+{
     // The type code is the first non-empty field; from there on every field
     // counts, so an empty text field keeps its place and the fields after
     // it stay where they were written.

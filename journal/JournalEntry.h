@@ -70,6 +70,7 @@ public:
     // The entry that a journal line describes, or null when no factory is
     // registered under its type code. The caller owns the entry.
     static JournalEntry *decode(const QString &line);
+    static JournalEntry *decode(QStringView line);
 
     QString encodeItem(const QString &s) const;
     QString encodeItem(int n) const;

@@ -47,12 +47,23 @@ SugarEntry::SugarEntry(FieldIterator &it)
     : JournalEntry(it)
 {
     rtype = sharedReadingType(*this, *it);
-    value = decodeInt(*++it);
+    const QStringView field = *++it;
+    value = decodeInt(field);
+    bool whole = value != 0;
+    if (!whole)
+        static_cast<void>(field.toInt(&whole));
+    if (!whole)
+        valueField = field.toString();
     notes = decodeString(*++it);
     ++it;
 }
 
 SugarEntry::~SugarEntry() = default;
+
+QString SugarEntry::getValueText() const
+{
+    return valueField.isNull() ? QString::number(value) : decodeString(valueField);
+}
 
 const QString &SugarEntry::getType() const
 {
@@ -62,7 +73,7 @@ const QString &SugarEntry::getType() const
 QString SugarEntry::getSummary() const
 {
     QString s
-        = JournalEntry::getSummary() + u"Sugar = " + QString::number(value) + u" (" + rtype + u") ";
+        = JournalEntry::getSummary() + u"Sugar = " + getValueText() + u" (" + rtype + u") ";
     if (!notes.isEmpty())
         s += u"[NOTE]";
     return s;
@@ -78,7 +89,7 @@ void SugarEntry::showDetail() const
     // Read-only rather than disabled: long notes still scroll.
     QPlainTextEdit editor(&dialog);
     editor.resize(200, 250);
-    editor.setPlainText(u"Blood Sugar Reading " + QString::number(value) + u'(' + rtype + u")\n"
+    editor.setPlainText(u"Blood Sugar Reading " + getValueText() + u'(' + rtype + u")\n"
         + getDate().toString() + u' ' + getTime().toString() + u"\n\n" + notes);
     editor.setReadOnly(true);
 
@@ -88,5 +99,7 @@ void SugarEntry::showDetail() const
 void SugarEntry::encode(QStringList &fields) const
 {
     JournalEntry::encode(fields);
-    fields << encodeItem(rtype) << encodeItem(value) << encodeItem(notes);
+    // The raw field goes back as it came: it holds no separator.
+    fields << encodeItem(rtype) << (valueField.isNull() ? encodeItem(value) : valueField)
+           << encodeItem(notes);
 }

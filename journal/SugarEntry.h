@@ -7,7 +7,9 @@
 #include "JournalEntry.h"
 #include "journal_export.h"
 
-// A blood sugar reading: a reading type, a whole-number value and notes.
+// A blood sugar reading: a reading type, a whole-number value and notes. A
+// value field that is not a whole number ("0Hi", "5.6") reads as 0 but is
+// kept as written, so that it is shown and written back as it stands.
 class JOURNAL_EXPORT SugarEntry : public JournalEntry
 {
 public:
@@ -35,14 +37,22 @@ public:
 
     const QString &getRType() const { return rtype; }
     int getValue() const { return value; }
+    // The value as shown: the number, or the field as written when it is not one.
+    QString getValueText() const;
+    bool hasWholeValue() const { return valueField.isNull(); }
     const QString &getNotes() const { return notes; }
     void setRType(const QString &r) { rtype = r; }
-    void setValue(int v) { value = v; }
+    void setValue(int v)
+    {
+        value = v;
+        valueField.clear();
+    }
     void setNotes(const QString &n) { notes = n; }
 
 private:
     QString rtype = QStringLiteral("????");
     int value = 0;
+    QString valueField; // the raw field, only when it is not a whole number
     QString notes;
 };
 

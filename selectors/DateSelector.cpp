@@ -10,10 +10,16 @@ static const char *const monthnames[] = { "January", "February", "March", "April
     "July", "August", "September", "October", "November", "December" };
 
 DateSelector::DateSelector(QWidget *parent)
+    : DateSelector(2000, 10, parent)
+{ }
+
+DateSelector::DateSelector(int firstYear, int years, QWidget *parent)
     : QWidget(parent)
     , month(this)
     , day(this)
     , year(this)
+    , firstYear(firstYear)
+    , years(years)
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -25,7 +31,7 @@ DateSelector::DateSelector(QWidget *parent)
 
 void DateSelector::init()
 {
-    for (int y = 2000; y <= 2009; ++y)
+    for (int y = firstYear; y < firstYear + years; ++y)
         year.addItem(QString::number(y));
     for (const char *name : monthnames)
         month.addItem(QString::fromLatin1(name));
@@ -35,7 +41,7 @@ void DateSelector::init()
 
 void DateSelector::set(const QDate &date)
 {
-    year.setCurrentIndex(date.year() - 2000);
+    year.setCurrentIndex(date.year() - firstYear);
     month.setCurrentIndex(date.month() - 1);
     day.setCurrentIndex(date.day() - 1);
 }

@@ -12,24 +12,30 @@
 class QDate;
 
 // Chooses a date from three lists in a row: month, day (1 to 31 for every
-// month) and year (2000 to 2009).
+// month) and year (2000 to 2009 unless the constructor names other years).
+// The lists are public: a user reads the chosen entries from them.
 class SELECTORS_EXPORT DateSelector : public QWidget
 {
     Q_OBJECT
 
 public:
     explicit DateSelector(QWidget *parent = nullptr);
+    // The year list holds the given number of years from the first one.
+    DateSelector(int firstYear, int years, QWidget *parent = nullptr);
 
     // Selects the date's entries; a year outside the list leaves the year
     // list as QComboBox leaves an index it does not hold.
     void set(const QDate &date);
 
-private:
-    void init();
-
     QComboBox month;
     QComboBox day;
     QComboBox year;
+
+private:
+    void init();
+
+    int firstYear = 2000;
+    int years = 10;
 };
 
 #endif

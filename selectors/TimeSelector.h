@@ -23,12 +23,13 @@ public:
     // Selects the time's hour and minute; seconds are dropped, not rounded.
     void set(const QTime &time);
 
-private:
-    void init();
-
+    // Public: a user reads the chosen entries from them.
     QComboBox hour;
     QComboBox minute;
     QComboBox ampm;
+
+private:
+    void init();
 };
 
 #endif

@@ -43,6 +43,7 @@ private Q_SLOTS:
     void set_data();
     void set();
     void setAgain();
+    void otherYears();
 };
 
 void TstDateSelector::entries()
@@ -104,6 +105,18 @@ void TstDateSelector::setAgain()
     QCOMPARE(l[1]->currentText(), "31");
     QCOMPARE(l[2]->currentText(), "2001");
     QCOMPARE(l[0]->count() + l[1]->count() + l[2]->count(), 12 + 31 + 10);
+}
+
+void TstDateSelector::otherYears()
+{
+    DateSelector selector(1995, 32);
+    QCOMPARE(texts(&selector.year), numbers(1995, 2026));
+    selector.set(QDate(2026, 12, 8));
+    QCOMPARE(selector.year.currentText(), "2026");
+    QCOMPARE(selector.month.currentText(), "December");
+    QCOMPARE(selector.day.currentText(), "8");
+    selector.set(QDate(1995, 1, 1));
+    QCOMPARE(selector.year.currentIndex(), 0);
 }
 
 QTEST_MAIN(TstDateSelector)

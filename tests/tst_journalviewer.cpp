@@ -123,9 +123,9 @@ void TstJournalViewer::rows_data()
     QTest::newRow("readings of one minute keep the file's order")
         << QByteArray("SUGR|20240305|0700|b|2|\nSUGR|20240305|0700|a|1|\n")
         << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 2 (b) ", "07:00:00: Sugar = 1 (a) " };
-    QTest::newRow("impossible date sorts first under an empty header")
+    QTest::newRow("impossible date sorts first under a header that says so")
         << QByteArray("SUGR|19910701|0800|a|2|\nSUGR|19910631|0800|a|1|\n")
-        << QStringList { "", "08:00:00: Sugar = 1 (a) ", "Mon Jul 1 1991",
+        << QStringList { "(no valid date)", "08:00:00: Sugar = 1 (a) ", "Mon Jul 1 1991",
                "08:00:00: Sugar = 2 (a) " };
 }
 

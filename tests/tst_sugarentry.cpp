@@ -61,6 +61,8 @@ private Q_SLOTS:
     void decode();
     void summary_data();
     void summary();
+    void valueKeptAsWritten_data();
+    void valueKeptAsWritten();
     void readingTypesOfManyLines();
     void encodeLine();
     void roundTrip_data();
@@ -163,6 +165,37 @@ void TstSugarEntry::summary_data()
                                                   << "23:59:00: Sugar = -3 (a|b\\c) ";
     QTest::newRow("impossible time") << "SUGR|19910421|5635|pre-lunch|80|"
                                      << ": Sugar = 80 (pre-lunch) ";
+    // A meter's HIGH must not read as a low of 0.
+    QTest::newRow("value not a number") << "SUGR|19910421|0700|pre-breakfast|0Hi|"
+                                        << "07:00:00: Sugar = 0Hi (pre-breakfast) ";
+    QTest::newRow("decimal value") << "SUGR|19910421|0700|X|5.6|n"
+                                   << "07:00:00: Sugar = 5.6 (X) [NOTE]";
+    QTest::newRow("empty value") << "SUGR|19910421|0700|X||" << "07:00:00: Sugar =  (X) ";
+    QTest::newRow("zero") << "SUGR|19910421|0700|X|0|" << "07:00:00: Sugar = 0 (X) ";
+}
+
+void TstSugarEntry::valueKeptAsWritten_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::newRow("letters") << "SUGR|19910421|0700|pre-breakfast|0Hi|";
+    QTest::newRow("decimal") << "SUGR|19910421|0700|cgm|5.6|notes";
+    QTest::newRow("NA") << "SUGR|19910421|0700|cgm|NA|";
+    QTest::newRow("empty") << "SUGR|19910421|0700|cgm||x";
+    QTest::newRow("too large for an int") << "SUGR|19910421|0700|cgm|99999999999|";
+    QTest::newRow("a backslash that escapes nothing") << R"(SUGR|19910421|0700|cgm|\x|)";
+}
+
+void TstSugarEntry::valueKeptAsWritten()
+{
+    QFETCH(QString, line);
+    const auto entry = decodeSugar(line);
+    QCOMPARE(entry->getValue(), 0);
+    QCOMPARE(entry->encode(), line);
+
+    // A value set by hand replaces the text.
+    entry->setValue(120);
+    QCOMPARE(entry->getValueText(), "120");
+    QVERIFY(entry->encode().contains("|120|"));
 }
 
 void TstSugarEntry::summary()

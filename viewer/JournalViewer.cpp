@@ -7,20 +7,21 @@
 #include "ListBoxDateItem.h"
 #include "ListBoxDelegate.h"
 #include "ListBoxEntryItem.h"
-
-#include <QFile>
-#include <QTextStream>
+#include "SugarEntry.h"
 
 #include <QSignalBlocker>
+#include <QStringDecoder>
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
 // Where an entry stands: keys that lie side by side sort far faster than
 // entries reached through pointers. They order as JournalEntry's operator<
 // does, by day and then time of day (an invalid time, like an invalid date,
-// first), and keep the file's order among entries of one moment.
+// first), and keep the file's order among entries of one moment. A day's
+// header stands before all its entries.
 struct Moment
 {
     qint64 day;
@@ -33,17 +34,19 @@ struct Moment
     }
 };
 
-std::vector<Moment> chronological(const std::vector<std::unique_ptr<const JournalEntry>> &entries)
+Moment momentOf(const JournalEntry *entry, int line)
 {
-    std::vector<Moment> order;
-    order.reserve(entries.size());
-    for (const auto &entry : entries) {
-        const QTime &time = entry->getTime();
-        order.push_back({ entry->getDate().toJulianDay(),
-            time.isValid() ? time.msecsSinceStartOfDay() : -1, quint32(order.size()) });
-    }
-    std::sort(order.begin(), order.end());
-    return order;
+    const QTime &time = entry->getTime();
+    return { entry->getDate().toJulianDay(), time.isValid() ? time.msecsSinceStartOfDay() : -1,
+        quint32(line) };
+}
+
+Moment momentOfRow(const QListWidgetItem *item)
+{
+    if (const auto *row = dynamic_cast<const ListBoxEntryItem *>(item))
+        return momentOf(row->getEntry(), row->getLine());
+    const auto *header = static_cast<const ListBoxDateItem *>(item);
+    return { header->date().toJulianDay(), INT_MIN, 0 };
 }
 
 } // namespace
@@ -51,6 +54,7 @@ std::vector<Moment> chronological(const std::vector<std::unique_ptr<const Journa
 JournalViewer::JournalViewer(const QString &fileName, QWidget *parent, const char *name)
     : QListWidget(parent)
     , fileName(fileName)
+    , journal(fileName)
 {
     setObjectName(QString::fromLatin1(name));
     // Every row has the same height: the list need not measure a million of
@@ -68,37 +72,181 @@ void JournalViewer::reload()
 {
     clear();
     entries.clear();
+    lines.clear();
+    unreadable.clear();
 
-    QFile file(fileName);
-    if (file.open(QIODevice::ReadOnly)) {
-        QTextStream in(&file);
-        while (!in.atEnd()) {
-            const JournalEntry *entry = nullptr;
-            in >> entry;
-            if (entry)
-                entries.emplace_back(entry);
+    journal.read();
+    // Each line is decoded into one buffer that every line shares.
+    QString buffer;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    for (int n = 1; n <= journal.lineCount(); ++n) {
+        QStringView text;
+        if (journal.isUtf16()) {
+            buffer = journal.lineText(n);
+            text = buffer;
+        } else {
+            const QByteArrayView bytes = journal.line(n);
+            if (buffer.size() < bytes.size())
+                buffer.resize(bytes.size());
+            const QChar *end = utf8.appendToBuffer(buffer.data(), bytes);
+            text = QStringView(buffer.constData(), end - buffer.constData());
+        }
+        if (text.isEmpty())
+            continue;
+        const JournalEntry *entry = JournalEntry::decode(text);
+        const QString problem = JournalFile::problem(entry);
+        if (!problem.isEmpty())
+            unreadable.push_back({ n, problem });
+        if (entry) {
+            entries.emplace_back(entry);
+            lines.push_back(n);
         }
     }
+    buildRows();
 
-    const std::vector<Moment> order = chronological(entries);
+    connect(this, &QListWidget::itemDoubleClicked, this, &JournalViewer::viewDetail,
+        Qt::UniqueConnection);
+}
+
+void JournalViewer::buildRows()
+{
+    clear();
+    std::vector<Moment> order;
+    order.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        order.push_back(momentOf(entries[i].get(), lines[i]));
+    std::sort(order.begin(), order.end());
+
+    std::vector<int> indexOfLine;
+    if (!lines.empty())
+        indexOfLine.resize(size_t(lines.back()) + 1);
+    for (size_t i = 0; i < lines.size(); ++i)
+        indexOfLine[size_t(lines[i])] = int(i);
     {
         // The view learns of the new rows once, through reset(), rather
         // than row by row, which costs more than making the rows.
         const QSignalBlocker quiet(model());
         const QDate *shown = nullptr;
         for (const Moment &moment : order) {
-            const JournalEntry *entry = entries[moment.line].get();
+            const JournalEntry *entry = entries[size_t(indexOfLine[moment.line])].get();
             if (!shown || entry->getDate() != *shown) {
                 shown = &entry->getDate();
-                addItem(new ListBoxDateItem(shown->toString()));
+                addItem(new ListBoxDateItem(*shown));
             }
-            addItem(new ListBoxEntryItem(entry));
+            addItem(new ListBoxEntryItem(entry, rowText(entry), int(moment.line)));
         }
     }
     reset();
+}
 
-    connect(this, &QListWidget::itemDoubleClicked, this, &JournalViewer::viewDetail,
-        Qt::UniqueConnection);
+QString JournalViewer::rowText(const JournalEntry *entry) const
+{
+    const auto *sugar = dynamic_cast<const SugarEntry *>(entry);
+    if (shownUnit == GlucoseUnit::MgPerDl || !sugar || !sugar->hasWholeValue())
+        return entry->getSummary();
+    QString s = entry->JournalEntry::getSummary() + u"Sugar = "
+        + GlucoseUnit::format(sugar->getValue(), shownUnit) + u" mmol/L (" + sugar->getRType()
+        + u") ";
+    if (!sugar->getNotes().isEmpty())
+        s += u"[NOTE]";
+    return s;
+}
+
+void JournalViewer::setUnit(GlucoseUnit::Unit unit)
+{
+    if (unit == shownUnit)
+        return;
+    shownUnit = unit;
+    const int current = currentRow();
+    buildRows();
+    setCurrentRow(current);
+}
+
+ListBoxEntryItem *JournalViewer::insertEntry(std::unique_ptr<const JournalEntry> entry, int line)
+{
+    shiftLines(line, +1);
+    const JournalEntry *shown = entry.get();
+    entries.push_back(std::move(entry));
+    lines.push_back(line);
+
+    // The rows are in order of their moments: find the first one after it.
+    const Moment moment = momentOf(shown, line);
+    int lo = 0, hi = count();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (momentOfRow(item(mid)) < moment)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    const bool sameDay = lo > 0 && momentOfRow(item(lo - 1)).day == moment.day;
+    if (!sameDay)
+        insertItem(lo++, new ListBoxDateItem(shown->getDate()));
+    auto *row = new ListBoxEntryItem(shown, rowText(shown), line);
+    insertItem(lo, row);
+    return row;
+}
+
+void JournalViewer::removeEntry(ListBoxEntryItem *row)
+{
+    const int at = this->row(row);
+    const int line = row->getLine();
+    const JournalEntry *entry = row->getEntry();
+    delete takeItem(at);
+    // A header that heads nothing goes too.
+    const bool headerBefore = at > 0 && !dynamic_cast<ListBoxEntryItem *>(item(at - 1));
+    const bool entryAfter = at < count() && dynamic_cast<ListBoxEntryItem *>(item(at));
+    if (headerBefore && !entryAfter)
+        delete takeItem(at - 1);
+
+    const auto found = std::find_if(entries.begin(), entries.end(),
+        [entry](const std::unique_ptr<const JournalEntry> &e) { return e.get() == entry; });
+    if (found != entries.end()) {
+        lines.erase(lines.begin() + (found - entries.begin()));
+        entries.erase(found);
+    }
+    shiftLines(line + 1, -1);
+}
+
+ListBoxEntryItem *JournalViewer::rowOfLine(int line) const
+{
+    for (int i = 0; i < count(); ++i) {
+        auto *row = dynamic_cast<ListBoxEntryItem *>(item(i));
+        if (row && row->getLine() == line)
+            return row;
+    }
+    return nullptr;
+}
+
+int JournalViewer::rowOfDay(const QDate &date) const
+{
+    const qint64 day = date.toJulianDay();
+    int lo = 0, hi = count();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (momentOfRow(item(mid)).day < day)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo < count() ? lo : -1;
+}
+
+void JournalViewer::shiftLines(int from, int delta)
+{
+    for (int &l : lines) {
+        if (l >= from)
+            l += delta;
+    }
+    for (int i = 0; i < count(); ++i) {
+        auto *row = dynamic_cast<ListBoxEntryItem *>(item(i));
+        if (row && row->getLine() >= from)
+            row->setLine(row->getLine() + delta);
+    }
+    for (Problem &p : unreadable) {
+        if (p.line >= from)
+            p.line += delta;
+    }
 }
 
 void JournalViewer::viewDetail(QListWidgetItem *item)

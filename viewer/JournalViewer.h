@@ -4,12 +4,16 @@
 #ifndef JOURNALVIEWER_H
 #define JOURNALVIEWER_H
 
+#include "GlucoseUnit.h"
+#include "JournalFile.h"
+
 #include <QListWidget>
 
 #include <memory>
 #include <vector>
 
 class JournalEntry;
+class ListBoxEntryItem;
 
 // The list of a journal's entries in order of date and time, a black
 // header above each day. A double-click on an entry opens its detail.
@@ -18,20 +22,55 @@ class JournalViewer : public QListWidget
     Q_OBJECT
 
 public:
+    // A line that does not read as a sound entry, and why.
+    struct Problem
+    {
+        int line;
+        QString reason;
+    };
+
     // Reads nothing: the list stays empty until reload().
     JournalViewer(const QString &fileName, QWidget *parent = nullptr, const char *name = nullptr);
     ~JournalViewer() override;
 
     // Discards all rows and their entries and reads the journal file again.
-    // A file that cannot be read gives an empty list.
+    // A file that cannot be read gives an empty list; file().errorString()
+    // tells why.
     void reload();
+
+    // The journal as last read or written; the window writes through it.
+    JournalFile &file() { return journal; }
+    const std::vector<Problem> &problems() const { return unreadable; }
+    int readingCount() const { return int(entries.size()); }
+    const std::vector<std::unique_ptr<const JournalEntry>> &allEntries() const { return entries; }
+
+    // Rows for entries that a change has just written: the list takes the
+    // entry, puts its row in place (with a header for a new day) and moves
+    // the line numbers of the rows after it.
+    ListBoxEntryItem *insertEntry(std::unique_ptr<const JournalEntry> entry, int line);
+    void removeEntry(ListBoxEntryItem *row);
+    ListBoxEntryItem *rowOfLine(int line) const;
+    // The header of the day, or of the first day after it; -1 when none.
+    int rowOfDay(const QDate &date) const;
+
+    // Rows show values in mg/dL exactly as the entries' summaries, or in mmol/L.
+    void setUnit(GlucoseUnit::Unit unit);
+    GlucoseUnit::Unit unit() const { return shownUnit; }
 
 public Q_SLOTS:
     void viewDetail(QListWidgetItem *item);
 
 private:
+    void buildRows();
+    QString rowText(const JournalEntry *entry) const;
+    void shiftLines(int from, int delta);
+
     QString fileName;
+    JournalFile journal;
     std::vector<std::unique_ptr<const JournalEntry>> entries;
+    std::vector<int> lines; // the journal line of each entry
+    std::vector<Problem> unreadable;
+    GlucoseUnit::Unit shownUnit = GlucoseUnit::MgPerDl;
 };
 
 #endif

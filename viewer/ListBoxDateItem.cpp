@@ -8,6 +8,12 @@
 #include <QStyle>
 #include <QStyleOptionViewItem>
 
+ListBoxDateItem::ListBoxDateItem(const QDate &date)
+    // An empty band would hide that these entries have no date at all.
+    : ListBoxCustomItem(date.isValid() ? date.toString() : QStringLiteral("(no valid date)"))
+    , day(date)
+{ }
+
 void ListBoxDateItem::paint(QPainter *painter, const QStyleOptionViewItem &option) const
 {
     const QWidget *widget = option.widget;

@@ -6,14 +6,23 @@
 
 #include "ListBoxCustomItem.h"
 
+#include <QDate>
+
 // The header above a day's entries: white text on a black band across the
 // list, in every selection and focus state.
 class ListBoxDateItem : public ListBoxCustomItem
 {
 public:
     using ListBoxCustomItem::ListBoxCustomItem;
+    // The header of a day, or of the entries without a valid date.
+    explicit ListBoxDateItem(const QDate &date);
+
+    const QDate &date() const { return day; }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option) const override;
+
+private:
+    QDate day;
 };
 
 #endif

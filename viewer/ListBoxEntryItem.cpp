@@ -10,6 +10,12 @@ ListBoxEntryItem::ListBoxEntryItem(const JournalEntry *entry)
     , entry(entry)
 { }
 
+ListBoxEntryItem::ListBoxEntryItem(const JournalEntry *entry, const QString &text, int line)
+    : ListBoxCustomItem(text)
+    , entry(entry)
+    , line(line)
+{ }
+
 void ListBoxEntryItem::showDetail()
 {
     entry->showDetail();

@@ -1,12 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Health Journal developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "JournalViewer.h"
+#include "JournalWindow.h"
 #include "QPEApplication.h"
 #include "SugarEntry.h"
 
 #include <QCommandLineParser>
-#include <QMainWindow>
 
 #include <cstdio>
 #include <cstring>
@@ -55,7 +54,7 @@ int main(int argc, char **argv)
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Shows a journal of blood sugar readings, day by day."));
+        QStringLiteral("Shows and edits a journal of blood sugar readings, day by day."));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();
     parser.addVersionOption();
@@ -74,12 +73,9 @@ int main(int argc, char **argv)
     parser.process(QCoreApplication::arguments());
 
     const QString path = parser.positionalArguments().value(0, QString::fromLatin1(defaultJournal));
-    QMainWindow mainWindow(nullptr, Qt::Window);
-    JournalViewer viewer(path, &mainWindow, "JournalViewer");
-    viewer.reload();
-    mainWindow.setWindowTitle(QStringLiteral("Health Journal"));
+    // The window holds the list, read before anything is shown.
+    JournalWindow mainWindow(path);
     app.showMainWidget(&mainWindow, false);
-    mainWindow.setCentralWidget(&viewer);
     mainWindow.show();
     return app.exec();
 }

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include <DateSelector.h>
+#include <GlucoseStatistics.h>
 #include <JournalEntry.h>
 #include <SugarEntry.h>
 #include <TimeSelector.h>
@@ -30,10 +31,13 @@ int main(int argc, char **argv)
         return text.trimmed();
     };
 
+    const GlucoseStatistics stats(
+        { { QDate(2024, 3, 5), QTime(7, 8), 104 } }, GlucosePeriod::all());
+
     QTextStream out(stdout);
     out << (entry ? entry->getSummary() : QStringLiteral("not decoded")) << "\n"
         << shown(date) << " " << shown(time) << "\n";
     const bool ok = entry && entry->encode() == line && shown(date) == "July 14 2009"
-        && shown(time) == "1 30 PM";
+        && shown(time) == "1 30 PM" && stats.count() == 1 && stats.median() == 104;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,22 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+#ifndef DEXCOMREADER_H
+#define DEXCOMREADER_H
+
+#include "CsvParser.h"
+#include "ImportResult.h"
+
+// Dexcom Clarity's CSV export: its EGV rows are the readings (type "cgm"),
+// the rows before them (names, devices, alerts) and other events are not.
+class DexcomReader
+{
+public:
+    static const QString format;
+
+    // The first rows of a file: true when they start with Clarity's header.
+    static bool recognises(const QList<CsvRow> &head);
+    static ImportResult read(const QByteArray &data);
+};
+
+#endif

@@ -1,0 +1,23 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+#ifndef LIBREREADER_H
+#define LIBREREADER_H
+
+#include "CsvParser.h"
+#include "ImportResult.h"
+
+// LibreView's glucose data CSV: record type 0 (historic) is a "cgm" reading,
+// 1 a "scan" and 2 (strip) a "meter" one; the other types are not readings.
+// Columns go by name, the day order of the dates by the whole file, and a
+// row repeated exactly is read once.
+class LibreReader
+{
+public:
+    static const QString format;
+
+    static bool recognises(const QList<CsvRow> &head);
+    static ImportResult read(const QByteArray &data);
+};
+
+#endif

@@ -1,0 +1,289 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+#include "JournalFile.h"
+
+#include "SugarEntry.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <cstring>
+
+namespace {
+
+// How long a writer waits for another one to finish before it gives up.
+constexpr int lockWaitMs = 2000;
+
+bool holdsLineBreak(const QByteArray &line)
+{
+    return line.contains('\n') || line.contains('\r');
+}
+
+} // namespace
+
+JournalFile::JournalFile(const QString &path)
+    : filePath(path)
+{ }
+
+bool JournalFile::read()
+{
+    data.clear();
+    starts.clear();
+    wide = false;
+    wideLines.clear();
+    present = false;
+    error.clear();
+
+    const QFileInfo info(filePath);
+    if (info.isDir()) {
+        error = QStringLiteral("Is a folder, not a journal");
+        return false;
+    }
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = info.exists() || info.isSymLink() ? file.errorString()
+                                                  : QStringLiteral("No such file");
+        return false;
+    }
+    data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        data.clear();
+        return false;
+    }
+    present = true;
+    if (data.startsWith("\xff\xfe") || data.startsWith("\xfe\xff")) {
+        wide = true;
+        QStringDecoder utf16(data.startsWith("\xff\xfe") ? QStringDecoder::Utf16LE
+                                                           : QStringDecoder::Utf16BE);
+        const QString text = utf16(QByteArrayView(data).sliced(2));
+        wideLines = text.split(u'\n');
+        if (!wideLines.isEmpty() && wideLines.last().isEmpty())
+            wideLines.removeLast();
+        for (QString &l : wideLines) {
+            if (l.endsWith(u'\r'))
+                l.chop(1);
+        }
+        return true;
+    }
+    index();
+    return true;
+}
+
+QByteArrayView JournalFile::line(int number) const
+{
+    if (wide || number < 1 || number > lineCount())
+        return {};
+    const qsizetype start = starts[number - 1];
+    qsizetype end = endOfLine(number);
+    if (end > start && data[end - 1] == '\r')
+        --end;
+    return QByteArrayView(data).sliced(start, end - start);
+}
+
+QString JournalFile::lineText(int number) const
+{
+    if (wide)
+        return number >= 1 && number <= lineCount() ? wideLines[number - 1] : QString();
+    return QString::fromUtf8(line(number));
+}
+
+bool JournalFile::append(const QStringList &lines)
+{
+    QByteArray contents = data;
+    const QByteArray end = lineEnd();
+    if (!contents.isEmpty() && !contents.endsWith('\n'))
+        contents += end;
+    for (const QString &text : lines) {
+        const QByteArray line = text.toUtf8();
+        if (holdsLineBreak(line)) {
+            error = QStringLiteral("A reading holds a line break");
+            return false;
+        }
+        contents += line + end;
+    }
+    return write(contents);
+}
+
+bool JournalFile::replace(int number, const QByteArray &line)
+{
+    if (number < 1 || number > lineCount()) {
+        error = QStringLiteral("No line %1 in the journal").arg(number);
+        return false;
+    }
+    if (holdsLineBreak(line)) {
+        error = QStringLiteral("A reading holds a line break");
+        return false;
+    }
+    // The line's own end stays: CR LF, LF, or none on a last line.
+    qsizetype end = endOfLine(number);
+    if (end > starts[number - 1] && data[end - 1] == '\r')
+        --end;
+    const qsizetype start = starts[number - 1];
+    QByteArray contents = data;
+    contents.replace(start, end - start, line);
+    return write(contents);
+}
+
+bool JournalFile::insert(int number, const QByteArray &line)
+{
+    if (number < 1 || number > lineCount() + 1) {
+        error = QStringLiteral("No line %1 in the journal").arg(number);
+        return false;
+    }
+    if (holdsLineBreak(line)) {
+        error = QStringLiteral("A reading holds a line break");
+        return false;
+    }
+    if (number > lineCount())
+        return append({ QString::fromUtf8(line) });
+    QByteArray contents = data;
+    contents.insert(starts[number - 1], line + lineEnd());
+    return write(contents);
+}
+
+bool JournalFile::remove(int number)
+{
+    if (number < 1 || number > lineCount()) {
+        error = QStringLiteral("No line %1 in the journal").arg(number);
+        return false;
+    }
+    const qsizetype start = starts[number - 1];
+    QByteArray contents = data;
+    contents.remove(start, startOfNext(number) - start);
+    return write(contents);
+}
+
+bool JournalFile::isCurrent() const
+{
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return !present && !QFileInfo::exists(filePath);
+    if (!present || file.size() != data.size())
+        return false;
+    return file.readAll() == data;
+}
+
+QString JournalFile::whyNotWritable() const
+{
+    const QFileInfo info(filePath);
+    if (info.isDir())
+        return QStringLiteral("Is a folder, not a journal");
+    if (wide)
+        return QStringLiteral("The journal is in UTF-16, which is read but not written");
+    if (info.exists() && !info.isWritable())
+        return QStringLiteral("The journal is read-only");
+    // A change writes a new file beside the journal, and a lock.
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isWritable())
+        return QStringLiteral("The journal's folder is read-only");
+    return {};
+}
+
+QString JournalFile::problem(const JournalEntry *entry)
+{
+    if (!entry)
+        return QStringLiteral("unknown type code");
+    if (!entry->getDate().isValid())
+        return QStringLiteral("impossible date");
+    if (!entry->getTime().isValid())
+        return QStringLiteral("impossible time");
+    const auto *sugar = dynamic_cast<const SugarEntry *>(entry);
+    if (sugar && !sugar->hasWholeValue())
+        return QStringLiteral("value not a whole number");
+    return {};
+}
+
+bool JournalFile::write(const QByteArray &contents)
+{
+    error = whyNotWritable();
+    if (wide)
+        return false;
+    error.clear();
+    const QFileInfo info(filePath);
+    if (info.isDir()) {
+        error = QStringLiteral("Is a folder, not a journal");
+        return false;
+    }
+    // A link stays a link: the new file replaces what it points to.
+    const QString target = info.isSymLink() ? info.symLinkTarget() : filePath;
+
+    QLockFile lock(target + QStringLiteral(".lock"));
+    if (!lock.tryLock(lockWaitMs)) {
+        qint64 pid = 0;
+        QString host, app;
+        switch (lock.error()) {
+        case QLockFile::LockFailedError:
+            lock.getLockInfo(&pid, &host, &app);
+            error = QStringLiteral("Another program (%1, process %2) is writing the journal")
+                        .arg(app.isEmpty() ? QStringLiteral("unknown") : app)
+                        .arg(pid);
+            break;
+        case QLockFile::PermissionError:
+            error = QStringLiteral("Cannot lock the journal: Permission denied");
+            break;
+        default:
+            error = QStringLiteral("Cannot lock the journal");
+        }
+        return false;
+    }
+
+    if (!isCurrent()) {
+        error = QStringLiteral(
+            "The journal was changed by another program since it was read: reload it first");
+        return false;
+    }
+
+    QSaveFile out(target);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly)) {
+        error = out.errorString();
+        return false;
+    }
+    if (out.write(contents) != contents.size() || !out.commit()) {
+        error = out.errorString();
+        out.cancelWriting();
+        return false;
+    }
+    data = contents;
+    present = true;
+    index();
+    return true;
+}
+
+void JournalFile::index()
+{
+    starts.clear();
+    const char *begin = data.constData();
+    const char *end = begin + data.size();
+    // A byte order mark belongs to the file, not to its first line.
+    const char *p = data.startsWith("\xef\xbb\xbf") ? begin + 3 : begin;
+    while (p < end) {
+        starts.push_back(p - begin);
+        const void *nl = std::memchr(p, '\n', size_t(end - p));
+        if (!nl)
+            break;
+        p = static_cast<const char *>(nl) + 1;
+    }
+}
+
+qsizetype JournalFile::endOfLine(int number) const
+{
+    const qsizetype next = startOfNext(number);
+    return next > starts[number - 1] && data[next - 1] == '\n' ? next - 1 : next;
+}
+
+qsizetype JournalFile::startOfNext(int number) const
+{
+    return number < lineCount() ? starts[number] : data.size();
+}
+
+QByteArray JournalFile::lineEnd() const
+{
+    const qsizetype nl = data.indexOf('\n');
+    return nl > 0 && data[nl - 1] == '\r' ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+}

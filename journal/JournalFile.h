@@ -1,0 +1,80 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+#ifndef JOURNALFILE_H
+#define JOURNALFILE_H
+
+#include "journal_export.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class JournalEntry;
+
+// A journal file as bytes and lines, and the one way to change it. Every
+// change goes through a new file that replaces the old one whole, under a
+// lock beside the journal, and only when the file is still what was read:
+// a failure or a kill at any moment leaves the old file as it was.
+class JOURNAL_EXPORT JournalFile
+{
+public:
+    explicit JournalFile(const QString &path);
+
+    const QString &path() const { return filePath; }
+
+    // Reads the whole file. False, with errorString(), when it cannot: a
+    // missing file reads as an empty journal that append() creates.
+    bool read();
+    bool exists() const { return present; }
+
+    // Lines count from 1; a line is given without its line end. A journal
+    // in UTF-16 (told by its byte order mark) is read as text but never
+    // written: its lines have no bytes of their own here.
+    int lineCount() const { return wide ? int(wideLines.size()) : int(starts.size()); }
+    bool isUtf16() const { return wide; }
+    QByteArrayView line(int number) const;
+    QString lineText(int number) const;
+
+    // Each change first checks that the file is still what was read (or last
+    // written), and refuses otherwise. Lines must not hold a line break.
+    // append() writes all the lines or none of them; insert() puts a line
+    // before the given one, or at the end after the last.
+    bool append(const QStringList &lines);
+    bool replace(int number, const QByteArray &line);
+    bool insert(int number, const QByteArray &line);
+    bool remove(int number);
+
+    // Whether the file on disk is what was read or last written: false
+    // after another program changed it.
+    bool isCurrent() const;
+    // Why the journal cannot be written, or an empty string when it can.
+    QString whyNotWritable() const;
+
+    QString errorString() const { return error; }
+
+    // Why a line does not read as a sound entry ("unknown type code",
+    // "impossible date", "impossible time", "value not a whole number"), or
+    // an empty string. The entry is the line decoded, or null.
+    static QString problem(const JournalEntry *entry);
+
+private:
+    bool write(const QByteArray &contents);
+    void index();
+    qsizetype endOfLine(int number) const;
+    qsizetype startOfNext(int number) const;
+    QByteArray lineEnd() const;
+
+    QString filePath;
+    QByteArray data;
+    std::vector<qsizetype> starts;
+    bool wide = false;
+    QStringList wideLines;
+    bool present = false;
+    QString error;
+};
+
+#endif

@@ -1,0 +1,48 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#ifndef IMPORTCHECK_H
+#define IMPORTCHECK_H
+
+// What every importer's result must be, whatever the bytes: an error and
+// nothing else, or readings a journal can hold and rejections with reasons.
+
+#include "DeviceImport.h"
+#include "ReadingValue.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace importcheck {
+
+inline void check(const ImportResult &result, const QString &format)
+{
+    if (result.format != format)
+        std::abort();
+    if (!result.ok() && (!result.readings.isEmpty() || !result.rejected.isEmpty()))
+        std::abort();
+    for (const ImportedReading &r : result.readings) {
+        if (!r.date.isValid() || !r.time.isValid() || r.time.second() != 0 || r.type.isEmpty()
+            || r.value < 1 || r.value > ReadingValue::maxMgPerDl)
+            std::abort();
+    }
+    for (const RejectedRow &r : result.rejected) {
+        if (r.row < 1 || r.reason.isEmpty())
+            std::abort();
+    }
+}
+
+// Reads the bytes as the format, and detects them, which must not fail either.
+inline void run(const uint8_t *data, size_t size, const QString &format)
+{
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
+        qsizetype(size));
+    const QString detected = DeviceImport::detect(bytes);
+    if (!detected.isEmpty() && !DeviceImport::formats().contains(detected))
+        std::abort();
+    check(DeviceImport::read(bytes, format), format);
+}
+
+} // namespace importcheck
+
+#endif

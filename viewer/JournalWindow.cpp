@@ -1,0 +1,431 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "JournalWindow.h"
+
+#include "JournalViewer.h"
+#include "ListBoxDateItem.h"
+#include "ListBoxEntryItem.h"
+#include "ReadingDialog.h"
+#include "SugarEntry.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QHash>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUndoStack>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const QString appName = QStringLiteral("Health Journal");
+
+// The journal's reading types, the most used first.
+QStringList typesByUse(const JournalViewer &list)
+{
+    QHash<QString, int> uses;
+    for (const auto &entry : list.allEntries()) {
+        if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get()))
+            ++uses[sugar->getRType()];
+    }
+    QStringList types = uses.keys();
+    types.removeAll(QString());
+    std::sort(types.begin(), types.end(), [&uses](const QString &a, const QString &b) {
+        return uses[a] != uses[b] ? uses[a] > uses[b] : a < b;
+    });
+    return types;
+}
+
+} // namespace
+
+JournalWindow::JournalWindow(const QString &path, QWidget *parent)
+    : QMainWindow(parent, Qt::Window)
+    , list(new JournalViewer(path, this, "JournalViewer"))
+    , history(new QUndoStack(this))
+    , watcher(new QFileSystemWatcher(this))
+    , changeDelay(new QTimer(this))
+    , floatingHeader(new QLabel(list->viewport()))
+    , readings(new QLabel(this))
+    , problems(new QPushButton(this))
+{
+    list->reload();
+    setWindowTitle(appName);
+    // The platform may show the file beside the title.
+    setWindowFilePath(path);
+    setCentralWidget(list);
+
+    QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
+    addAction = fileMenu->addAction(tr("&Add reading…"), this, &JournalWindow::addReading);
+    addAction->setObjectName(QStringLiteral("addReading"));
+    addAction->setShortcut(QKeySequence::New);
+    QAction *reloadAction = fileMenu->addAction(tr("&Reload"), this, &JournalWindow::reload);
+    reloadAction->setObjectName(QStringLiteral("reload"));
+    reloadAction->setShortcut(Qt::Key_F5);
+    fileMenu->addSeparator();
+    QAction *quit = fileMenu->addAction(tr("&Quit"), this, &QWidget::close);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QMenu *editMenu = menuBar()->addMenu(tr("&Edit"));
+    editAction = editMenu->addAction(tr("&Edit reading…"), this, &JournalWindow::editReading);
+    editAction->setObjectName(QStringLiteral("editReading"));
+    editAction->setShortcut(Qt::Key_F2);
+    deleteAction = editMenu->addAction(tr("&Delete reading"), this, &JournalWindow::deleteReading);
+    deleteAction->setObjectName(QStringLiteral("deleteReading"));
+    deleteAction->setShortcut(QKeySequence::Delete);
+    editMenu->addSeparator();
+    QAction *undo = history->createUndoAction(this, tr("&Undo"));
+    undo->setObjectName(QStringLiteral("undo"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QAction *redo = history->createRedoAction(this, tr("&Redo"));
+    redo->setObjectName(QStringLiteral("redo"));
+    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    editMenu->addAction(undo);
+    editMenu->addAction(redo);
+
+    QMenu *viewMenu = menuBar()->addMenu(tr("&View"));
+    QAction *goTo = viewMenu->addAction(tr("&Go to date…"), this, &JournalWindow::goToDate);
+    goTo->setObjectName(QStringLiteral("goToDate"));
+    goTo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    QMenu *units = viewMenu->addMenu(tr("&Units"));
+    auto *unitGroup = new QActionGroup(this);
+    mgAction = units->addAction(GlucoseUnit::name(GlucoseUnit::MgPerDl));
+    mmolAction = units->addAction(GlucoseUnit::name(GlucoseUnit::MmolPerL));
+    for (QAction *a : { mgAction, mmolAction }) {
+        a->setCheckable(true);
+        unitGroup->addAction(a);
+    }
+    mgAction->setChecked(true);
+    connect(mgAction, &QAction::triggered, this, [this] { setUnit(GlucoseUnit::MgPerDl); });
+    connect(mmolAction, &QAction::triggered, this, [this] { setUnit(GlucoseUnit::MmolPerL); });
+
+    QMenu *helpMenu = menuBar()->addMenu(tr("&Help"));
+    helpMenu->addAction(tr("&About"), this, [this] {
+        QMessageBox::about(this, tr("About Health Journal"),
+            tr("<p><b>Health Journal</b> %1</p><p>A journal of blood sugar readings, kept in a "
+               "plain text file.</p><p>Licensed under the GNU GPL, version 3 or later.</p>")
+                .arg(QCoreApplication::applicationVersion()));
+    });
+
+    // Enter on a reading opens it, as a double-click does.
+    auto *open = new QAction(tr("Show reading"), list);
+    open->setShortcuts({ Qt::Key_Return, Qt::Key_Enter });
+    open->setShortcutContext(Qt::WidgetShortcut);
+    connect(open, &QAction::triggered, this, [this] {
+        if (QListWidgetItem *row = list->currentItem())
+            list->viewDetail(row);
+    });
+    list->addAction(open);
+
+    readings->setObjectName(QStringLiteral("readings"));
+    problems->setObjectName(QStringLiteral("problems"));
+    problems->setFlat(true);
+    connect(problems, &QPushButton::clicked, this, &JournalWindow::showProblems);
+    statusBar()->addWidget(readings, 1);
+    statusBar()->addPermanentWidget(problems);
+
+    // The day of the rows at the top stays in view as they scroll.
+    floatingHeader->setObjectName(QStringLiteral("floatingHeader"));
+    floatingHeader->setAutoFillBackground(true);
+    QPalette dark = floatingHeader->palette();
+    dark.setColor(QPalette::Window, Qt::black);
+    dark.setColor(QPalette::WindowText, Qt::white);
+    floatingHeader->setPalette(dark);
+    floatingHeader->hide();
+    connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this,
+        &JournalWindow::updateFloatingHeader);
+
+    connect(list, &QListWidget::currentItemChanged, this, &JournalWindow::updateActions);
+
+    // Another program's change: read again once the writes have settled.
+    changeDelay->setSingleShot(true);
+    changeDelay->setInterval(200);
+    connect(changeDelay, &QTimer::timeout, this, &JournalWindow::checkForChange);
+    connect(watcher, &QFileSystemWatcher::fileChanged, changeDelay, qOverload<>(&QTimer::start));
+    connect(watcher, &QFileSystemWatcher::directoryChanged, changeDelay,
+        qOverload<>(&QTimer::start));
+    watcher->addPath(QFileInfo(path).absolutePath());
+    if (QFileInfo::exists(path))
+        watcher->addPath(path);
+
+    updateStatus();
+}
+
+JournalWindow::~JournalWindow() = default;
+
+void JournalWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // The list opens at the newest day, once it knows its height.
+    if (!shown) {
+        shown = true;
+        scrollToNewestDay();
+        updateFloatingHeader();
+    }
+}
+
+void JournalWindow::setUnit(GlucoseUnit::Unit unit)
+{
+    (unit == GlucoseUnit::MmolPerL ? mmolAction : mgAction)->setChecked(true);
+    list->setUnit(unit);
+}
+
+void JournalWindow::addReading()
+{
+    int firstYear = QDate::currentDate().year();
+    int lastYear = firstYear;
+    for (const auto &entry : list->allEntries()) {
+        if (entry->getDate().isValid()) {
+            firstYear = std::min(firstYear, entry->getDate().year());
+            lastYear = std::max(lastYear, entry->getDate().year());
+        }
+    }
+    ReadingDialog dialog(firstYear, lastYear, typesByUse(*list), list->unit(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QByteArray line = dialog.reading()->encode().toUtf8();
+    push(tr("Add reading"), list->file().lineCount() + 1, std::nullopt, line);
+}
+
+void JournalWindow::editReading()
+{
+    ListBoxEntryItem *row = currentReading();
+    const auto *sugar = row ? dynamic_cast<const SugarEntry *>(row->getEntry()) : nullptr;
+    if (!sugar)
+        return;
+    const int line = row->getLine();
+    const QByteArray before = list->file().line(line).toByteArray();
+    const int startedAt = generation;
+
+    int firstYear = std::min(QDate::currentDate().year(), sugar->getDate().year());
+    int lastYear = std::max(QDate::currentDate().year(), sugar->getDate().year());
+    for (const auto &entry : list->allEntries()) {
+        if (entry->getDate().isValid()) {
+            firstYear = std::min(firstYear, entry->getDate().year());
+            lastYear = std::max(lastYear, entry->getDate().year());
+        }
+    }
+    ReadingDialog dialog(firstYear, lastYear, typesByUse(*list), list->unit(), this);
+    dialog.setReading(sugar);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (generation != startedAt) {
+        QMessageBox::warning(this, appName,
+            tr("Another program changed the journal while you edited the reading. Your change "
+               "was not written: the journal has been read again, edit the reading there."));
+        return;
+    }
+    const QByteArray after = dialog.reading()->encode().toUtf8();
+    if (after != before)
+        push(tr("Edit reading"), line, before, after);
+}
+
+void JournalWindow::deleteReading()
+{
+    ListBoxEntryItem *row = currentReading();
+    if (!row)
+        return;
+    const int line = row->getLine();
+    push(tr("Delete reading"), line, list->file().line(line).toByteArray(), std::nullopt);
+}
+
+void JournalWindow::push(const QString &text, int line, const JournalChange::Line &before,
+    const JournalChange::Line &after)
+{
+    if (!apply(line, before, after))
+        return;
+    history->push(new JournalChange(text, line, before, after,
+        [this](int l, const JournalChange::Line &from, const JournalChange::Line &to) {
+            return apply(l, from, to);
+        }));
+}
+
+bool JournalWindow::apply(int line, const JournalChange::Line &from, const JournalChange::Line &to)
+{
+    JournalFile &file = list->file();
+    const bool written = !from ? file.insert(line, *to) : !to ? file.remove(line) : file.replace(line, *to);
+    if (!written) {
+        QMessageBox::warning(this, appName,
+            tr("The journal was not changed.\n\n%1").arg(file.errorString()));
+        // What the history would undo is no longer what the file holds.
+        QTimer::singleShot(0, history, &QUndoStack::clear);
+        return false;
+    }
+    if (from) {
+        if (ListBoxEntryItem *old = list->rowOfLine(line))
+            list->removeEntry(old);
+    }
+    if (to) {
+        std::unique_ptr<const JournalEntry> entry(JournalEntry::decode(QString::fromUtf8(*to)));
+        if (entry)
+            showRow(list->insertEntry(std::move(entry), line));
+    }
+    updateStatus();
+    updateFloatingHeader();
+    return true;
+}
+
+ListBoxEntryItem *JournalWindow::currentReading() const
+{
+    return dynamic_cast<ListBoxEntryItem *>(list->currentItem());
+}
+
+void JournalWindow::reload()
+{
+    readAgain(QString());
+}
+
+void JournalWindow::readAgain(const QString &why)
+{
+    const int top = list->indexAt(QPoint(1, 1)).row();
+    const int current = list->currentRow();
+    list->reload();
+    history->clear();
+    ++generation;
+    if (current >= 0 && current < list->count())
+        list->setCurrentRow(current);
+    if (top >= 0 && top < list->count())
+        list->scrollToItem(list->item(top), QAbstractItemView::PositionAtTop);
+    updateStatus();
+    updateFloatingHeader();
+    if (!why.isEmpty())
+        statusBar()->showMessage(why, 5000);
+}
+
+void JournalWindow::checkForChange()
+{
+    const QString path = list->file().path();
+    if (QFileInfo::exists(path) && !watcher->files().contains(path))
+        watcher->addPath(path); // a file replaced whole is watched anew
+    if (!list->file().isCurrent())
+        readAgain(tr("Another program changed the journal: it has been read again."));
+}
+
+void JournalWindow::updateStatus()
+{
+    const JournalFile &file = list->file();
+    const QString name = QFileInfo(file.path()).fileName();
+    if (!file.exists() && !file.errorString().isEmpty())
+        readings->setText(tr("Cannot open %1: %2").arg(name, file.errorString()));
+    else
+        readings->setText(tr("%n readings", nullptr, list->readingCount()));
+
+    const int bad = int(list->problems().size());
+    problems->setText(tr("%n lines not read", nullptr, bad));
+    problems->setVisible(bad > 0);
+
+    // A missing journal is made by the first reading; one that cannot be
+    // read is not written either.
+    notWritable = file.whyNotWritable();
+    if (notWritable.isEmpty() && !file.exists() && file.errorString() != QLatin1String("No such file"))
+        notWritable = file.errorString();
+    if (!notWritable.isEmpty())
+        readings->setText(readings->text() + u" — " + tr("read-only: %1").arg(notWritable));
+    updateActions();
+}
+
+void JournalWindow::updateActions()
+{
+    const bool writable = notWritable.isEmpty();
+    addAction->setEnabled(writable);
+    const bool onReading = currentReading() != nullptr;
+    editAction->setEnabled(writable && onReading);
+    deleteAction->setEnabled(writable && onReading);
+    for (QAction *a : { addAction, editAction, deleteAction })
+        a->setStatusTip(writable ? QString() : notWritable);
+}
+
+void JournalWindow::showProblems()
+{
+    QStringList text;
+    for (const JournalViewer::Problem &p : list->problems())
+        text << tr("Line %1: %2").arg(p.line).arg(p.reason);
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("problemsDialog"));
+    dialog.setWindowTitle(tr("Lines not read"));
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *view = new QPlainTextEdit(text.join(u'\n'), &dialog);
+    view->setReadOnly(true);
+    layout->addWidget(view);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.resize(480, 320);
+    dialog.exec();
+}
+
+void JournalWindow::goToDate()
+{
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("goToDateDialog"));
+    dialog.setWindowTitle(tr("Go to date"));
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *edit = new QDateEdit(QDate::currentDate(), &dialog);
+    edit->setCalendarPopup(true);
+    if (auto *row = currentReading())
+        edit->setDate(row->getEntry()->getDate());
+    layout->addWidget(edit);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const int row = list->rowOfDay(edit->date());
+    if (row < 0) {
+        statusBar()->showMessage(tr("No readings on or after %1").arg(edit->date().toString()), 5000);
+        return;
+    }
+    list->scrollToItem(list->item(row), QAbstractItemView::PositionAtTop);
+    list->setCurrentRow(std::min(row + 1, list->count() - 1));
+}
+
+void JournalWindow::showRow(QListWidgetItem *row)
+{
+    list->setCurrentItem(row);
+    list->scrollToItem(row);
+}
+
+void JournalWindow::scrollToNewestDay()
+{
+    for (int row = list->count() - 1; row >= 0; --row) {
+        if (!dynamic_cast<ListBoxEntryItem *>(list->item(row))) {
+            list->scrollToItem(list->item(row), QAbstractItemView::PositionAtTop);
+            list->setCurrentRow(std::min(row + 1, list->count() - 1));
+            return;
+        }
+    }
+}
+
+void JournalWindow::updateFloatingHeader()
+{
+    const int top = list->indexAt(QPoint(1, 1)).row();
+    QListWidgetItem *row = top >= 0 ? list->item(top) : nullptr;
+    if (!row || !dynamic_cast<ListBoxEntryItem *>(row)) {
+        floatingHeader->hide(); // a header row is at the top already
+        return;
+    }
+    for (int r = top; r >= 0; --r) {
+        if (auto *header = dynamic_cast<ListBoxDateItem *>(list->item(r))) {
+            const QRect rect = list->visualItemRect(row);
+            floatingHeader->setText(header->text());
+            floatingHeader->setContentsMargins(4, 0, 4, 0);
+            floatingHeader->setGeometry(0, 0, list->viewport()->width(), rect.height());
+            floatingHeader->show();
+            return;
+        }
+    }
+    floatingHeader->hide();
+}

@@ -1,0 +1,80 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#ifndef JOURNALWINDOW_H
+#define JOURNALWINDOW_H
+
+#include "GlucoseUnit.h"
+#include "JournalChange.h"
+
+#include <QMainWindow>
+
+class JournalViewer;
+class ListBoxEntryItem;
+class QAction;
+class QFileSystemWatcher;
+class QLabel;
+class QListWidgetItem;
+class QPushButton;
+class QTimer;
+class QUndoStack;
+
+// The viewer's main window: the journal list in the middle, the menus that
+// add, edit and delete readings with undo, and a status bar that tells what
+// was read and what could not be.
+class JournalWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Reads the journal before it returns.
+    explicit JournalWindow(const QString &path, QWidget *parent = nullptr);
+    ~JournalWindow() override;
+
+    JournalViewer *viewer() const { return list; }
+    void setUnit(GlucoseUnit::Unit unit);
+
+public Q_SLOTS:
+    void addReading();
+    void editReading();
+    void deleteReading();
+    void reload();
+    void goToDate();
+    void showProblems();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    bool apply(int line, const JournalChange::Line &from, const JournalChange::Line &to);
+    void push(const QString &text, int line, const JournalChange::Line &before,
+        const JournalChange::Line &after);
+    ListBoxEntryItem *currentReading() const;
+    void readAgain(const QString &why);
+    void checkForChange();
+    void updateStatus();
+    void updateActions();
+    void updateFloatingHeader();
+    void showRow(QListWidgetItem *row);
+    void scrollToNewestDay();
+
+    JournalViewer *list;
+    QUndoStack *history;
+    QFileSystemWatcher *watcher;
+    QTimer *changeDelay;
+    QLabel *floatingHeader;
+    QLabel *readings;
+    QPushButton *problems;
+    QAction *addAction;
+    QAction *editAction;
+    QAction *deleteAction;
+    QAction *mgAction;
+    QAction *mmolAction;
+    // Counts the times the journal was read again after another program's
+    // change: an edit begun before one is not written.
+    int generation = 0;
+    QString notWritable;
+    bool shown = false;
+};
+
+#endif

@@ -1,0 +1,129 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "ReadingDialog.h"
+
+#include "DateSelector.h"
+#include "SugarEntry.h"
+#include "TimeSelector.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+
+namespace {
+
+const QStringList usualTypes { "pre-breakfast", "post-breakfast", "pre-lunch", "post-lunch",
+    "pre-supper", "post-supper", "bedtime", "fasting", "night", "snack" };
+
+QDate chosenDate(const DateSelector &s)
+{
+    return QDate(s.year.currentText().toInt(), s.month.currentIndex() + 1, s.day.currentIndex() + 1);
+}
+
+QTime chosenTime(const TimeSelector &s)
+{
+    return QTime(s.hour.currentIndex() + 12 * s.ampm.currentIndex(), s.minute.currentIndex());
+}
+
+} // namespace
+
+ReadingDialog::ReadingDialog(int firstYear, int lastYear, const QStringList &types,
+    GlucoseUnit::Unit unit, QWidget *parent)
+    : QDialog(parent)
+    , date(new DateSelector(firstYear, lastYear - firstYear + 1, this))
+    , time(new TimeSelector(this))
+    , type(new QComboBox(this))
+    , value(new QDoubleSpinBox(this))
+    , notes(new QPlainTextEdit(this))
+    , unit(unit)
+{
+    setObjectName(QStringLiteral("readingDialog"));
+    type->setObjectName(QStringLiteral("type"));
+    value->setObjectName(QStringLiteral("value"));
+    notes->setObjectName(QStringLiteral("notes"));
+
+    type->setEditable(true);
+    QStringList offered = types;
+    for (const QString &t : usualTypes) {
+        if (!offered.contains(t))
+            offered << t;
+    }
+    type->addItems(offered);
+
+    const bool mmol = unit == GlucoseUnit::MmolPerL;
+    value->setDecimals(mmol ? 1 : 0);
+    value->setRange(0, GlucoseUnit::fromMgPerDl(1500, unit));
+    value->setSuffix(u' ' + GlucoseUnit::name(unit));
+    notes->setTabChangesFocus(true);
+
+    auto *form = new QFormLayout(this);
+    form->addRow(tr("&Date:"), date);
+    form->addRow(tr("&Time:"), time);
+    form->addRow(tr("T&ype:"), type);
+    form->addRow(tr("&Value:"), value);
+    form->addRow(tr("&Notes:"), notes);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    setReading(nullptr);
+}
+
+ReadingDialog::~ReadingDialog() = default;
+
+void ReadingDialog::setReading(const SugarEntry *entry)
+{
+    original.reset(entry ? new SugarEntry(*entry) : nullptr);
+    if (entry) {
+        setWindowTitle(tr("Edit reading"));
+        date->set(entry->getDate());
+        time->set(entry->getTime());
+        type->setCurrentText(entry->getRType());
+        value->setValue(GlucoseUnit::fromMgPerDl(entry->getValue(), unit));
+        notes->setPlainText(entry->getNotes());
+    } else {
+        setWindowTitle(tr("Add reading"));
+        const QDateTime now = QDateTime::currentDateTime();
+        date->set(now.date());
+        time->set(now.time());
+        type->setCurrentIndex(0);
+        value->setValue(0);
+        notes->clear();
+    }
+    shownValue = value->value();
+    value->setFocus();
+    value->selectAll();
+}
+
+std::unique_ptr<SugarEntry> ReadingDialog::reading() const
+{
+    auto entry = original ? std::make_unique<SugarEntry>(*original) : std::make_unique<SugarEntry>();
+    entry->setDate(chosenDate(*date));
+    entry->setTime(chosenTime(*time));
+    entry->setRType(type->currentText().trimmed());
+    if (!original || value->value() != shownValue)
+        entry->setValue(GlucoseUnit::toMgPerDl(value->value(), unit));
+    // A pasted carriage return would split the line for some readers.
+    entry->setNotes(notes->toPlainText().remove(u'\r'));
+    return entry;
+}
+
+void ReadingDialog::accept()
+{
+    if (!chosenDate(*date).isValid()) {
+        QMessageBox::warning(this, windowTitle(),
+            tr("%1 %2 %3 is not a date.")
+                .arg(date->day.currentText(), date->month.currentText(), date->year.currentText()));
+        return;
+    }
+    if (value->value() <= 0 && !(original && !original->hasWholeValue())) {
+        QMessageBox::warning(this, windowTitle(), tr("Enter the reading's value."));
+        return;
+    }
+    QDialog::accept();
+}
