@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,6 +16,7 @@ const QString defaultJournal = QStringLiteral("/home/root/Applications/kestrin/j
 struct Run
 {
     int exitCode = -1;
+    QString output;
     QString errors;
     QImage picture;
 };
@@ -33,9 +35,12 @@ private Q_SLOTS:
     void journalPath_data();
     void journalPath();
     void defaultPath();
+    void commandLine_data();
+    void commandLine();
+    void manPageNamesEveryOption();
 
 private:
-    Run run(QStringList arguments);
+    Run run(QStringList arguments, const QProcessEnvironment &environment = {});
     QString writeJournal(const QString &name, const QByteArray &text);
     QTemporaryDir dir;
     int pictures = 0;
@@ -46,17 +51,20 @@ void TstViewerProgram::initTestCase()
     QVERIFY(dir.isValid());
 }
 
-Run TstViewerProgram::run(QStringList arguments)
+Run TstViewerProgram::run(QStringList arguments, const QProcessEnvironment &environment)
 {
     const QString picture = dir.filePath(QString::number(++pictures) + ".png");
     if (!arguments.contains("-grab"))
         arguments << "-grab" << picture;
     QProcess viewer;
+    if (!environment.isEmpty())
+        viewer.setProcessEnvironment(environment);
     viewer.start(VIEWER, arguments);
     if (!viewer.waitForFinished(60000))
         qFatal("the viewer did not end: %s", qPrintable(arguments.join(' ')));
     Run result;
     result.exitCode = viewer.exitStatus() == QProcess::NormalExit ? viewer.exitCode() : -1;
+    result.output = QString::fromLocal8Bit(viewer.readAllStandardOutput());
     result.errors = QString::fromLocal8Bit(viewer.readAllStandardError());
     result.picture = QImage(picture);
     return result;
@@ -170,6 +178,83 @@ void TstViewerProgram::defaultPath()
     QCOMPARE(byDefault.exitCode, 0);
     QVERIFY(byDefault.picture == named.picture);
     QVERIFY(byDefault.picture != empty.picture);
+}
+
+void TstViewerProgram::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("display");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("error");
+
+    const QString usage = "Usage: " VIEWER " [options] [journal]";
+    const QString version = "journal-viewer " VERSION "\n";
+    const QString unknown = "journal-viewer: Unknown option 'bogus'.";
+    QTest::newRow("help") << QStringList { "--help" } << true << 0 << usage << "";
+    QTest::newRow("short help") << QStringList { "-h" } << true << 0 << usage << "";
+    QTest::newRow("help without a display")
+        << QStringList { "--help" } << false << 0 << usage << "";
+    QTest::newRow("help with Qt's options")
+        << QStringList { "--help-all" } << true << 0 << usage << "";
+    QTest::newRow("version") << QStringList { "--version" } << true << 0 << version << "";
+    QTest::newRow("version with one dash")
+        << QStringList { "-version" } << true << 0 << version << "";
+    QTest::newRow("version without a display")
+        << QStringList { "-v" } << false << 0 << version << "";
+    QTest::newRow("help after a journal")
+        << QStringList { SAMPLE, "--help" } << true << 0 << usage << "";
+    QTest::newRow("unknown option") << QStringList { "--bogus" } << true << 2 << "" << unknown;
+    QTest::newRow("unknown option after a journal")
+        << QStringList { SAMPLE, "-bogus" } << true << 2 << "" << unknown;
+    QTest::newRow("grab without a file") << QStringList { SAMPLE, "-grab" } << true << 2 << ""
+                                         << "journal-viewer: Missing value after '-grab'.";
+}
+
+void TstViewerProgram::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, display);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QFETCH(QString, error);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!display) {
+        for (const char *name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
+            environment.remove(name);
+    }
+    const Run printed = run(arguments, environment);
+    QCOMPARE(printed.exitCode, exitCode);
+    if (output.isEmpty())
+        QVERIFY2(printed.output.isEmpty(), qPrintable(printed.output));
+    else
+        QVERIFY2(printed.output.startsWith(output), qPrintable(printed.output));
+    if (!error.isEmpty())
+        QVERIFY2(printed.errors.split('\n').contains(error), qPrintable(printed.errors));
+    // Printing or refusing, the viewer opens no window.
+    QVERIFY(printed.picture.isNull());
+}
+
+void TstViewerProgram::manPageNamesEveryOption()
+{
+    QFile page(MANPAGE);
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll()).replace("\\-", "-");
+    QVERIFY(
+        text.contains(".TH JOURNAL-VIEWER 1 ") && text.contains("\"Health Journal " VERSION "\""));
+
+    const Run help = run({ "--help" });
+    QCOMPARE(help.exitCode, 0);
+    const QRegularExpression option(
+        "^  (?:-\\w, )?--?([\\w-]+)", QRegularExpression::MultilineOption);
+    QStringList names;
+    for (const QRegularExpressionMatch &match : option.globalMatch(help.output))
+        names << match.captured(1);
+    QVERIFY2(names.size() >= 4, qPrintable(help.output));
+    for (const QString &name : std::as_const(names))
+        QVERIFY2(
+            QRegularExpression("\\B--?" + name + "\\b").match(text).hasMatch(), qPrintable(name));
 }
 
 QTEST_GUILESS_MAIN(TstViewerProgram)

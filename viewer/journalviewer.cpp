@@ -5,15 +5,74 @@
 #include "QPEApplication.h"
 #include "SugarEntry.h"
 
+#include <QCommandLineParser>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char *const defaultJournal = "/home/root/Applications/kestrin/journal.txt";
+
+// --help and --version print and quit, so they must work without a display.
+bool onlyPrints(int argc, char **argv)
+{
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (!std::strcmp(argv[i], "-grab") || !std::strcmp(argv[i], "--grab")) {
+            ++i; // its value is a file name, whatever it looks like
+            continue;
+        }
+        const char *name = argv[i];
+        for (int dash = 0; dash < 2 && *name == '-'; ++dash)
+            ++name;
+        if (name == argv[i])
+            continue;
+        for (const char *option : { "h", "help", "help-all", "v", "version" }) {
+            if (!std::strcmp(name, option))
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     // Registers the readings' type for the whole process; a static rather
     // than a heap object that is never freed, so leak checkers stay quiet.
     static const SugarEntry::MyFactory sugarFactory;
 
+    QCoreApplication::setApplicationName(QStringLiteral("journal-viewer"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(HEALTHJOURNAL_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.healthjournal.JournalViewer"));
+    if (onlyPrints(argc, argv))
+        qputenv("QT_QPA_PLATFORM", "minimal");
+
+    // Qt's own options and -grab leave the argument list here.
     QPEApplication app(argc, argv, QPEApplication::GuiClient);
-    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                  : QStringLiteral("/home/root/Applications/kestrin/journal.txt");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Shows and edits a journal of blood sugar readings, day by day."));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({ QStringLiteral("grab"),
+        QStringLiteral("Saves a PNG of the window to <file> once it is painted, and quits."),
+        QStringLiteral("file") });
+    parser.addPositionalArgument(QStringLiteral("journal"),
+        QStringLiteral("The journal to show, by default %1.").arg(QLatin1String(defaultJournal)),
+        QStringLiteral("[journal]"));
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "journal-viewer: %s\nTry 'journal-viewer --help' for more.\n",
+            qPrintable(parser.errorText()));
+        return 2;
+    }
+    // Prints help or version and exits, if asked to.
+    parser.process(QCoreApplication::arguments());
+
+    const QString path = parser.positionalArguments().value(0, QString::fromLatin1(defaultJournal));
     // The window holds the list, read before anything is shown.
     JournalWindow mainWindow(path);
     app.showMainWidget(&mainWindow, false);
