@@ -3,6 +3,7 @@
 
 #include "SugarEntry.h"
 
+#include "BlockPool.h"
 #include "FieldIterator.h"
 
 #include <QDialog>
@@ -40,6 +41,24 @@ QString sharedReadingType(const JournalEntry &codec, QStringView field)
 }
 
 } // namespace
+
+namespace {
+BlockPool &pool()
+{
+    static BlockPool readings(sizeof(SugarEntry));
+    return readings;
+}
+} // namespace
+
+void *SugarEntry::operator new(std::size_t bytes)
+{
+    return pool().allocate(bytes);
+}
+
+void SugarEntry::operator delete(void *entry, std::size_t bytes) noexcept
+{
+    pool().release(entry, bytes);
+}
 
 SugarEntry::SugarEntry() = default;
 

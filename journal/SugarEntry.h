@@ -7,6 +7,8 @@
 #include "JournalEntry.h"
 #include "journal_export.h"
 
+#include <cstddef>
+
 // A blood sugar reading: a reading type, a whole-number value and notes. A
 // value field that is not a whole number ("0Hi", "5.6") reads as 0 but is
 // kept as written, so that it is shown and written back as it stands.
@@ -24,6 +26,11 @@ public:
     static const QString typecode;
 
     SugarEntry();
+    SugarEntry(const SugarEntry &) = default;
+    SugarEntry &operator=(const SugarEntry &) = default;
+    // Readings come by the million: they share large blocks of memory.
+    static void *operator new(std::size_t bytes);
+    static void operator delete(void *entry, std::size_t bytes) noexcept;
     // Reads date, time, reading type, value and notes, and leaves it after the notes.
     explicit SugarEntry(FieldIterator &it);
     ~SugarEntry() override;

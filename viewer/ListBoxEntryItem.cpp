@@ -3,6 +3,7 @@
 
 #include "ListBoxEntryItem.h"
 
+#include "BlockPool.h"
 #include "JournalEntry.h"
 #include "JournalViewer.h"
 
@@ -16,6 +17,24 @@ ListBoxEntryItem::ListBoxEntryItem(const JournalEntry *entry, int line)
     , entry(entry)
     , line(line)
 { }
+
+namespace {
+BlockPool &pool()
+{
+    static BlockPool rows(sizeof(ListBoxEntryItem));
+    return rows;
+}
+} // namespace
+
+void *ListBoxEntryItem::operator new(std::size_t bytes)
+{
+    return pool().allocate(bytes);
+}
+
+void ListBoxEntryItem::operator delete(void *row, std::size_t bytes) noexcept
+{
+    pool().release(row, bytes);
+}
 
 QVariant ListBoxEntryItem::data(int role) const
 {

@@ -6,6 +6,8 @@
 
 #include "ListBoxCustomItem.h"
 
+#include <cstddef>
+
 class JournalEntry;
 
 // A row that shows one journal entry by its summary, taken when the row is
@@ -19,6 +21,10 @@ public:
     // the list's summary of the entry, made when the row is shown, which
     // spares a million rows a text each.
     ListBoxEntryItem(const JournalEntry *entry, int line);
+
+    // Rows come by the million: they share large blocks of memory.
+    static void *operator new(std::size_t bytes);
+    static void operator delete(void *row, std::size_t bytes) noexcept;
 
     QVariant data(int role) const override;
     void showDetail() override;

@@ -1,0 +1,116 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+#include "BlockPool.h"
+
+#include <cstdint>
+#include <new>
+
+#include <sys/mman.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define BLOCKPOOL_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define BLOCKPOOL_HEAP 1
+#endif
+#endif
+
+namespace {
+
+constexpr std::size_t chunkBytes = std::size_t(2) << 20; // one huge page
+
+struct Chunk
+{
+    Chunk *next;
+};
+
+// Every chunk ever made, linked through their first bytes; a plain pointer
+// that nothing destroys.
+std::atomic<Chunk *> chunks { nullptr };
+
+// A chunk on a huge page boundary, so that the kernel may back it by one.
+void *newChunk()
+{
+    void *area = mmap(nullptr, 2 * chunkBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+        -1, 0);
+    if (area == MAP_FAILED)
+        throw std::bad_alloc();
+    const auto start = reinterpret_cast<std::uintptr_t>(area);
+    const std::uintptr_t aligned = (start + chunkBytes - 1) & ~(chunkBytes - 1);
+    if (aligned > start)
+        munmap(area, aligned - start);
+    if (aligned + chunkBytes < start + 2 * chunkBytes)
+        munmap(reinterpret_cast<void *>(aligned + chunkBytes),
+            start + 2 * chunkBytes - aligned - chunkBytes);
+    void *chunk = reinterpret_cast<void *>(aligned);
+    madvise(chunk, chunkBytes, MADV_HUGEPAGE);
+    auto *c = static_cast<Chunk *>(chunk);
+    c->next = chunks.load();
+    while (!chunks.compare_exchange_weak(c->next, c)) { }
+    return chunk;
+}
+
+class Hold
+{
+public:
+    explicit Hold(std::atomic_flag &flag)
+        : flag(flag)
+    {
+        while (flag.test_and_set(std::memory_order_acquire)) { }
+    }
+    ~Hold() { flag.clear(std::memory_order_release); }
+
+private:
+    std::atomic_flag &flag;
+};
+
+} // namespace
+
+BlockPool::BlockPool(std::size_t size)
+    : size((size + 15) / 16 * 16)
+{ }
+
+void *BlockPool::allocate(std::size_t bytes)
+{
+#ifndef BLOCKPOOL_HEAP
+    if (bytes <= size) {
+        const Hold hold(busy);
+        if (FreeBlock *block = free) {
+            free = block->next;
+            return block;
+        }
+        if (!next || next + size > end) {
+            next = static_cast<char *>(newChunk()) + 16;
+            end = next - 16 + chunkBytes;
+        }
+        void *block = next;
+        next += size;
+        return block;
+    }
+#endif
+    return ::operator new(bytes);
+}
+
+bool BlockPool::holdsBlocks()
+{
+#ifdef BLOCKPOOL_HEAP
+    return false;
+#else
+    return true;
+#endif
+}
+
+void BlockPool::release(void *block, std::size_t bytes) noexcept
+{
+#ifndef BLOCKPOOL_HEAP
+    if (block && bytes <= size) {
+        const Hold hold(busy);
+        auto *freed = static_cast<FreeBlock *>(block);
+        freed->next = free;
+        free = freed;
+        return;
+    }
+#endif
+    ::operator delete(block);
+}
