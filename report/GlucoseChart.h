@@ -1,0 +1,59 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+#ifndef GLUCOSECHART_H
+#define GLUCOSECHART_H
+
+#include "GlucoseProfile.h"
+#include "GlucoseReading.h"
+#include "GlucoseStatistics.h"
+#include "GlucoseUnit.h"
+
+#include <QColor>
+#include <QCoreApplication>
+#include <QRectF>
+
+#include <vector>
+
+class QPainter;
+
+// The glucose charts, painted into a given rectangle of any paint device:
+// the panel's widgets, a PNG and a PDF page all use these. Sizes follow the
+// rectangle and the painter's font, so one code serves a dock and a page.
+class GlucoseChart
+{
+    Q_DECLARE_TR_FUNCTIONS(GlucoseChart)
+
+public:
+    // The usual band colours: dark red, red, green, yellow, orange.
+    static QColor bandColour(GlucoseStatistics::Band band);
+    // "< 54", "70–180" … in the unit, as the consensus writes them.
+    static QString bandRange(GlucoseStatistics::Band band, GlucoseUnit::Unit unit);
+    static QString bandName(GlucoseStatistics::Band band);
+
+    // One vertical bar stacked from very low at the bottom to very high at
+    // the top, each slice as tall as its share, labelled with its name,
+    // range and percentage on the right. The bar takes the left quarter.
+    static void paintBands(QPainter *painter, const QRectF &rect,
+        const GlucoseStatistics &statistics, GlucoseUnit::Unit unit);
+    // The bar's own rectangle inside rect, where paintBands puts it.
+    static QRectF bandsBar(const QRectF &rect);
+
+    // The profile over 0-24 h: the 5-95 and 25-75 % bands, the median and
+    // lines at 70 and 180 mg/dL; bins without readings leave a gap.
+    static void paintProfile(QPainter *painter, const QRectF &rect, const GlucoseProfile &profile,
+        GlucoseUnit::Unit unit);
+
+    // A day's readings in time order as a curve over 0-24 h on the target
+    // band; gaps over an hour break the curve and lone readings are dots.
+    // A compact chart has no axis labels, for small multiples.
+    static void paintDay(QPainter *painter, const QRectF &rect,
+        const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, bool compact = false);
+
+    // The plot area of a profile or day chart inside rect, without the axes.
+    static QRectF plotArea(const QRectF &rect, const QPainter *painter, bool compact = false);
+    // The mg/dL at the top of the value axis.
+    static constexpr int axisTop = 350;
+};
+
+#endif

@@ -1,0 +1,239 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+#include "GlucoseReport.h"
+
+#include "GlucoseChart.h"
+#include "GlucoseSummary.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <functional>
+
+namespace {
+
+constexpr double margin = 36; // points, half an inch
+constexpr double pngDpi = 150;
+constexpr double pdfDpi = 300;
+
+QFont font(double points, bool bold = false)
+{
+    QFont f(QStringLiteral("DejaVu Sans"));
+    // Pixels of the page's point grid: the painter's scale makes them points.
+    f.setPixelSize(qMax(1, qRound(points * 4)));
+    f.setBold(bold);
+    return f;
+}
+
+} // namespace
+
+GlucoseReport::GlucoseReport(const std::vector<GlucoseReading> &readings,
+    const GlucosePeriod &period, GlucoseUnit::Unit unit)
+    : m_unit(unit)
+    , m_pageSize(pageSizeFor(paperLocale()))
+    , m_statistics(readings, period)
+    , m_profile(readings, period)
+    , m_lastDay(m_statistics.periodEnd())
+{
+    if (!m_lastDay.isValid())
+        return;
+    const QDate first = m_lastDay.addDays(1 - dailyCurves);
+    for (const GlucoseReading &r : GlucosePeriod::between(first, m_lastDay).select(readings))
+        m_days[std::size_t(first.daysTo(r.date))].push_back(r);
+}
+
+QPageSize::PageSizeId GlucoseReport::pageSizeFor(const QLocale &locale)
+{
+    switch (locale.territory()) {
+    case QLocale::UnitedStates:
+    case QLocale::Canada:
+    case QLocale::Mexico:
+    case QLocale::Philippines:
+    case QLocale::Chile:
+    case QLocale::Colombia:
+    case QLocale::Venezuela:
+    case QLocale::Guatemala:
+    case QLocale::CostaRica:
+    case QLocale::PuertoRico:
+    case QLocale::DominicanRepublic:
+    case QLocale::Panama:
+    case QLocale::ElSalvador:
+    case QLocale::Nicaragua:
+        return QPageSize::Letter;
+    default:
+        return locale.measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
+                                                                       : QPageSize::A4;
+    }
+}
+
+QLocale GlucoseReport::paperLocale()
+{
+    for (const char *name : { "LC_ALL", "LC_PAPER" }) {
+        const QString value = qEnvironmentVariable(name);
+        if (!value.isEmpty() && value != QLatin1String("C") && value != QLatin1String("POSIX"))
+            return QLocale(value.section(QLatin1Char('.'), 0, 0));
+    }
+    return QLocale();
+}
+
+void GlucoseReport::paint(QPainter *painter, const QRectF &rect) const
+{
+    const QSizeF page = QPageSize(m_pageSize).size(QPageSize::Point);
+    painter->save();
+    painter->translate(rect.topLeft());
+    painter->scale(rect.width() / page.width(), rect.height() / page.height());
+    // Fonts are sized on a grid four times finer than points, then scaled
+    // back, so that text keeps its shape at any scale.
+    const auto setFont
+        = [painter](double points, bool bold = false) { painter->setFont(font(points, bold)); };
+    const auto text = [painter](const QRectF &box, int flags, const QString &s) {
+        painter->save();
+        painter->scale(0.25, 0.25);
+        painter->drawText(QRectF(box.topLeft() * 4, box.size() * 4), flags, s);
+        painter->restore();
+    };
+    const auto chart
+        = [painter](const QRectF &box, const std::function<void(const QRectF &)> &draw) {
+              painter->save();
+              painter->scale(0.25, 0.25);
+              draw(QRectF(box.topLeft() * 4, box.size() * 4));
+              painter->restore();
+          };
+
+    painter->fillRect(QRectF(QPointF(0, 0), page), Qt::white);
+    const double width = page.width() - 2 * margin;
+    double y = margin;
+
+    painter->setPen(Qt::black);
+    setFont(17, true);
+    const QString title
+        = m_title.isEmpty() ? tr("Glucose report") : tr("Glucose report: %1").arg(m_title);
+    text(QRectF(margin, y, width, 24), Qt::AlignLeft | Qt::AlignVCenter, title);
+    y += 26;
+    setFont(9.5);
+    text(QRectF(margin, y, width, 14), Qt::AlignLeft | Qt::AlignVCenter,
+        tr("%1 · values in %2 · made %3")
+            .arg(GlucoseSummary::period(m_statistics), GlucoseUnit::name(m_unit),
+                QDate::currentDate().toString(Qt::ISODate)));
+    y += 18;
+
+    const QString lacking = GlucoseSummary::insufficiency(m_statistics);
+    setFont(9.5, true);
+    painter->setPen(lacking.isEmpty() ? QColor(27, 94, 32) : QColor(183, 28, 28));
+    text(QRectF(margin, y, width, 14), Qt::AlignLeft | Qt::AlignVCenter,
+        lacking.isEmpty()
+            ? tr("Enough data for the consensus: %1 days with readings, CGM active %2 %.")
+                  .arg(m_statistics.daysWithReadings())
+                  .arg(QLocale().toString(m_statistics.activePercent(), 'f', 1))
+            : lacking);
+    y += 22;
+
+    // The figures on the left, the bands on the right.
+    const std::vector<GlucoseSummary::Line> lines = GlucoseSummary::lines(m_statistics, m_unit);
+    const double row = 12.5;
+    const double tableWidth = width * 0.62;
+    setFont(8.5);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const GlucoseSummary::Line &line = lines[i];
+        const QRectF box(margin, y + double(i) * row, tableWidth, row);
+        if (i % 2 == 0)
+            painter->fillRect(box, QColor(245, 245, 245));
+        painter->setPen(Qt::black);
+        text(box.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, line.label);
+        const QString mark = line.state == GlucoseSummary::Met ? QStringLiteral("✓ ")
+            : line.state == GlucoseSummary::Missed             ? QStringLiteral("✗ ")
+                                                               : QString();
+        painter->setPen(line.state == GlucoseSummary::Missed ? QColor(183, 28, 28) : Qt::black);
+        text(QRectF(box.left() + tableWidth * 0.45, box.top(), tableWidth * 0.37, row),
+            Qt::AlignRight | Qt::AlignVCenter, mark + line.value);
+        painter->setPen(Qt::darkGray);
+        text(QRectF(box.left() + tableWidth * 0.84, box.top(), tableWidth * 0.16 - 3, row),
+            Qt::AlignRight | Qt::AlignVCenter, line.target);
+    }
+    const double tableHeight = double(lines.size()) * row;
+    setFont(8.5);
+    painter->setPen(Qt::black);
+    const QRectF bands(margin + tableWidth + 16, y, width - tableWidth - 16, tableHeight);
+    chart(bands,
+        [&](const QRectF &box) { GlucoseChart::paintBands(painter, box, m_statistics, m_unit); });
+    y += tableHeight + 12;
+
+    setFont(11, true);
+    painter->setPen(Qt::black);
+    text(QRectF(margin, y, width, 16), Qt::AlignLeft | Qt::AlignVCenter,
+        tr("Ambulatory glucose profile (median, 25–75 % and 5–95 %)"));
+    y += 18;
+    setFont(8);
+    chart(QRectF(margin, y, width, 235),
+        [&](const QRectF &box) { GlucoseChart::paintProfile(painter, box, m_profile, m_unit); });
+    y += 242;
+
+    setFont(11, true);
+    painter->setPen(Qt::black);
+    text(QRectF(margin, y, width, 16), Qt::AlignLeft | Qt::AlignVCenter,
+        tr("Daily curves, the last %1 days").arg(dailyCurves));
+    y += 18;
+    const int columns = dailyCurves / 2;
+    const double cell = width / columns;
+    const double cellHeight = std::min(100.0, (page.height() - margin - y) / 2);
+    setFont(7);
+    for (int d = 0; d < dailyCurves && m_lastDay.isValid(); ++d) {
+        const QDate day = m_lastDay.addDays(d + 1 - dailyCurves);
+        const QRectF box(
+            margin + (d % columns) * cell, y + (d / columns) * cellHeight, cell, cellHeight);
+        painter->setPen(Qt::black);
+        text(QRectF(box.left() + 2, box.top(), box.width() - 4, 10),
+            Qt::AlignLeft | Qt::AlignVCenter, QLocale().toString(day, QStringLiteral("ddd d MMM")));
+        chart(box.adjusted(2, 11, -2, -3), [&](const QRectF &plot) {
+            GlucoseChart::paintDay(painter, plot, m_days[std::size_t(d)], m_unit, true);
+        });
+    }
+    painter->restore();
+}
+
+bool GlucoseReport::write(const QString &path, QString *error) const
+{
+    const auto fail = [error](const QString &message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(tr("Cannot write %1: %2").arg(path, file.errorString()));
+
+    const QPageSize size(m_pageSize);
+    if (path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) {
+        const QSize pixels = size.sizePixels(int(pngDpi));
+        QImage image(pixels, QImage::Format_RGB32);
+        image.setDotsPerMeterX(qRound(pngDpi / 0.0254));
+        image.setDotsPerMeterY(qRound(pngDpi / 0.0254));
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        paint(&painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
+        painter.end();
+        if (!image.save(&file, "PNG"))
+            return fail(tr("Cannot write %1: the image could not be encoded").arg(path));
+    } else {
+        QPdfWriter writer(&file);
+        writer.setResolution(int(pdfDpi));
+        writer.setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF()));
+        writer.setTitle(
+            m_title.isEmpty() ? tr("Glucose report") : tr("Glucose report: %1").arg(m_title));
+        writer.setCreator(QStringLiteral("Health Journal"));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return fail(tr("Cannot write %1: the PDF could not be started").arg(path));
+        paint(&painter, QRectF(0, 0, writer.width(), writer.height()));
+        painter.end();
+    }
+    if (!file.commit())
+        return fail(tr("Cannot write %1: %2").arg(path, file.errorString()));
+    return true;
+}

@@ -1,0 +1,66 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+#ifndef GLUCOSEREPORT_H
+#define GLUCOSEREPORT_H
+
+#include "GlucosePeriod.h"
+#include "GlucoseProfile.h"
+#include "GlucoseReading.h"
+#include "GlucoseStatistics.h"
+#include "GlucoseUnit.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QLocale>
+#include <QPageSize>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+class QPainter;
+class QRectF;
+
+// The one-page report for a clinic: the journal's name and period, data
+// sufficiency, the figures against their targets, the bands, the profile
+// and the last 14 days as small daily curves, as a PDF or a PNG.
+class GlucoseReport
+{
+    Q_DECLARE_TR_FUNCTIONS(GlucoseReport)
+
+public:
+    static constexpr int dailyCurves = 14;
+
+    GlucoseReport(const std::vector<GlucoseReading> &readings, const GlucosePeriod &period,
+        GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl);
+
+    // The journal's name, shown in the heading.
+    void setTitle(const QString &title) { m_title = title; }
+    // A4 or Letter; the default follows the paper of the user's locale.
+    void setPageSize(QPageSize::PageSizeId size) { m_pageSize = size; }
+    QPageSize::PageSizeId pageSize() const { return m_pageSize; }
+    // Letter where it is the usual paper, A4 everywhere else.
+    static QPageSize::PageSizeId pageSizeFor(const QLocale &locale);
+    // The locale of LC_PAPER when it is set, else the default locale.
+    static QLocale paperLocale();
+
+    const GlucoseStatistics &statistics() const { return m_statistics; }
+
+    // Paints the whole page, scaled to fill rect.
+    void paint(QPainter *painter, const QRectF &rect) const;
+    // A PNG when the name ends in ".png", a PDF otherwise. An existing file
+    // is replaced only when the new one is complete.
+    bool write(const QString &path, QString *error = nullptr) const;
+
+private:
+    QString m_title;
+    GlucoseUnit::Unit m_unit;
+    QPageSize::PageSizeId m_pageSize;
+    GlucoseStatistics m_statistics;
+    GlucoseProfile m_profile;
+    QDate m_lastDay;
+    std::array<std::vector<GlucoseReading>, dailyCurves> m_days;
+};
+
+#endif

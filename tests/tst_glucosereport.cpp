@@ -1,0 +1,142 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "GlucoseChart.h"
+#include "GlucoseReport.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Three weeks of readings every 5 minutes: in range by night, high by day,
+// low in the evening, never very high.
+std::vector<GlucoseReading> weeks()
+{
+    std::vector<GlucoseReading> readings;
+    const QDateTime start(QDate(2024, 2, 1), QTime(0, 0));
+    for (int i = 0; i < 21 * 288; ++i) {
+        const QDateTime at = start.addSecs(qint64(i) * 300);
+        const int hour = at.time().hour();
+        readings.push_back(
+            { at.date(), at.time(), (hour < 8 ? 110 : hour < 20 ? 210 : 60) + i % 40 });
+    }
+    return readings;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TstGlucoseReport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pdfIsOnePage_data();
+    void pdfIsOnePage();
+    void png();
+    void unwritablePlace();
+    void pageSizeFor_data();
+    void pageSizeFor();
+
+private:
+    QTemporaryDir dir;
+};
+
+void TstGlucoseReport::pdfIsOnePage_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("mediaBox");
+    QTest::newRow("A4") << int(QPageSize::A4) << "0 0 595 842";
+    QTest::newRow("Letter") << int(QPageSize::Letter) << "0 0 612 792";
+}
+
+void TstGlucoseReport::pdfIsOnePage()
+{
+    QFETCH(int, size);
+    QFETCH(QString, mediaBox);
+    GlucoseReport report(weeks(), GlucosePeriod::lastDays(14), GlucoseUnit::MmolPerL);
+    report.setTitle(QStringLiteral("journal.txt"));
+    report.setPageSize(QPageSize::PageSizeId(size));
+    const QString path = dir.filePath(QStringLiteral("report.pdf"));
+    QString error;
+    QVERIFY2(report.write(path, &error), qPrintable(error));
+    const QString pdf = QString::fromLatin1(contents(path));
+    QVERIFY(pdf.startsWith(QLatin1String("%PDF-")));
+    QVERIFY(pdf.trimmed().endsWith(QLatin1String("%%EOF")));
+    QCOMPARE(pdf.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 1);
+    const QRegularExpressionMatch box
+        = QRegularExpression(QStringLiteral("/MediaBox \\[([0-9. ]+)\\]")).match(pdf);
+    QVERIFY(box.hasMatch());
+    QStringList numbers;
+    for (const QString &n : box.captured(1).split(QLatin1Char(' ')))
+        numbers << QString::number(qRound(n.toDouble()));
+    QCOMPARE(numbers.join(QLatin1Char(' ')), mediaBox);
+}
+
+void TstGlucoseReport::png()
+{
+    GlucoseReport report(weeks(), GlucosePeriod::lastDays(14));
+    report.setPageSize(QPageSize::A4);
+    // The suffix decides, whatever its case.
+    const QString path = dir.filePath(QStringLiteral("report.PNG"));
+    QString error;
+    QVERIFY2(report.write(path, &error), qPrintable(error));
+    QVERIFY(contents(path).startsWith("\x89PNG\r\n"));
+    const QImage image(path);
+    QCOMPARE(image.size(), QSize(1240, 1754)); // A4 at 150 dpi
+    // Every band the readings fall in is on the page in its colour, the others not.
+    const auto has = [&image](const QColor &colour) {
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2)
+                if (image.pixelColor(x, y) == colour)
+                    return true;
+        return false;
+    };
+    QVERIFY(has(GlucoseChart::bandColour(GlucoseStatistics::InRange)));
+    QVERIFY(has(GlucoseChart::bandColour(GlucoseStatistics::High)));
+    QVERIFY(has(GlucoseChart::bandColour(GlucoseStatistics::Low)));
+    QVERIFY(!has(GlucoseChart::bandColour(GlucoseStatistics::VeryHigh)));
+    QVERIFY(has(QColor(100, 151, 177))); // the profile's 25-75 band
+}
+
+void TstGlucoseReport::unwritablePlace()
+{
+    const GlucoseReport report(weeks(), GlucosePeriod::all());
+    const QString path = dir.filePath(QStringLiteral("missing/folder/report.pdf"));
+    QString error;
+    QVERIFY(!report.write(path, &error));
+    QVERIFY2(error.contains(path), qPrintable(error));
+    QVERIFY(!QFile::exists(path));
+}
+
+void TstGlucoseReport::pageSizeFor_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("size");
+    QTest::newRow("United States") << "en_US" << int(QPageSize::Letter);
+    QTest::newRow("Canada, French") << "fr_CA" << int(QPageSize::Letter);
+    QTest::newRow("Mexico") << "es_MX" << int(QPageSize::Letter);
+    QTest::newRow("United Kingdom") << "en_GB" << int(QPageSize::A4);
+    QTest::newRow("Germany") << "de_DE" << int(QPageSize::A4);
+    QTest::newRow("C") << "C" << int(QPageSize::A4);
+}
+
+void TstGlucoseReport::pageSizeFor()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, size);
+    QCOMPARE(int(GlucoseReport::pageSizeFor(QLocale(locale))), size);
+}
+
+QTEST_MAIN(TstGlucoseReport)
+#include "tst_glucosereport.moc"

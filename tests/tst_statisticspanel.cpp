@@ -1,0 +1,267 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "GlucoseChart.h"
+#include "StatisticsPanel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QTest>
+#include <QTreeWidget>
+
+using Readings = std::vector<GlucoseReading>;
+
+namespace {
+
+const QDate firstDay(2024, 4, 1);
+
+// Readings every 5 minutes over some days from firstDay: the value of a
+// reading is given by its day and minute.
+Readings days(int count, const std::function<int(int day, int minute)> &value)
+{
+    Readings readings;
+    for (int d = 0; d < count; ++d)
+        for (int m = 0; m < 24 * 60; m += 5)
+            readings.push_back({ firstDay.addDays(d), QTime(0, 0).addSecs(m * 60), value(d, m) });
+    return readings;
+}
+
+// The figures as "label: value | target" lines.
+QStringList figures(const StatisticsPanel &panel)
+{
+    QStringList lines;
+    const auto *tree = panel.findChild<QTreeWidget *>(QStringLiteral("figures"));
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = tree->topLevelItem(i);
+        lines << item->text(0) + QStringLiteral(": ") + item->text(1) + QStringLiteral(" | ")
+                + item->text(2);
+    }
+    return lines;
+}
+
+QString figure(const StatisticsPanel &panel, const QString &label)
+{
+    for (const QString &line : figures(panel))
+        if (line.startsWith(label + QStringLiteral(": ")))
+            return line.mid(label.size() + 2);
+    return QString();
+}
+
+QImage grabbed(const StatisticsPanel &panel, const char *chart)
+{
+    return panel.findChild<QWidget *>(QLatin1String(chart))->grab().toImage();
+}
+
+int pixelsOf(const QImage &image, const QColor &colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixelColor(x, y) == colour;
+    return n;
+}
+
+void choose(StatisticsPanel &panel, const QString &period)
+{
+    auto *box = panel.findChild<QComboBox *>(QStringLiteral("period"));
+    const int index = box->findText(period);
+    QVERIFY(index >= 0);
+    box->setFocus();
+    // The keyboard reaches the entry as a person would.
+    while (box->currentIndex() != index)
+        QTest::keyClick(box, box->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
+}
+
+} // namespace
+
+class TstStatisticsPanel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void figuresWithTargets_data();
+    void figuresWithTargets();
+    void warnsWhenTooFew();
+    void bandsBarColours();
+    void profileIsDrawn();
+    void periods();
+    void fromTo();
+    void unitChangesEveryText();
+    void dayCurve();
+    void followsTheJournal();
+
+private:
+    std::unique_ptr<StatisticsPanel> panel;
+};
+
+void TstStatisticsPanel::init()
+{
+    QLocale::setDefault(QLocale::c());
+    panel = std::make_unique<StatisticsPanel>();
+    panel->resize(420, 1100);
+    panel->show();
+    QVERIFY(QTest::qWaitForWindowExposed(panel.get()));
+}
+
+void TstStatisticsPanel::figuresWithTargets_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("shown");
+    // 20 days: 00-06 h at 60, otherwise 150; the last 14 days are shown.
+    QTest::newRow("readings of 14 days") << "Readings"
+                                         << "4032 | ";
+    QTest::newRow("in range met, marked") << "In range 70–180"
+                                          << "✓ 75.0 % | > 70 %";
+    QTest::newRow("both lows missed") << "Below range < 70"
+                                      << "✗ 25.0 % | < 4 %";
+    QTest::newRow("very low met") << "Very low < 54"
+                                  << "✓ 0.0 % | < 1 %";
+    QTest::newRow("days met") << "Days with readings"
+                              << "✓ 14 | ≥ 14";
+}
+
+void TstStatisticsPanel::figuresWithTargets()
+{
+    QFETCH(QString, label);
+    QFETCH(QString, shown);
+    panel->setReadings(days(20, [](int, int minute) { return minute < 360 ? 60 : 150; }));
+    QCOMPARE(figure(*panel, label), shown);
+    QVERIFY(panel->findChild<QLabel *>(QStringLiteral("warning"))->isHidden());
+}
+
+void TstStatisticsPanel::warnsWhenTooFew()
+{
+    const auto *warning = panel->findChild<QLabel *>(QStringLiteral("warning"));
+    QVERIFY(warning->isVisible());
+    QCOMPARE(warning->text(), QStringLiteral("No readings in this period."));
+    panel->setReadings(days(3, [](int, int) { return 120; }));
+    QVERIFY(warning->isVisible());
+    QVERIFY2(warning->text().contains(QStringLiteral("3 days with readings")),
+        qPrintable(warning->text()));
+}
+
+void TstStatisticsPanel::bandsBarColours()
+{
+    // Half of each day high, a quarter in range, a quarter very high.
+    panel->setReadings(days(14, [](int, int minute) {
+        return minute < 720 ? 200 : minute < 1080 ? 120 : 300;
+    }));
+    const QImage image = grabbed(*panel, "bands");
+    const QRectF bar = GlucoseChart::bandsBar(QRectF(image.rect()).adjusted(4, 4, -4, -4));
+    const auto colourAt = [&](double fromBottom) {
+        return image.pixelColor(
+            int(bar.center().x()), int(bar.bottom() - bar.height() * fromBottom));
+    };
+    QCOMPARE(colourAt(0.125), GlucoseChart::bandColour(GlucoseStatistics::InRange));
+    QCOMPARE(colourAt(0.5), GlucoseChart::bandColour(GlucoseStatistics::High));
+    QCOMPARE(colourAt(0.875), GlucoseChart::bandColour(GlucoseStatistics::VeryHigh));
+    QCOMPARE(pixelsOf(image, GlucoseChart::bandColour(GlucoseStatistics::Low)), 0);
+}
+
+void TstStatisticsPanel::profileIsDrawn()
+{
+    const QColor inner(100, 151, 177);
+    QCOMPARE(pixelsOf(grabbed(*panel, "profile"), inner), 0);
+    panel->setReadings(
+        days(14, [](int day, int minute) { return 100 + (day * 13 + minute) % 80; }));
+    QVERIFY(pixelsOf(grabbed(*panel, "profile"), inner) > 500);
+}
+
+void TstStatisticsPanel::periods()
+{
+    // 100 days; day d at 100 + d mg/dL.
+    panel->setReadings(days(100, [](int day, int) { return 100 + day; }));
+    QCOMPARE(figure(*panel, QStringLiteral("Readings")), QStringLiteral("4032 | "));
+    const auto *text = panel->findChild<QLabel *>(QStringLiteral("periodText"));
+    QCOMPARE(text->text(), QStringLiteral("14 days: 2024-06-26 – 2024-07-09"));
+    choose(*panel, QStringLiteral("Last 90 days"));
+    QCOMPARE(figure(*panel, QStringLiteral("Readings")), QStringLiteral("25920 | "));
+    QCOMPARE(panel->period(), GlucosePeriod::lastDays(90));
+    choose(*panel, QStringLiteral("All readings"));
+    QCOMPARE(figure(*panel, QStringLiteral("Readings")), QStringLiteral("28800 | "));
+    QCOMPARE(figure(*panel, QStringLiteral("Mean glucose")), QStringLiteral("150 mg/dL | "));
+}
+
+void TstStatisticsPanel::fromTo()
+{
+    panel->setReadings(days(30, [](int day, int) { return 100 + day; }));
+    auto *box = panel->findChild<QComboBox *>(QStringLiteral("period"));
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_End);
+    QCOMPARE(box->currentText(), QStringLiteral("From – to"));
+    auto *from = panel->findChild<QDateEdit *>(QStringLiteral("from"));
+    auto *to = panel->findChild<QDateEdit *>(QStringLiteral("to"));
+    QVERIFY(from->isVisible() && to->isVisible());
+    // They start on the days shown before.
+    QCOMPARE(from->date(), firstDay.addDays(16));
+    QCOMPARE(to->date(), firstDay.addDays(29));
+    to->setDate(firstDay.addDays(20));
+    from->setDate(firstDay.addDays(20));
+    QCOMPARE(figure(*panel, QStringLiteral("Readings")), QStringLiteral("288 | "));
+    QCOMPARE(figure(*panel, QStringLiteral("Mean glucose")), QStringLiteral("120 mg/dL | "));
+    choose(*panel, QStringLiteral("Last 14 days"));
+    QVERIFY(!from->isVisible());
+}
+
+void TstStatisticsPanel::unitChangesEveryText()
+{
+    panel->setReadings(days(14, [](int, int) { return 180; }));
+    QCOMPARE(figure(*panel, QStringLiteral("Mean glucose")), QStringLiteral("180 mg/dL | "));
+    panel->setUnit(GlucoseUnit::MmolPerL);
+    QCOMPARE(figure(*panel, QStringLiteral("Mean glucose")), QStringLiteral("10.0 mmol/L | "));
+    QCOMPARE(
+        figure(*panel, QStringLiteral("In range 3.9–10.0")), QStringLiteral("✓ 100.0 % | > 70 %"));
+    for (const QString &line : figures(*panel))
+        QVERIFY2(!line.contains(QStringLiteral("mg/dL")), qPrintable(line));
+}
+
+void TstStatisticsPanel::dayCurve()
+{
+    // Readings only in the morning of each day.
+    Readings readings = days(5, [](int, int) { return 250; });
+    readings.erase(std::remove_if(readings.begin(), readings.end(),
+                       [](const GlucoseReading &r) { return r.time.hour() >= 12; }),
+        readings.end());
+    panel->setReadings(readings);
+    const auto *title = panel->findChild<QLabel *>(QStringLiteral("dayTitle"));
+    // Until a day is chosen, the newest.
+    QVERIFY2(title->text().contains(QStringLiteral("5 April 2024")), qPrintable(title->text()));
+    panel->showDay(firstDay.addDays(1));
+    QVERIFY2(title->text().contains(QStringLiteral("2 April 2024")), qPrintable(title->text()));
+    const QImage image = grabbed(*panel, "day");
+    // Dark blue is the curve: on the left half (before noon), none after 17 h.
+    int darkMorning = 0;
+    int darkEvening = 0;
+    for (int y = 0; y < image.height() / 2; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (qGray(c.rgb()) < 120 && c.blue() > 100) {
+                darkMorning += x < image.width() / 2;
+                darkEvening += x > image.width() * 7 / 10;
+            }
+        }
+    }
+    QVERIFY(darkMorning > 50);
+    QCOMPARE(darkEvening, 0);
+    panel->showDay(QDate(2030, 1, 1));
+    QVERIFY2(title->text().startsWith(QStringLiteral("No readings on")), qPrintable(title->text()));
+}
+
+void TstStatisticsPanel::followsTheJournal()
+{
+    Readings readings = days(14, [](int, int) { return 100; });
+    panel->setReadings(readings);
+    QCOMPARE(figure(*panel, QStringLiteral("Mean glucose")), QStringLiteral("100 mg/dL | "));
+    readings.push_back({ firstDay.addDays(13), QTime(23, 59), 0 });
+    for (GlucoseReading &r : readings)
+        r.value = r.value ? 200 : 0;
+    panel->setReadings(readings);
+    QCOMPARE(figure(*panel, QStringLiteral("Mean glucose")), QStringLiteral("200 mg/dL | "));
+    QCOMPARE(figure(*panel, QStringLiteral("Readings")), QStringLiteral("4032 (1 ignored) | "));
+}
+
+QTEST_MAIN(TstStatisticsPanel)
+#include "tst_statisticspanel.moc"

@@ -1,0 +1,266 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "StatisticsPanel.h"
+
+#include "ChartWidget.h"
+#include "GlucoseChart.h"
+#include "GlucoseSummary.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScrollArea>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// The period list's entries: a number of days, all readings, or dates.
+constexpr int allReadings = 0;
+constexpr int fromTo = -1;
+
+QLabel *heading(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+} // namespace
+
+StatisticsPanel::StatisticsPanel(QWidget *parent)
+    : QWidget(parent)
+{
+    auto *content = new QWidget;
+    auto *layout = new QVBoxLayout(content);
+
+    auto *choice = new QFormLayout;
+    periods = new QComboBox(content);
+    periods->setObjectName(QStringLiteral("period"));
+    periods->addItem(tr("Last 14 days"), 14);
+    periods->addItem(tr("Last 30 days"), 30);
+    periods->addItem(tr("Last 90 days"), 90);
+    periods->addItem(tr("All readings"), allReadings);
+    periods->addItem(tr("From – to"), fromTo);
+    auto *periodLabel = new QLabel(tr("&Period:"), content);
+    periodLabel->setBuddy(periods);
+    choice->addRow(periodLabel, periods);
+
+    dates = new QWidget(content);
+    auto *dateRow = new QHBoxLayout(dates);
+    dateRow->setContentsMargins(0, 0, 0, 0);
+    from = new QDateEdit(dates);
+    to = new QDateEdit(dates);
+    from->setObjectName(QStringLiteral("from"));
+    to->setObjectName(QStringLiteral("to"));
+    for (QDateEdit *edit : { from, to }) {
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    }
+    dateRow->addWidget(from, 1);
+    dateRow->addWidget(new QLabel(QStringLiteral("–"), dates));
+    dateRow->addWidget(to, 1);
+    choice->addRow(QString(), dates);
+    dates->hide();
+    layout->addLayout(choice);
+
+    periodText = new QLabel(content);
+    periodText->setObjectName(QStringLiteral("periodText"));
+    layout->addWidget(periodText);
+    warning = new QLabel(content);
+    warning->setObjectName(QStringLiteral("warning"));
+    warning->setWordWrap(true);
+    warning->setStyleSheet(QStringLiteral("QLabel { color: #b71c1c; font-weight: bold; }"));
+    layout->addWidget(warning);
+
+    figures = new QTreeWidget(content);
+    figures->setObjectName(QStringLiteral("figures"));
+    figures->setHeaderLabels({ tr("Figure"), tr("Value"), tr("Target") });
+    figures->setRootIsDecorated(false);
+    figures->setSelectionMode(QAbstractItemView::NoSelection);
+    figures->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    figures->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    figures->header()->setStretchLastSection(false);
+    layout->addWidget(figures);
+
+    layout->addWidget(heading(tr("Time in ranges"), content));
+    bands = new ChartWidget(130, content);
+    bands->setObjectName(QStringLiteral("bands"));
+    bands->setPaint([this](QPainter *painter, const QRectF &rect) {
+        GlucoseChart::paintBands(painter, rect, stats, shownUnit);
+    });
+    layout->addWidget(bands);
+
+    layout->addWidget(heading(tr("Daily profile"), content));
+    profileChart = new ChartWidget(190, content);
+    profileChart->setObjectName(QStringLiteral("profile"));
+    profileChart->setPaint([this](QPainter *painter, const QRectF &rect) {
+        GlucoseChart::paintProfile(painter, rect, profile, shownUnit);
+    });
+    layout->addWidget(profileChart);
+
+    dayTitle = heading(QString(), content);
+    dayTitle->setObjectName(QStringLiteral("dayTitle"));
+    layout->addWidget(dayTitle);
+    dayChart = new ChartWidget(150, content);
+    dayChart->setObjectName(QStringLiteral("day"));
+    dayChart->setPaint([this](QPainter *painter, const QRectF &rect) {
+        GlucoseChart::paintDay(painter, rect, dayReadings, shownUnit);
+    });
+    layout->addWidget(dayChart);
+    layout->addStretch(1);
+
+    // A dock may be short: the panel scrolls rather than squeezes its charts.
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(content);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+
+    connect(periods, qOverload<int>(&QComboBox::activated), this, &StatisticsPanel::choosePeriod);
+    connect(from, &QDateEdit::dateChanged, this, &StatisticsPanel::chooseDates);
+    connect(to, &QDateEdit::dateChanged, this, &StatisticsPanel::chooseDates);
+    recompute();
+}
+
+void StatisticsPanel::setReadings(std::vector<GlucoseReading> readings)
+{
+    all = std::move(readings);
+    recompute();
+}
+
+void StatisticsPanel::setUnit(GlucoseUnit::Unit unit)
+{
+    if (unit == shownUnit)
+        return;
+    shownUnit = unit;
+    refreshTexts();
+    bands->update();
+    profileChart->update();
+    dayChart->update();
+}
+
+void StatisticsPanel::setPeriod(const GlucosePeriod &period)
+{
+    const int data = period.kind() == GlucosePeriod::All ? allReadings
+        : period.kind() == GlucosePeriod::Between        ? fromTo
+                                                         : period.days();
+    const int index = periods->findData(data);
+    if (index >= 0) {
+        periods->setCurrentIndex(index);
+    } else {
+        // A number of days the list does not offer is shown as its dates.
+        periods->setCurrentIndex(periods->findData(fromTo));
+    }
+    const GlucosePeriod days = period.resolved(all);
+    dates->setVisible(periods->currentData().toInt() == fromTo);
+    {
+        const QSignalBlocker blockFrom(from);
+        const QSignalBlocker blockTo(to);
+        if (days.from().isValid()) {
+            from->setDate(days.from());
+            to->setDate(days.to());
+        }
+    }
+    const bool changed = period != chosen;
+    chosen = index >= 0 ? period : days;
+    recompute();
+    if (changed)
+        Q_EMIT periodChanged(chosen);
+}
+
+void StatisticsPanel::choosePeriod(int index)
+{
+    const int data = periods->itemData(index).toInt();
+    if (data == fromTo) {
+        // The dates start as those of the period shown so far.
+        const GlucosePeriod days = chosen.resolved(all);
+        setPeriod(days.from().isValid()
+                ? days
+                : GlucosePeriod::between(QDate::currentDate(), QDate::currentDate()));
+    } else {
+        setPeriod(data == allReadings ? GlucosePeriod::all() : GlucosePeriod::lastDays(data));
+    }
+}
+
+void StatisticsPanel::chooseDates()
+{
+    if (periods->currentData().toInt() == fromTo)
+        setPeriod(GlucosePeriod::between(from->date(), to->date()));
+}
+
+void StatisticsPanel::showDay(const QDate &d)
+{
+    dayChosen = d.isValid();
+    day = d;
+    refreshDay();
+    refreshTexts();
+}
+
+void StatisticsPanel::recompute()
+{
+    stats = GlucoseStatistics(all, chosen);
+    profile = GlucoseProfile(all, chosen);
+    refreshDay();
+    refreshTexts();
+    bands->update();
+    profileChart->update();
+}
+
+void StatisticsPanel::refreshDay()
+{
+    if (!dayChosen) {
+        day = QDate();
+        for (const GlucoseReading &r : all) {
+            if (GlucosePeriod::isUsable(r) && (!day.isValid() || r.date > day))
+                day = r.date;
+        }
+    }
+    dayReadings = day.isValid() ? GlucosePeriod::between(day, day).select(all)
+                                : std::vector<GlucoseReading>();
+    dayChart->update();
+}
+
+void StatisticsPanel::refreshTexts()
+{
+    periodText->setText(GlucoseSummary::period(stats));
+    const QString lacking = GlucoseSummary::insufficiency(stats);
+    warning->setText(lacking);
+    warning->setVisible(!lacking.isEmpty());
+
+    figures->clear();
+    const QColor missed(183, 28, 28);
+    for (const GlucoseSummary::Line &line : GlucoseSummary::lines(stats, shownUnit)) {
+        const QString mark = line.state == GlucoseSummary::Met ? QStringLiteral("✓ ")
+            : line.state == GlucoseSummary::Missed             ? QStringLiteral("✗ ")
+                                                               : QString();
+        auto *item = new QTreeWidgetItem(figures, { line.label, mark + line.value, line.target });
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        if (line.state == GlucoseSummary::Missed) {
+            item->setForeground(1, missed);
+            item->setToolTip(1, tr("Out of target"));
+        }
+    }
+    // Every figure shows without scrolling the list itself.
+    const int rows = figures->topLevelItemCount();
+    const int rowHeight = rows ? figures->sizeHintForRow(0) : 0;
+    figures->setFixedHeight(
+        figures->header()->sizeHint().height() + rows * rowHeight + 2 * figures->frameWidth());
+
+    dayTitle->setText(day.isValid()
+            ? tr("Readings on %1").arg(QLocale().toString(day, QLocale::LongFormat))
+            : tr("No day to show"));
+    if (day.isValid() && dayReadings.empty())
+        dayTitle->setText(
+            tr("No readings on %1").arg(QLocale().toString(day, QLocale::LongFormat)));
+}

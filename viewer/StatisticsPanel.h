@@ -1,0 +1,83 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#ifndef STATISTICSPANEL_H
+#define STATISTICSPANEL_H
+
+#include "GlucosePeriod.h"
+#include "GlucoseProfile.h"
+#include "GlucoseReading.h"
+#include "GlucoseStatistics.h"
+#include "GlucoseUnit.h"
+
+#include <QDate>
+#include <QWidget>
+
+#include <vector>
+
+class ChartWidget;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QTreeWidget;
+
+// The glucose summary of a journal beside its list: the period, the
+// figures against their targets, a warning when the data are too few, the
+// bands, the daily profile and one day's curve.
+class StatisticsPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit StatisticsPanel(QWidget *parent = nullptr);
+
+    // The whole journal; called again whenever the journal changes.
+    void setReadings(std::vector<GlucoseReading> readings);
+    const std::vector<GlucoseReading> &readings() const { return all; }
+
+    void setUnit(GlucoseUnit::Unit unit);
+    GlucoseUnit::Unit unit() const { return shownUnit; }
+
+    // Last 14 days until the user picks another.
+    void setPeriod(const GlucosePeriod &period);
+    GlucosePeriod period() const { return chosen; }
+    const GlucoseStatistics &statistics() const { return stats; }
+
+    // The day whose readings the day chart shows; until one is chosen it
+    // is the newest day of the journal.
+    void showDay(const QDate &day);
+    QDate shownDay() const { return day; }
+
+Q_SIGNALS:
+    void periodChanged(const GlucosePeriod &period);
+
+private:
+    void choosePeriod(int index);
+    void chooseDates();
+    void recompute();
+    void refreshDay();
+    void refreshTexts();
+
+    std::vector<GlucoseReading> all;
+    GlucoseUnit::Unit shownUnit = GlucoseUnit::MgPerDl;
+    GlucosePeriod chosen = GlucosePeriod::lastDays(14);
+    GlucoseStatistics stats;
+    GlucoseProfile profile;
+    QDate day;
+    bool dayChosen = false;
+    std::vector<GlucoseReading> dayReadings;
+
+    QComboBox *periods;
+    QWidget *dates;
+    QDateEdit *from;
+    QDateEdit *to;
+    QLabel *periodText;
+    QLabel *warning;
+    QTreeWidget *figures;
+    ChartWidget *bands;
+    ChartWidget *profileChart;
+    QLabel *dayTitle;
+    ChartWidget *dayChart;
+};
+
+#endif
