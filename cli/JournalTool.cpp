@@ -7,6 +7,7 @@
 #include "DeviceImport.h"
 #include "DuplicateFilter.h"
 #include "GlucosePeriod.h"
+#include "GlucoseReport.h"
 #include "GlucoseProfile.h"
 #include "GlucoseStatistics.h"
 #include "GlucoseUnit.h"
@@ -535,6 +536,22 @@ int JournalTool::exportCsv(QCommandLineParser &parser)
 
 int JournalTool::report(QCommandLineParser &parser)
 {
-    Q_UNUSED(parser);
-    return fail(QStringLiteral("report: not built in"));
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 1)
+        return usage(QStringLiteral("report takes one journal"));
+    if (!parser.isSet("output"))
+        return usage(QStringLiteral("report needs -o FILE.pdf or -o FILE.png"));
+    QString error;
+    const GlucosePeriod period = periodOf(parser, &error);
+    GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
+    if (!error.isEmpty() || !unitOf(parser, &unit, &error))
+        return usage(error);
+    Journal journal(args[0]);
+    if (!journal.read())
+        return fail(args[0] + u": " + journal.file.errorString());
+    GlucoseReport report(journal.glucose(), period, unit);
+    report.setTitle(QFileInfo(args[0]).fileName());
+    if (!report.write(parser.value("output"), &error))
+        return fail(parser.value("output") + u": " + error);
+    return 0;
 }

@@ -4,14 +4,23 @@
 #include "JournalTool.h"
 #include "SugarEntry.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
-#include <cstdio>
+#include <cstring>
+#include <memory>
 
 int main(int argc, char **argv)
 {
     static const SugarEntry::MyFactory sugarFactory;
-    QCoreApplication app(argc, argv);
+    // Only the report paints: it needs a Gui application, though no display.
+    std::unique_ptr<QCoreApplication> app;
+    if (argc > 1 && !std::strcmp(argv[1], "report")) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("journal-tool"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HEALTHJOURNAL_VERSION));
     QTextStream out(stdout);

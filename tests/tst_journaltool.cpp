@@ -63,6 +63,8 @@ private Q_SLOTS:
     void add();
     void importTwiceAddsNothing();
     void exportImportsBackTheSameReadings();
+    void report_data();
+    void report();
 
 private:
     QTemporaryDir dir;
@@ -190,6 +192,31 @@ void TstJournalTool::exportImportsBackTheSameReadings()
     const Run again = tool({ "export", back });
     QCOMPARE(again.code, 0);
     QCOMPARE(again.out, bytesOf(csv));
+}
+
+void TstJournalTool::report_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("starts");
+    QTest::newRow("PDF") << "report.pdf" << QByteArray("%PDF");
+    QTest::newRow("PNG") << "report.png" << QByteArray("\x89PNG");
+}
+
+void TstJournalTool::report()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, starts);
+    const QString path = dir.filePath("report.journal");
+    put(path, "SUGR|20240305|0800|x|104|\nSUGR|20240305|1200|x|190|\n");
+    const QString out = dir.filePath(file);
+    const Run r = tool({ "report", path, "-o", out, "--days", "14" });
+    QCOMPARE(r.code, 0);
+    QVERIFY(bytesOf(out).startsWith(starts));
+    // The page's count, in the PDF's own words.
+    if (file.endsWith(".pdf"))
+        QVERIFY(bytesOf(out).contains("/Count 1"));
+    QCOMPARE(tool({ "report", path }).code, 2);
+    QCOMPARE(tool({ "report", path, "-o", "/nonexistent/folder/r.pdf" }).code, 1);
 }
 
 QTEST_MAIN(TstJournalTool)

@@ -160,6 +160,17 @@ QString JournalViewer::summaryOf(const JournalEntry *entry) const
     return s;
 }
 
+std::vector<GlucoseReading> JournalViewer::readings() const
+{
+    std::vector<GlucoseReading> all;
+    all.reserve(entries.size());
+    for (const auto &entry : entries) {
+        if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get()))
+            all.push_back({ sugar->getDate(), sugar->getTime(), sugar->getValue() });
+    }
+    return all;
+}
+
 void JournalViewer::setUnit(GlucoseUnit::Unit unit)
 {
     if (unit == shownUnit)

@@ -4,6 +4,7 @@
 #ifndef JOURNALVIEWER_H
 #define JOURNALVIEWER_H
 
+#include "GlucoseReading.h"
 #include "GlucoseUnit.h"
 #include "JournalFile.h"
 
@@ -43,6 +44,8 @@ public:
     const std::vector<Problem> &problems() const { return unreadable; }
     int readingCount() const { return int(entries.size()); }
     const std::vector<std::unique_ptr<const JournalEntry>> &allEntries() const { return entries; }
+    // The blood sugar readings, for the statistics.
+    std::vector<GlucoseReading> readings() const;
 
     // Rows for entries that a change has just written: the list takes the
     // entry, puts its row in place (with a header for a new day) and moves

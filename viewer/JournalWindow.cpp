@@ -7,12 +7,16 @@
 #include "ListBoxDateItem.h"
 #include "ListBoxEntryItem.h"
 #include "ReadingDialog.h"
+#include "GlucoseReport.h"
+#include "StatisticsPanel.h"
 #include "SugarEntry.h"
 
 #include <QActionGroup>
 #include <QApplication>
 #include <QDateEdit>
 #include <QDialogButtonBox>
+#include <QDockWidget>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QHash>
@@ -57,6 +61,9 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     , history(new QUndoStack(this))
     , watcher(new QFileSystemWatcher(this))
     , changeDelay(new QTimer(this))
+    , statisticsDelay(new QTimer(this))
+    , statistics(new StatisticsPanel(this))
+    , statisticsDock(new QDockWidget(tr("Statistics"), this))
     , floatingHeader(new QLabel(list->viewport()))
     , readings(new QLabel(this))
     , problems(new QPushButton(this))
@@ -74,6 +81,9 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     QAction *reloadAction = fileMenu->addAction(tr("&Reload"), this, &JournalWindow::reload);
     reloadAction->setObjectName(QStringLiteral("reload"));
     reloadAction->setShortcut(Qt::Key_F5);
+    QAction *report = fileMenu->addAction(tr("&Export report…"), this, &JournalWindow::exportReport);
+    report->setObjectName(QStringLiteral("exportReport"));
+    report->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     fileMenu->addSeparator();
     QAction *quit = fileMenu->addAction(tr("&Quit"), this, &QWidget::close);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -99,6 +109,13 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     QAction *goTo = viewMenu->addAction(tr("&Go to date…"), this, &JournalWindow::goToDate);
     goTo->setObjectName(QStringLiteral("goToDate"));
     goTo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    statisticsDock->setObjectName(QStringLiteral("statisticsDock"));
+    statisticsDock->setWidget(statistics);
+    addDockWidget(Qt::RightDockWidgetArea, statisticsDock);
+    QAction *showStatistics = statisticsDock->toggleViewAction();
+    showStatistics->setObjectName(QStringLiteral("showStatistics"));
+    showStatistics->setShortcut(Qt::Key_F9);
+    viewMenu->addAction(showStatistics);
     QMenu *units = viewMenu->addMenu(tr("&Units"));
     auto *unitGroup = new QActionGroup(this);
     mgAction = units->addAction(GlucoseUnit::name(GlucoseUnit::MgPerDl));
@@ -148,6 +165,14 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
         &JournalWindow::updateFloatingHeader);
 
     connect(list, &QListWidget::currentItemChanged, this, &JournalWindow::updateActions);
+    connect(list, &QListWidget::currentItemChanged, this, &JournalWindow::showDayOf);
+
+    // The figures follow the journal once a change has been shown.
+    statisticsDelay->setSingleShot(true);
+    statisticsDelay->setInterval(0);
+    connect(statisticsDelay, &QTimer::timeout, this,
+        [this] { statistics->setReadings(list->readings()); });
+    statistics->setReadings(list->readings());
 
     // Another program's change: read again once the writes have settled.
     changeDelay->setSingleShot(true);
@@ -180,6 +205,7 @@ void JournalWindow::setUnit(GlucoseUnit::Unit unit)
 {
     (unit == GlucoseUnit::MmolPerL ? mmolAction : mgAction)->setChecked(true);
     list->setUnit(unit);
+    statistics->setUnit(unit);
 }
 
 void JournalWindow::addReading()
@@ -274,6 +300,7 @@ bool JournalWindow::apply(int line, const JournalChange::Line &from, const Journ
     }
     updateStatus();
     updateFloatingHeader();
+    statisticsDelay->start();
     return true;
 }
 
@@ -300,6 +327,7 @@ void JournalWindow::readAgain(const QString &why)
         list->scrollToItem(list->item(top), QAbstractItemView::PositionAtTop);
     updateStatus();
     updateFloatingHeader();
+    statisticsDelay->start();
     if (!why.isEmpty())
         statusBar()->showMessage(why, 5000);
 }
@@ -390,6 +418,31 @@ void JournalWindow::goToDate()
     }
     list->scrollToItem(list->item(row), QAbstractItemView::PositionAtTop);
     list->setCurrentRow(std::min(row + 1, list->count() - 1));
+}
+
+void JournalWindow::showDayOf(QListWidgetItem *row)
+{
+    if (auto *reading = dynamic_cast<ListBoxEntryItem *>(row))
+        statistics->showDay(reading->getEntry()->getDate());
+    else if (auto *header = dynamic_cast<ListBoxDateItem *>(row))
+        statistics->showDay(header->date());
+}
+
+void JournalWindow::exportReport()
+{
+    const QFileInfo journal(list->file().path());
+    const QString suggested = journal.absolutePath() + u'/' + journal.completeBaseName() + u".pdf";
+    const QString path = QFileDialog::getSaveFileName(this, tr("Export report"), suggested,
+        tr("PDF documents (*.pdf);;PNG pictures (*.png)"));
+    if (path.isEmpty())
+        return;
+    GlucoseReport report(statistics->readings(), statistics->period(), list->unit());
+    report.setTitle(journal.fileName());
+    QString error;
+    if (!report.write(path, &error))
+        QMessageBox::warning(this, appName, tr("The report was not written.\n\n%1").arg(error));
+    else
+        statusBar()->showMessage(tr("Report written to %1").arg(path), 5000);
 }
 
 void JournalWindow::showRow(QListWidgetItem *row)

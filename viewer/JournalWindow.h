@@ -12,6 +12,8 @@
 class JournalViewer;
 class ListBoxEntryItem;
 class QAction;
+class QDockWidget;
+class StatisticsPanel;
 class QFileSystemWatcher;
 class QLabel;
 class QListWidgetItem;
@@ -41,6 +43,7 @@ public Q_SLOTS:
     void reload();
     void goToDate();
     void showProblems();
+    void exportReport();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -57,11 +60,15 @@ private:
     void updateFloatingHeader();
     void showRow(QListWidgetItem *row);
     void scrollToNewestDay();
+    void showDayOf(QListWidgetItem *row);
 
     JournalViewer *list;
     QUndoStack *history;
     QFileSystemWatcher *watcher;
     QTimer *changeDelay;
+    QTimer *statisticsDelay;
+    StatisticsPanel *statistics;
+    QDockWidget *statisticsDock;
     QLabel *floatingHeader;
     QLabel *readings;
     QPushButton *problems;

@@ -61,6 +61,9 @@ int main(int argc, char **argv)
     parser.addOption({ QStringLiteral("grab"),
         QStringLiteral("Saves a PNG of the window to <file> once it is painted, and quits."),
         QStringLiteral("file") });
+    parser.addOption({ QStringLiteral("unit"),
+        QStringLiteral("Shows values in <unit>: mg/dL (the default) or mmol/L."),
+        QStringLiteral("unit"), QStringLiteral("mg/dL") });
     parser.addPositionalArgument(QStringLiteral("journal"),
         QStringLiteral("The journal to show, by default %1.").arg(QLatin1String(defaultJournal)),
         QStringLiteral("[journal]"));
@@ -72,9 +75,16 @@ int main(int argc, char **argv)
     // Prints help or version and exits, if asked to.
     parser.process(QCoreApplication::arguments());
 
+    GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
+    if (!GlucoseUnit::parse(parser.value(QStringLiteral("unit")), &unit)) {
+        std::fprintf(stderr, "journal-viewer: the unit is mg/dL or mmol/L, not \"%s\"\n",
+            qPrintable(parser.value(QStringLiteral("unit"))));
+        return 2;
+    }
     const QString path = parser.positionalArguments().value(0, QString::fromLatin1(defaultJournal));
     // The window holds the list, read before anything is shown.
     JournalWindow mainWindow(path);
+    mainWindow.setUnit(unit);
     app.showMainWidget(&mainWindow, false);
     mainWindow.show();
     return app.exec();
