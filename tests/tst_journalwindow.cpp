@@ -115,6 +115,7 @@ private Q_SLOTS:
     void statusBar_data();
     void statusBar();
     void problemsAreListed();
+    void unitsAndStatistics();
 
 private:
     QTemporaryDir dir;
@@ -294,6 +295,33 @@ void TstJournalWindow::problemsAreListed()
     QCOMPARE(listed,
         "Line 2: unknown type code\nLine 3: impossible date\nLine 4: impossible time\n"
         "Line 5: value not a whole number");
+}
+
+void TstJournalWindow::unitsAndStatistics()
+{
+    const QString path = dir.filePath("units.journal");
+    put(path, "SUGR|20240305|0700|x|104|\nSUGR|20240305|0800|x|0Hi|\n");
+    JournalWindow window(path);
+    window.show();
+    auto *dock = window.findChild<QWidget *>("statisticsDock");
+    QVERIFY(dock && dock->isVisible());
+    action(window, "showStatistics")->trigger();
+    QVERIFY(!dock->isVisible());
+    action(window, "showStatistics")->trigger();
+    QVERIFY(dock->isVisible());
+
+    window.setUnit(GlucoseUnit::MmolPerL);
+    QCOMPARE(rowTexts(window.viewer()),
+        (QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 5.8 mmol/L (x) ",
+            "08:00:00: Sugar = 0Hi (x) " }));
+    // A reading entered in mmol/L is stored as whole mg/dL.
+    QVERIFY(withDialog(action(window, "addReading"), "readingDialog", [](QDialog *d) {
+        fill(d, QDate(2024, 3, 5), 9, 0, 6.1, "x", "");
+        d->accept();
+    }));
+    QVERIFY(bytesOf(path).endsWith("SUGR|20240305|0900|x|110|\n"));
+    window.setUnit(GlucoseUnit::MgPerDl);
+    QCOMPARE(rowTexts(window.viewer()).last(), "09:00:00: Sugar = 110 (x) ");
 }
 
 QTEST_MAIN(TstJournalWindow)
