@@ -146,6 +146,14 @@ bool unitOf(const QCommandLineParser &parser, GlucoseUnit::Unit *unit, QString *
     return false;
 }
 
+// The period and the unit that the options name; false, with the reason, on a usage error.
+bool periodAndUnitOf(const QCommandLineParser &parser, GlucosePeriod *period,
+    GlucoseUnit::Unit *unit, QString *error)
+{
+    *period = periodOf(parser, error);
+    return error->isEmpty() && unitOf(parser, unit, error);
+}
+
 QJsonValue number(double v)
 {
     return std::isnan(v) ? QJsonValue() : QJsonValue(v);
@@ -301,9 +309,9 @@ int JournalTool::stats(QCommandLineParser &parser)
     if (args.size() != 1)
         return usage(QStringLiteral("stats takes one journal"));
     QString error;
-    const GlucosePeriod period = periodOf(parser, &error);
+    GlucosePeriod period;
     GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
-    if (!error.isEmpty() || !unitOf(parser, &unit, &error))
+    if (!periodAndUnitOf(parser, &period, &unit, &error))
         return usage(error);
     if (parser.isSet("profile") && !parser.isSet("json"))
         return usage(QStringLiteral("--profile goes with --json"));
@@ -497,9 +505,9 @@ int JournalTool::exportCsv(QCommandLineParser &parser)
     if (args.size() != 1)
         return usage(QStringLiteral("export takes one journal"));
     QString error;
-    const GlucosePeriod period = periodOf(parser, &error);
+    GlucosePeriod period;
     GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
-    if (!error.isEmpty() || !unitOf(parser, &unit, &error))
+    if (!periodAndUnitOf(parser, &period, &unit, &error))
         return usage(error);
     Journal journal(args[0]);
     if (!journal.read())
@@ -542,9 +550,9 @@ int JournalTool::report(QCommandLineParser &parser)
     if (!parser.isSet("output"))
         return usage(QStringLiteral("report needs -o FILE.pdf or -o FILE.png"));
     QString error;
-    const GlucosePeriod period = periodOf(parser, &error);
+    GlucosePeriod period;
     GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
-    if (!error.isEmpty() || !unitOf(parser, &unit, &error))
+    if (!periodAndUnitOf(parser, &period, &unit, &error))
         return usage(error);
     Journal journal(args[0]);
     if (!journal.read())
