@@ -35,10 +35,11 @@ public:
             std::memcpy(&w, p, 8);
             mix(w);
         }
-        quint64 tail = 0;
-        std::memcpy(&tail, end, size_t(bytes.size() & 7));
-        if (bytes.size() & 7)
+        if (bytes.size() & 7) {
+            quint64 tail = 0;
+            std::memcpy(&tail, end, size_t(bytes.size() & 7));
             mix(tail);
+        }
         size += bytes.size();
     }
     quint64 value() const { return hash ^ quint64(size); }

@@ -188,7 +188,13 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     updateStatus();
 }
 
-JournalWindow::~JournalWindow() = default;
+JournalWindow::~JournalWindow()
+{
+    // The list outlives this part of the window: its last signals must not
+    // reach it.
+    list->disconnect(this);
+    list->verticalScrollBar()->disconnect(this);
+}
 
 void JournalWindow::showEvent(QShowEvent *event)
 {
