@@ -286,13 +286,13 @@ bool JournalFile::append(const QStringList &lines)
     return write(contents);
 }
 
-bool JournalFile::replace(int number, const QByteArray &line)
+bool JournalFile::ready(int number, int last, const QByteArray &line)
 {
     if (!hold()) {
         error = changedMessage();
         return false;
     }
-    if (number < 1 || number > lineCount()) {
+    if (number < 1 || number > last) {
         error = QStringLiteral("No line %1 in the journal").arg(number);
         return false;
     }
@@ -300,6 +300,13 @@ bool JournalFile::replace(int number, const QByteArray &line)
         error = QStringLiteral("A reading holds a line break");
         return false;
     }
+    return true;
+}
+
+bool JournalFile::replace(int number, const QByteArray &line)
+{
+    if (!ready(number, lineCount(), line))
+        return false;
     // The line's own end stays: CR LF, LF, or none on a last line.
     qsizetype end = endOfLine(number);
     if (end > starts[number - 1] && data[end - 1] == '\r')
@@ -312,18 +319,8 @@ bool JournalFile::replace(int number, const QByteArray &line)
 
 bool JournalFile::insert(int number, const QByteArray &line)
 {
-    if (!hold()) {
-        error = changedMessage();
+    if (!ready(number, lineCount() + 1, line))
         return false;
-    }
-    if (number < 1 || number > lineCount() + 1) {
-        error = QStringLiteral("No line %1 in the journal").arg(number);
-        return false;
-    }
-    if (holdsLineBreak(line)) {
-        error = QStringLiteral("A reading holds a line break");
-        return false;
-    }
     if (number > lineCount())
         return append({ QString::fromUtf8(line) });
     QByteArray contents = data;
@@ -333,14 +330,8 @@ bool JournalFile::insert(int number, const QByteArray &line)
 
 bool JournalFile::remove(int number)
 {
-    if (!hold()) {
-        error = changedMessage();
+    if (!ready(number, lineCount(), QByteArray()))
         return false;
-    }
-    if (number < 1 || number > lineCount()) {
-        error = QStringLiteral("No line %1 in the journal").arg(number);
-        return false;
-    }
     const qsizetype start = starts[number - 1];
     QByteArray contents = data;
     contents.remove(start, startOfNext(number) - start);

@@ -71,6 +71,8 @@ private:
     bool open(QFile &file);
     void reset();
     bool hold() const;
+    // Holds the bytes and checks a change's line number (1 to last) and line.
+    bool ready(int number, int last, const QByteArray &line);
     void know();
     bool write(const QByteArray &contents);
     void index() const;

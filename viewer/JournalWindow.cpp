@@ -32,6 +32,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -51,6 +52,20 @@ QStringList typesByUse(const JournalViewer &list)
         return uses[a] != uses[b] ? uses[a] > uses[b] : a < b;
     });
     return types;
+}
+
+// The years the reading dialog offers: every year of the journal, and this one.
+std::pair<int, int> yearsOf(const JournalViewer &list)
+{
+    int first = QDate::currentDate().year();
+    int last = first;
+    for (const auto &entry : list.allEntries()) {
+        if (entry->getDate().isValid()) {
+            first = std::min(first, entry->getDate().year());
+            last = std::max(last, entry->getDate().year());
+        }
+    }
+    return { first, last };
 }
 
 } // namespace
@@ -216,14 +231,7 @@ void JournalWindow::setUnit(GlucoseUnit::Unit unit)
 
 void JournalWindow::addReading()
 {
-    int firstYear = QDate::currentDate().year();
-    int lastYear = firstYear;
-    for (const auto &entry : list->allEntries()) {
-        if (entry->getDate().isValid()) {
-            firstYear = std::min(firstYear, entry->getDate().year());
-            lastYear = std::max(lastYear, entry->getDate().year());
-        }
-    }
+    const auto [firstYear, lastYear] = yearsOf(*list);
     ReadingDialog dialog(firstYear, lastYear, typesByUse(*list), list->unit(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -241,14 +249,7 @@ void JournalWindow::editReading()
     const QByteArray before = list->file().line(line).toByteArray();
     const int startedAt = generation;
 
-    int firstYear = std::min(QDate::currentDate().year(), sugar->getDate().year());
-    int lastYear = std::max(QDate::currentDate().year(), sugar->getDate().year());
-    for (const auto &entry : list->allEntries()) {
-        if (entry->getDate().isValid()) {
-            firstYear = std::min(firstYear, entry->getDate().year());
-            lastYear = std::max(lastYear, entry->getDate().year());
-        }
-    }
+    const auto [firstYear, lastYear] = yearsOf(*list);
     ReadingDialog dialog(firstYear, lastYear, typesByUse(*list), list->unit(), this);
     dialog.setReading(sugar);
     if (dialog.exec() != QDialog::Accepted)
