@@ -13,16 +13,22 @@ namespace {
 // The header follows a title line, which re-saved copies may lack.
 constexpr int headerSearchRows = 3;
 
+// Re-saved copies may pad the names, so the header is read trimmed.
+int columnOf(const QStringList &header, QLatin1String name)
+{
+    for (int i = 0; i < header.size(); ++i) {
+        if (header.at(i).trimmed() == name)
+            return i;
+    }
+    return -1;
+}
+
 int headerIndex(const QList<CsvRow> &rows)
 {
     for (int i = 0; i < std::min<int>(headerSearchRows, int(rows.size())); ++i) {
-        bool timestamp = false;
-        bool recordType = false;
-        for (const QString &field : rows.at(i).fields) {
-            timestamp = timestamp || field.trimmed() == QLatin1String("Device Timestamp");
-            recordType = recordType || field.trimmed() == QLatin1String("Record Type");
-        }
-        if (timestamp && recordType)
+        const QStringList &fields = rows.at(i).fields;
+        if (columnOf(fields, QLatin1String("Device Timestamp")) >= 0
+            && columnOf(fields, QLatin1String("Record Type")) >= 0)
             return i;
     }
     return -1;
@@ -72,9 +78,9 @@ ImportResult LibreReader::read(const QByteArray &data)
         return result;
     }
     const QStringList header = rows.at(h).fields;
-    const int timestampColumn = int(header.indexOf(QStringLiteral("Device Timestamp")));
-    const int typeColumn = int(header.indexOf(QStringLiteral("Record Type")));
-    const int notesColumn = int(header.indexOf(QStringLiteral("Notes")));
+    const int timestampColumn = columnOf(header, QLatin1String("Device Timestamp"));
+    const int typeColumn = columnOf(header, QLatin1String("Record Type"));
+    const int notesColumn = columnOf(header, QLatin1String("Notes"));
     const GlucoseColumn columns[] = { glucoseColumn(header, QLatin1String("Historic Glucose")),
         glucoseColumn(header, QLatin1String("Scan Glucose")),
         glucoseColumn(header, QLatin1String("Strip Glucose")) };

@@ -135,6 +135,11 @@ void TstLibreReader::rows_data()
         << header + "L,1,\" 02-06-2022 09:35 \",1,,110,\"ate sushi, about 10 rolls\",\n"
         << "2022-06-02 09:35 scan 110 'ate sushi, about 10 rolls'"
         << "";
+    QTest::newRow("padded column names")
+        << QByteArray("\" Device Timestamp \",\"Record Type\f\",Historic Glucose mg/dL,\" Notes\"\n"
+                      "05-12-2019 16:25,0,104,woke\n")
+        << "2019-12-05 16:25 cgm 104 'woke'"
+        << "";
     QTest::newRow("bad rows are rejected with a reason")
         << QByteArray("Device Timestamp,Record Type,Historic Glucose mg/dL\n"
                       "31-02-2020 10:00,0,100\n05-12-2019 16:25,0,\n05-12-2019 16:25,2,99\n"
