@@ -18,6 +18,12 @@
 
 namespace {
 
+#ifdef BLOCKPOOL_HEAP
+constexpr bool heapOnly = true;
+#else
+constexpr bool heapOnly = false;
+#endif
+
 constexpr std::size_t chunkBytes = std::size_t(2) << 20; // one huge page
 
 struct Chunk
@@ -73,8 +79,7 @@ BlockPool::BlockPool(std::size_t size)
 
 void *BlockPool::allocate(std::size_t bytes)
 {
-#ifndef BLOCKPOOL_HEAP
-    if (bytes <= size) {
+    if (!heapOnly && bytes <= size) {
         const Hold hold(busy);
         if (FreeBlock *block = free) {
             free = block->next;
@@ -88,29 +93,22 @@ void *BlockPool::allocate(std::size_t bytes)
         next += size;
         return block;
     }
-#endif
     return ::operator new(bytes);
 }
 
 bool BlockPool::holdsBlocks()
 {
-#ifdef BLOCKPOOL_HEAP
-    return false;
-#else
-    return true;
-#endif
+    return !heapOnly;
 }
 
 void BlockPool::release(void *block, std::size_t bytes) noexcept
 {
-#ifndef BLOCKPOOL_HEAP
-    if (block && bytes <= size) {
+    if (!heapOnly && block && bytes <= size) {
         const Hold hold(busy);
         auto *freed = static_cast<FreeBlock *>(block);
         freed->next = free;
         free = freed;
         return;
     }
-#endif
     ::operator delete(block);
 }
