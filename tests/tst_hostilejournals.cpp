@@ -90,7 +90,7 @@ void TstHostileJournals::open_data()
 
     // The sanitized build checks the same kinds at a tenth of the size: its
     // checks cost a hundred times the work they watch.
-#ifdef HOSTILE_SMALL
+#ifdef SANITIZED_BUILD
     constexpr int scale = 10;
 #else
     constexpr int scale = 1;
