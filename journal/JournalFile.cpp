@@ -224,10 +224,18 @@ void JournalFile::know()
     print.add(data);
     knownSize = print.size;
     knownHash = print.value();
-    if (!wide) {
+    if (wide)
+        return;
+    if (keep) {
         index();
         knownLines = int(starts.size());
+        return;
     }
+    // Bytes that are not kept need no index, only their count of lines.
+    const qsizetype from = data.startsWith("\xef\xbb\xbf") ? 3 : 0;
+    knownLines = int(QByteArrayView(data).sliced(from).count('\n'));
+    if (data.size() > from && !data.endsWith('\n'))
+        ++knownLines;
 }
 
 bool JournalFile::hold() const
@@ -267,31 +275,32 @@ QString JournalFile::lineText(int number) const
 
 bool JournalFile::append(const QStringList &lines)
 {
-    if (!hold()) {
-        error = changedMessage();
-        return false;
-    }
-    QByteArray contents = data;
-    const QByteArray end = lineEnd();
-    if (!contents.isEmpty() && !contents.endsWith('\n'))
-        contents += end;
-    for (const QString &text : lines) {
-        const QByteArray line = text.toUtf8();
+    QList<QByteArray> encoded;
+    for (const QString &text : lines)
+        encoded.append(text.toUtf8());
+    for (const QByteArray &line : std::as_const(encoded)) {
         if (holdsLineBreak(line)) {
             error = QStringLiteral("A reading holds a line break");
             return false;
         }
-        contents += line + end;
     }
-    return write(contents);
+    QLockFile lock(writeTarget() + QStringLiteral(".lock"));
+    return begin(lock) && write(withAppended(encoded));
 }
 
-bool JournalFile::ready(int number, int last, const QByteArray &line)
+QByteArray JournalFile::withAppended(const QList<QByteArray> &lines) const
 {
-    if (!hold()) {
-        error = changedMessage();
-        return false;
-    }
+    QByteArray contents = data;
+    const QByteArray end = lineEnd();
+    if (!contents.isEmpty() && !contents.endsWith('\n'))
+        contents += end;
+    for (const QByteArray &line : lines)
+        contents += line + end;
+    return contents;
+}
+
+bool JournalFile::ready(QLockFile &lock, int number, int last, const QByteArray &line)
+{
     if (number < 1 || number > last) {
         error = QStringLiteral("No line %1 in the journal").arg(number);
         return false;
@@ -300,12 +309,51 @@ bool JournalFile::ready(int number, int last, const QByteArray &line)
         error = QStringLiteral("A reading holds a line break");
         return false;
     }
+    return begin(lock);
+}
+
+bool JournalFile::begin(QLockFile &lock)
+{
+    error = whyNotWritable();
+    if (wide)
+        return false;
+    error.clear();
+    if (QFileInfo(filePath).isDir()) {
+        error = QStringLiteral("Is a folder, not a journal");
+        return false;
+    }
+    if (!lock.tryLock(lockWaitMs)) {
+        qint64 pid = 0;
+        QString host, app;
+        switch (lock.error()) {
+        case QLockFile::LockFailedError:
+            lock.getLockInfo(&pid, &host, &app);
+            error = QStringLiteral("Another program (%1, process %2) is writing the journal")
+                        .arg(app.isEmpty() ? QStringLiteral("unknown") : app)
+                        .arg(pid);
+            break;
+        case QLockFile::PermissionError:
+            error = QStringLiteral("Cannot lock the journal: Permission denied");
+            break;
+        default:
+            error = QStringLiteral("Cannot lock the journal");
+        }
+        return false;
+    }
+    // Under the lock, so that no other writer comes between the check and
+    // the write. Bytes read now are checked as they are read.
+    const bool verified = data.isEmpty() && knownSize != 0 ? hold() : isCurrent();
+    if (!verified) {
+        error = changedMessage();
+        return false;
+    }
     return true;
 }
 
 bool JournalFile::replace(int number, const QByteArray &line)
 {
-    if (!ready(number, lineCount(), line))
+    QLockFile lock(writeTarget() + QStringLiteral(".lock"));
+    if (!ready(lock, number, lineCount(), line))
         return false;
     // The line's own end stays: CR LF, LF, or none on a last line.
     qsizetype end = endOfLine(number);
@@ -319,10 +367,11 @@ bool JournalFile::replace(int number, const QByteArray &line)
 
 bool JournalFile::insert(int number, const QByteArray &line)
 {
-    if (!ready(number, lineCount() + 1, line))
+    QLockFile lock(writeTarget() + QStringLiteral(".lock"));
+    if (!ready(lock, number, lineCount() + 1, line))
         return false;
     if (number > lineCount())
-        return append({ QString::fromUtf8(line) });
+        return write(withAppended({ line }));
     QByteArray contents = data;
     contents.insert(starts[number - 1], line + lineEnd());
     return write(contents);
@@ -330,7 +379,8 @@ bool JournalFile::insert(int number, const QByteArray &line)
 
 bool JournalFile::remove(int number)
 {
-    if (!ready(number, lineCount(), QByteArray()))
+    QLockFile lock(writeTarget() + QStringLiteral(".lock"));
+    if (!ready(lock, number, lineCount(), QByteArray()))
         return false;
     const qsizetype start = starts[number - 1];
     QByteArray contents = data;
@@ -378,46 +428,16 @@ QString JournalFile::problem(const JournalEntry *entry)
     return {};
 }
 
+QString JournalFile::writeTarget() const
+{
+    // A link stays a link: the new file replaces what it points to.
+    const QFileInfo info(filePath);
+    return info.isSymLink() ? info.symLinkTarget() : filePath;
+}
+
 bool JournalFile::write(const QByteArray &contents)
 {
-    error = whyNotWritable();
-    if (wide)
-        return false;
-    error.clear();
-    const QFileInfo info(filePath);
-    if (info.isDir()) {
-        error = QStringLiteral("Is a folder, not a journal");
-        return false;
-    }
-    // A link stays a link: the new file replaces what it points to.
-    const QString target = info.isSymLink() ? info.symLinkTarget() : filePath;
-
-    QLockFile lock(target + QStringLiteral(".lock"));
-    if (!lock.tryLock(lockWaitMs)) {
-        qint64 pid = 0;
-        QString host, app;
-        switch (lock.error()) {
-        case QLockFile::LockFailedError:
-            lock.getLockInfo(&pid, &host, &app);
-            error = QStringLiteral("Another program (%1, process %2) is writing the journal")
-                        .arg(app.isEmpty() ? QStringLiteral("unknown") : app)
-                        .arg(pid);
-            break;
-        case QLockFile::PermissionError:
-            error = QStringLiteral("Cannot lock the journal: Permission denied");
-            break;
-        default:
-            error = QStringLiteral("Cannot lock the journal");
-        }
-        return false;
-    }
-
-    if (!isCurrent()) {
-        error = changedMessage();
-        return false;
-    }
-
-    QSaveFile out(target);
+    QSaveFile out(writeTarget());
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly)) {
         error = out.errorString();

@@ -16,6 +16,7 @@
 
 class JournalEntry;
 class QFile;
+class QLockFile;
 
 // A journal file as bytes and lines, and the one way to change it. Every
 // change goes through a new file that replaces the old one whole, under a
@@ -71,9 +72,14 @@ private:
     bool open(QFile &file);
     void reset();
     bool hold() const;
-    // Holds the bytes and checks a change's line number (1 to last) and line.
-    bool ready(int number, int last, const QByteArray &line);
+    // Checks a change's line number (1 to last) and line, then begins it.
+    bool ready(QLockFile &lock, int number, int last, const QByteArray &line);
+    // Takes the lock and holds the bytes, checked to be what was read.
+    bool begin(QLockFile &lock);
+    QByteArray withAppended(const QList<QByteArray> &lines) const;
     void know();
+    QString writeTarget() const;
+    // Writes the whole file anew, under the lock that begin() took.
     bool write(const QByteArray &contents);
     void index() const;
     qsizetype endOfLine(int number) const;

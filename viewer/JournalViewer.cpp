@@ -50,6 +50,20 @@ Moment momentOfRow(const QListWidgetItem *item)
     return { header->date().toJulianDay(), INT_MIN, 0 };
 }
 
+// The rows are in order of their moments: the first one at or after it.
+int firstRowFrom(const QListWidget &list, const Moment &moment)
+{
+    int lo = 0, hi = list.count();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (momentOfRow(list.item(mid)) < moment)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
 } // namespace
 
 JournalViewer::JournalViewer(const QString &fileName, QWidget *parent, const char *name)
@@ -186,16 +200,8 @@ ListBoxEntryItem *JournalViewer::insertEntry(std::unique_ptr<const JournalEntry>
     entries.push_back(std::move(entry));
     lines.push_back(line);
 
-    // The rows are in order of their moments: find the first one after it.
     const Moment moment = momentOf(shown, line);
-    int lo = 0, hi = count();
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (momentOfRow(item(mid)) < moment)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
+    int lo = firstRowFrom(*this, moment);
     const bool sameDay = lo > 0 && momentOfRow(item(lo - 1)).day == moment.day;
     if (!sameDay)
         insertItem(lo++, new ListBoxDateItem(shown->getDate()));
@@ -227,35 +233,30 @@ void JournalViewer::removeEntry(ListBoxEntryItem *row)
 
 ListBoxEntryItem *JournalViewer::rowOfLine(int line) const
 {
-    for (int i = 0; i < count(); ++i) {
-        auto *row = dynamic_cast<ListBoxEntryItem *>(item(i));
-        if (row && row->getLine() == line)
-            return row;
-    }
-    return nullptr;
+    const auto found = std::find(lines.begin(), lines.end(), line);
+    if (found == lines.end())
+        return nullptr;
+    const JournalEntry *entry = entries[size_t(found - lines.begin())].get();
+    return dynamic_cast<ListBoxEntryItem *>(item(firstRowFrom(*this, momentOf(entry, line))));
 }
 
 int JournalViewer::rowOfDay(const QDate &date) const
 {
-    const qint64 day = date.toJulianDay();
-    int lo = 0, hi = count();
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (momentOfRow(item(mid)).day < day)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return lo < count() ? lo : -1;
+    const int row = firstRowFrom(*this, { date.toJulianDay(), INT_MIN, 0 });
+    return row < count() ? row : -1;
 }
 
 void JournalViewer::shiftLines(int from, int delta)
 {
+    bool rowsMove = false;
     for (int &l : lines) {
-        if (l >= from)
+        if (l >= from) {
             l += delta;
+            rowsMove = true;
+        }
     }
-    for (int i = 0; i < count(); ++i) {
+    // A reading added at the end moves no row: the rows need no visit.
+    for (int i = 0; rowsMove && i < count(); ++i) {
         auto *row = dynamic_cast<ListBoxEntryItem *>(item(i));
         if (row && row->getLine() >= from)
             row->setLine(row->getLine() + delta);
