@@ -276,10 +276,9 @@ QString JournalFile::lineText(int number) const
 bool JournalFile::append(const QStringList &lines)
 {
     QList<QByteArray> encoded;
-    for (const QString &text : lines)
+    for (const QString &text : lines) {
         encoded.append(text.toUtf8());
-    for (const QByteArray &line : std::as_const(encoded)) {
-        if (holdsLineBreak(line)) {
+        if (holdsLineBreak(encoded.last())) {
             error = QStringLiteral("A reading holds a line break");
             return false;
         }
@@ -314,9 +313,10 @@ bool JournalFile::ready(QLockFile &lock, int number, int last, const QByteArray 
 
 bool JournalFile::begin(QLockFile &lock)
 {
-    error = whyNotWritable();
-    if (wide)
+    if (wide) {
+        error = whyNotWritable();
         return false;
+    }
     error.clear();
     if (QFileInfo(filePath).isDir()) {
         error = QStringLiteral("Is a folder, not a journal");
