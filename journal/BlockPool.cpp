@@ -3,7 +3,6 @@
 
 #include "BlockPool.h"
 
-#include <cstdint>
 #include <new>
 
 #include <sys/mman.h>
@@ -24,7 +23,7 @@ constexpr bool heapOnly = true;
 constexpr bool heapOnly = false;
 #endif
 
-constexpr std::size_t chunkBytes = std::size_t(2) << 20; // one huge page
+constexpr std::size_t chunkBytes = std::size_t(2) << 20;
 
 struct Chunk
 {
@@ -35,22 +34,18 @@ struct Chunk
 // that nothing destroys.
 std::atomic<Chunk *> chunks { nullptr };
 
-// A chunk on a huge page boundary, so that the kernel may back it by one.
+// A chunk whose pages are all mapped at once: one call rather than a fault
+// for each page. Huge pages are not asked for: where memory is lent by a
+// hypervisor, a fresh huge page costs several times its small pages.
 void *newChunk()
 {
-    void *area = mmap(nullptr, 2 * chunkBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-        -1, 0);
-    if (area == MAP_FAILED)
+    void *chunk
+        = mmap(nullptr, chunkBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (chunk == MAP_FAILED)
         throw std::bad_alloc();
-    const auto start = reinterpret_cast<std::uintptr_t>(area);
-    const std::uintptr_t aligned = (start + chunkBytes - 1) & ~(chunkBytes - 1);
-    if (aligned > start)
-        munmap(area, aligned - start);
-    if (aligned + chunkBytes < start + 2 * chunkBytes)
-        munmap(reinterpret_cast<void *>(aligned + chunkBytes),
-            start + 2 * chunkBytes - aligned - chunkBytes);
-    void *chunk = reinterpret_cast<void *>(aligned);
-    madvise(chunk, chunkBytes, MADV_HUGEPAGE);
+#ifdef MADV_POPULATE_WRITE
+    madvise(chunk, chunkBytes, MADV_POPULATE_WRITE); // older kernels fault the pages in instead
+#endif
     auto *c = static_cast<Chunk *>(chunk);
     c->next = chunks.load();
     while (!chunks.compare_exchange_weak(c->next, c)) { }

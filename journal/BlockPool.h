@@ -10,9 +10,8 @@
 #include <cstddef>
 
 // Storage for many small objects of one class: blocks are carved from large
-// chunks (huge pages where the system offers them) and reused once freed,
-// so that a million readings cost a few allocations rather than a million,
-// and freeing them costs next to nothing. Chunks are never given back; they
+// chunks and reused once freed, so that a million readings cost a few
+// allocations rather than a million, and freeing them costs next to nothing. Chunks are never given back; they
 // stay reachable from a list without a destructor, so leak checkers see no
 // leak. Under AddressSanitizer the ordinary heap is used, so that it still
 // checks every block. Safe to use from several threads.
