@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Health Journal developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "BlockPool.h"
 #include "JournalWindow.h"
 #include "QPEApplication.h"
 #include "SugarEntry.h"
@@ -9,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -83,9 +85,15 @@ int main(int argc, char **argv)
     }
     const QString path = parser.positionalArguments().value(0, QString::fromLatin1(defaultJournal));
     // The window holds the list, read before anything is shown.
-    JournalWindow mainWindow(path);
-    mainWindow.setUnit(unit);
-    app.showMainWidget(&mainWindow, false);
-    mainWindow.show();
-    return app.exec();
+    auto mainWindow = std::make_unique<JournalWindow>(path);
+    mainWindow->setUnit(unit);
+    app.showMainWidget(mainWindow.get(), false);
+    mainWindow->show();
+    const int status = app.exec();
+    // Once closed, the window goes with the process: freeing a million rows
+    // one by one would keep the process alive for longer than its window.
+    // Everything is freed where leak checkers watch.
+    if (BlockPool::holdsBlocks())
+        static_cast<void>(mainWindow.release());
+    return status;
 }
