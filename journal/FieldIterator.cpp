@@ -27,13 +27,19 @@ FieldIterator &FieldIterator::operator++()
 void FieldIterator::load()
 {
     if (m_inLine && !m_rest.isNull()) {
-        const qsizetype bar = m_rest.indexOf(u'|');
-        if (bar < 0) {
+        // Fields are a few characters long: a plain loop finds the bar
+        // sooner than a general search sets itself up.
+        const QChar *begin = m_rest.data();
+        const QChar *end = begin + m_rest.size();
+        const QChar *bar = begin;
+        while (bar != end && *bar != u'|')
+            ++bar;
+        if (bar == end) {
             m_field = m_rest;
             m_rest = QStringView();
         } else {
-            m_field = m_rest.first(bar);
-            m_rest = m_rest.sliced(bar + 1);
+            m_field = QStringView(begin, bar);
+            m_rest = QStringView(bar + 1, end);
         }
     } else if (!m_inLine && m_next != m_end) {
         m_field = *m_next++;

@@ -109,6 +109,12 @@ void TstJournalViewer::rows_data()
     QTest::newRow("only unregistered and malformed lines")
         << QByteArray("NOTE|20240305|0700|x\n|||\n\n BAD\n") << QStringList {};
     QTest::newRow("empty file") << QByteArray() << QStringList {};
+    QTest::newRow("UTF-8 among ASCII lines")
+        << QByteArray("SUGR|20240305|0700|x|1|\nSUGR|20240305|0800|\xc3\xa9t\xc3\xa9|2|\n"
+                      "SUGR|20240305|0900|y|3|\nSUGR|20240305|1000|\xff|4|\n")
+        << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 1 (x) ",
+               QString::fromUtf8("08:00:00: Sugar = 2 (\xc3\xa9t\xc3\xa9) "),
+               "09:00:00: Sugar = 3 (y) ", QString::fromUtf8("10:00:00: Sugar = 4 (\xef\xbf\xbd) ") };
     QTest::newRow("CRLF line ends") << QByteArray("SUGR|20240305|0700|x|1|\r\n")
                                     << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 1 (x) " };
     // Clocks in Berlin go from 02:00 to 03:00 that night (TZ is set for this test).

@@ -115,8 +115,20 @@ void JournalViewer::reload()
     journal.scan([&](int n, QByteArrayView bytes) {
         if (buffer.size() < bytes.size())
             buffer.resize(bytes.size());
-        const QChar *end = utf8.appendToBuffer(buffer.data(), bytes);
-        take(n, QStringView(buffer.constData(), end - buffer.constData()));
+        QChar *out = buffer.data();
+        // A line of ASCII, as most are, is widened as it stands: the
+        // decoder's setting up costs more than the line.
+        uchar seen = 0;
+        for (const char c : bytes)
+            seen |= uchar(c);
+        const QChar *end = out + bytes.size();
+        if (seen < 0x80) {
+            for (qsizetype i = 0; i < bytes.size(); ++i)
+                out[i] = QLatin1Char(bytes[i]);
+        } else {
+            end = utf8.appendToBuffer(out, bytes);
+        }
+        take(n, QStringView(out, end));
     });
     if (journal.isUtf16()) {
         for (int n = 1; n <= journal.lineCount(); ++n) {
