@@ -3,6 +3,7 @@
 
 #include "BlockPool.h"
 
+#include <algorithm>
 #include <new>
 
 #include <sys/mman.h>
@@ -68,9 +69,13 @@ private:
 
 } // namespace
 
-BlockPool::BlockPool(std::size_t size)
-    : size((size + 15) / 16 * 16)
-{ }
+BlockPool::BlockPool(std::size_t size, std::size_t align)
+{
+    // A freed block holds the link to the next one; chunks give 16-byte
+    // alignment at most.
+    align = std::clamp(align, alignof(FreeBlock), std::size_t(16));
+    this->size = (std::max(size, sizeof(FreeBlock)) + align - 1) / align * align;
+}
 
 void *BlockPool::allocate(std::size_t bytes)
 {

@@ -18,7 +18,9 @@
 class JOURNAL_EXPORT BlockPool
 {
 public:
-    explicit BlockPool(std::size_t size);
+    // Blocks of size bytes, each aligned to align (the class's alignment, at
+    // most 16), so that objects of pointer alignment lie back to back.
+    BlockPool(std::size_t size, std::size_t align);
 
     // For a class's operator new and its sized operator delete: a larger
     // size (a derived class) goes to the ordinary heap.

@@ -45,7 +45,7 @@ QString sharedReadingType(const JournalEntry &codec, QStringView field)
 namespace {
 BlockPool &pool()
 {
-    static BlockPool readings(sizeof(SugarEntry));
+    static BlockPool readings(sizeof(SugarEntry), alignof(SugarEntry));
     return readings;
 }
 } // namespace

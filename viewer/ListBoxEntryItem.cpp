@@ -21,7 +21,7 @@ ListBoxEntryItem::ListBoxEntryItem(const JournalEntry *entry, int line)
 namespace {
 BlockPool &pool()
 {
-    static BlockPool rows(sizeof(ListBoxEntryItem));
+    static BlockPool rows(sizeof(ListBoxEntryItem), alignof(ListBoxEntryItem));
     return rows;
 }
 } // namespace
