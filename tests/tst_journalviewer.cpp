@@ -59,6 +59,7 @@ private Q_SLOTS:
     void rows_data();
     void rows();
     void orderAgreesWithEntries();
+    void longJournalKeepsLineNumbers();
     void unreadableFiles_data();
     void unreadableFiles();
     void headerPaintsWhiteOnBlack();
@@ -173,6 +174,42 @@ void TstJournalViewer::orderAgreesWithEntries()
     for (const auto &entry : expected)
         sorted << entry->getSummary();
     QCOMPARE(shown, sorted);
+}
+
+void TstJournalViewer::longJournalKeepsLineNumbers()
+{
+    // Long enough to be read in many pieces: every line keeps its number,
+    // every problem is told at its line, in the file's order.
+    QByteArray journal;
+    std::vector<JournalViewer::Problem> expected;
+    const int count = 100000;
+    for (int n = 1; n <= count; ++n) {
+        if (n % 997 == 0) {
+            journal += "NOTE|20240305|0700|x\n";
+            expected.push_back({ n, "unknown type code" });
+        } else if (n % 1009 == 0) {
+            journal += "SUGR|20240231|0700|x|" + QByteArray::number(n) + "|\n";
+            expected.push_back({ n, "impossible date" });
+        } else {
+            journal += "SUGR|2024" + QByteArray::number(1 + n % 12).rightJustified(2, '0')
+                + QByteArray::number(1 + n % 28).rightJustified(2, '0') + "|0700|x|"
+                + QByteArray::number(n) + "|\n";
+        }
+    }
+    JournalViewer viewer(writeJournal(journal));
+    viewer.reload();
+    QCOMPARE(viewer.readingCount(), count - count / 997);
+    QCOMPARE(int(viewer.problems().size()), int(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        QCOMPARE(viewer.problems()[i].line, expected[i].line);
+        QCOMPARE(viewer.problems()[i].reason, expected[i].reason);
+    }
+    // The value of each reading is its line number.
+    for (const int n : { 1, 16383, 16384, 16385, 50000, 99999 }) {
+        const ListBoxEntryItem *row = viewer.rowOfLine(n);
+        QVERIFY2(row, qPrintable(QString::number(n)));
+        QCOMPARE(static_cast<const SugarEntry *>(row->getEntry())->getValue(), n);
+    }
 }
 
 void TstJournalViewer::unreadableFiles_data()

@@ -12,9 +12,12 @@
 
 #include <QSignalBlocker>
 #include <QStringDecoder>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <climits>
+#include <deque>
+#include <future>
 
 namespace {
 
@@ -27,11 +30,11 @@ struct Moment
 {
     qint64 day;
     int msecs;
-    quint32 line;
+    quint32 rank; // the entry's line, or anything in the same order
 
     bool operator<(const Moment &o) const
     {
-        return day != o.day ? day < o.day : msecs != o.msecs ? msecs < o.msecs : line < o.line;
+        return day != o.day ? day < o.day : msecs != o.msecs ? msecs < o.msecs : rank < o.rank;
     }
 };
 
@@ -62,6 +65,62 @@ int firstRowFrom(const QListWidget &list, const Moment &moment)
             hi = mid;
     }
     return lo;
+}
+
+// Lines read and not yet decoded: their bytes back to back, and the number
+// of each with where it ends.
+struct Batch
+{
+    QByteArray bytes;
+    std::vector<std::pair<int, qsizetype>> ends;
+};
+
+constexpr size_t batchLines = 16384;
+
+// A line decoded: its entry, which the receiver owns, or null; and what is
+// wrong with it, if anything.
+struct Decoded
+{
+    int number;
+    const JournalEntry *entry;
+    QString problem;
+};
+
+// The text of a line of UTF-8, in a buffer that the lines share.
+QStringView widen(QByteArrayView bytes, QString &buffer, QStringDecoder &utf8)
+{
+    if (buffer.size() < bytes.size())
+        buffer.resize(bytes.size());
+    QChar *out = buffer.data();
+    // A line of ASCII, as most are, is widened as it stands: the decoder's
+    // setting up costs more than the line.
+    uchar seen = 0;
+    for (const char c : bytes)
+        seen |= uchar(c);
+    if (seen >= 0x80)
+        return QStringView(out, utf8.appendToBuffer(out, bytes));
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = QLatin1Char(bytes[i]);
+    return QStringView(out, bytes.size());
+}
+
+std::vector<Decoded> decodeBatch(const Batch &batch)
+{
+    QString buffer;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    std::vector<Decoded> decoded;
+    decoded.reserve(batch.ends.size());
+    qsizetype from = 0;
+    for (const auto &[number, end] : batch.ends) {
+        const QStringView text
+            = widen(QByteArrayView(batch.bytes).sliced(from, end - from), buffer, utf8);
+        from = end;
+        if (text.isEmpty())
+            continue;
+        const JournalEntry *entry = JournalEntry::decode(text);
+        decoded.push_back({ number, entry, JournalFile::problem(entry) });
+    }
+    return decoded;
 }
 
 } // namespace
@@ -96,78 +155,88 @@ void JournalViewer::reload()
     lines.clear();
     unreadable.clear();
 
-    // Each line is decoded into one buffer that every line shares; the
-    // file's bytes are read a piece at a time and not kept.
-    QString buffer;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const auto take = [&](int n, QStringView text) {
-        if (text.isEmpty())
-            return;
-        const JournalEntry *entry = JournalEntry::decode(text);
-        const QString problem = JournalFile::problem(entry);
-        if (!problem.isEmpty())
-            unreadable.push_back({ n, problem });
-        if (entry) {
-            entries.emplace_back(entry);
-            lines.push_back(n);
+    // The lines are decoded on another thread, a batch at a time, while
+    // this one reads on and makes the rows of the batches decoded: a
+    // reading's entry and its row take about as long to make. The file's
+    // bytes are read a piece at a time and not kept.
+    std::vector<std::unique_ptr<ListBoxEntryItem>> made; // the entries' rows
+    const auto accept = [&](const Decoded &line) {
+        if (!line.problem.isEmpty())
+            unreadable.push_back({ line.number, line.problem });
+        if (line.entry) {
+            entries.emplace_back(line.entry);
+            lines.push_back(line.number);
+            made.emplace_back(new ListBoxEntryItem(line.entry, line.number));
         }
     };
+    QThreadPool decoder;
+    decoder.setMaxThreadCount(1);
+    std::deque<std::future<std::vector<Decoded>>> pending;
+    const auto collect = [&] {
+        for (const Decoded &line : pending.front().get())
+            accept(line);
+        pending.pop_front();
+    };
+    Batch batch;
+    const auto send = [&] {
+        auto task = std::make_shared<std::packaged_task<std::vector<Decoded>()>>(
+            [lines = std::move(batch)] { return decodeBatch(lines); });
+        batch = Batch();
+        pending.push_back(task->get_future());
+        decoder.start([task] { (*task)(); });
+        // A few batches in hand at most, however long the file.
+        while (pending.size() > 2)
+            collect();
+    };
     journal.scan([&](int n, QByteArrayView bytes) {
-        if (buffer.size() < bytes.size())
-            buffer.resize(bytes.size());
-        QChar *out = buffer.data();
-        // A line of ASCII, as most are, is widened as it stands: the
-        // decoder's setting up costs more than the line.
-        uchar seen = 0;
-        for (const char c : bytes)
-            seen |= uchar(c);
-        const QChar *end = out + bytes.size();
-        if (seen < 0x80) {
-            for (qsizetype i = 0; i < bytes.size(); ++i)
-                out[i] = QLatin1Char(bytes[i]);
-        } else {
-            end = utf8.appendToBuffer(out, bytes);
-        }
-        take(n, QStringView(out, end));
+        batch.bytes += bytes;
+        batch.ends.push_back({ n, batch.bytes.size() });
+        if (batch.ends.size() == batchLines)
+            send();
     });
+    if (!batch.ends.empty())
+        send();
+    while (!pending.empty())
+        collect();
     if (journal.isUtf16()) {
         for (int n = 1; n <= journal.lineCount(); ++n) {
-            buffer = journal.lineText(n);
-            take(n, buffer);
+            const QString text = journal.lineText(n);
+            if (!text.isEmpty()) {
+                const JournalEntry *entry = JournalEntry::decode(text);
+                accept({ n, entry, JournalFile::problem(entry) });
+            }
         }
     }
-    buildRows();
+    buildRows(std::move(made));
 
     connect(this, &QListWidget::itemDoubleClicked, this, &JournalViewer::viewDetail,
         Qt::UniqueConnection);
 }
 
-void JournalViewer::buildRows()
+void JournalViewer::buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> made)
 {
     clear();
+    // The entries stand in the order of their lines, so an entry's index
+    // ranks it as its line does.
     std::vector<Moment> order;
     order.reserve(entries.size());
     for (size_t i = 0; i < entries.size(); ++i)
-        order.push_back(momentOf(entries[i].get(), lines[i]));
-    std::sort(order.begin(), order.end());
-
-    std::vector<int> indexOfLine;
-    if (!lines.empty())
-        indexOfLine.resize(size_t(lines.back()) + 1);
-    for (size_t i = 0; i < lines.size(); ++i)
-        indexOfLine[size_t(lines[i])] = int(i);
+        order.push_back(momentOf(entries[i].get(), int(i)));
+    // A journal kept by hand or by a device is mostly in order already.
+    if (!std::is_sorted(order.begin(), order.end()))
+        std::sort(order.begin(), order.end());
     {
         // The view learns of the new rows once, through reset(), rather
         // than row by row, which costs more than making the rows.
         const QSignalBlocker quiet(model());
         const QDate *shown = nullptr;
         for (const Moment &moment : order) {
-            const JournalEntry *entry = entries[size_t(indexOfLine[moment.line])].get();
-            if (!shown || entry->getDate() != *shown) {
-                shown = &entry->getDate();
+            ListBoxEntryItem *row = made[moment.rank].release();
+            if (!shown || row->getEntry()->getDate() != *shown) {
+                shown = &row->getEntry()->getDate();
                 addItem(new ListBoxDateItem(*shown));
             }
-            addItem(new ListBoxEntryItem(entry, int(moment.line)));
+            addItem(row);
         }
     }
     reset();

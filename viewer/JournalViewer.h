@@ -66,7 +66,7 @@ public Q_SLOTS:
     void viewDetail(QListWidgetItem *item);
 
 private:
-    void buildRows();
+    void buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> made);
     void shiftLines(int from, int delta);
 
     QString fileName;
