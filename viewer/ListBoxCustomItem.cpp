@@ -8,22 +8,11 @@
 #include <QStyleOptionViewItem>
 
 ListBoxCustomItem::ListBoxCustomItem(const QString &text)
-    : rowText(text)
-{ }
-
-QVariant ListBoxCustomItem::data(int role) const
 {
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return rowText;
-    return QListWidgetItem::data(role);
-}
-
-void ListBoxCustomItem::setData(int role, const QVariant &value)
-{
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
-        rowText = value.toString();
-    else
-        QListWidgetItem::setData(role, value);
+    // A row without a text of its own, as an entry row of the list is,
+    // spends nothing on one.
+    if (!text.isNull())
+        setText(text);
 }
 
 void ListBoxCustomItem::paint(QPainter *painter, const QStyleOptionViewItem &option) const

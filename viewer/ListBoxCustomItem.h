@@ -11,15 +11,11 @@ class QStyle;
 class QStyleOptionViewItem;
 
 // A row of the journal list: a fixed text that paints itself and may open
-// a detail view. The text lives in the row itself rather than in the item's
-// role data, which costs several times as much per row.
+// a detail view.
 class ListBoxCustomItem : public QListWidgetItem
 {
 public:
     explicit ListBoxCustomItem(const QString &text);
-
-    QVariant data(int role) const override;
-    void setData(int role, const QVariant &value) override;
 
     // Draws the row into option.rect; option already holds its text and state.
     virtual void paint(QPainter *painter, const QStyleOptionViewItem &option) const;
@@ -28,9 +24,6 @@ public:
 protected:
     // The style that draws the row: its list's, or the application's.
     static QStyle *style(const QStyleOptionViewItem &option);
-
-private:
-    QString rowText;
 };
 
 #endif
