@@ -11,10 +11,11 @@
 
 // Storage for many small objects of one class: blocks are carved from large
 // chunks and reused once freed, so that a million readings cost a few
-// allocations rather than a million, and freeing them costs next to nothing. Chunks are never given back; they
-// stay reachable from a list without a destructor, so leak checkers see no
-// leak. Under AddressSanitizer the ordinary heap is used, so that it still
-// checks every block. Safe to use from several threads.
+// allocations rather than a million, and freeing them costs next to
+// nothing. Chunks are never given back; they stay reachable from a list
+// without a destructor, so leak checkers see no leak. Under AddressSanitizer
+// the ordinary heap is used, so that it still checks every block. Safe to
+// use from several threads.
 class JOURNAL_EXPORT BlockPool
 {
 public:
