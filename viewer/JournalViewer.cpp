@@ -180,7 +180,7 @@ void JournalViewer::reload()
     Batch batch;
     const auto send = [&] {
         auto task = std::make_shared<std::packaged_task<std::vector<Decoded>()>>(
-            [lines = std::move(batch)] { return decodeBatch(lines); });
+            [read = std::move(batch)] { return decodeBatch(read); });
         batch = Batch();
         pending.push_back(task->get_future());
         decoder.start([task] { (*task)(); });
@@ -222,7 +222,7 @@ void JournalViewer::buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> mad
     order.reserve(entries.size());
     for (size_t i = 0; i < entries.size(); ++i)
         order.push_back(momentOf(entries[i].get(), int(i)));
-    // A journal kept by hand or by a device is mostly in order already.
+    // A journal kept by hand or by a device is usually in order already.
     if (!std::is_sorted(order.begin(), order.end()))
         std::sort(order.begin(), order.end());
     {
