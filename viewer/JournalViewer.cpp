@@ -104,6 +104,12 @@ QStringView widen(QByteArrayView bytes, QString &buffer, QStringDecoder &utf8)
     return QStringView(out, bytes.size());
 }
 
+Decoded decodeLine(int number, QStringView text)
+{
+    const JournalEntry *entry = JournalEntry::decode(text);
+    return { number, entry, JournalFile::problem(entry) };
+}
+
 std::vector<Decoded> decodeBatch(const Batch &batch)
 {
     QString buffer;
@@ -115,10 +121,8 @@ std::vector<Decoded> decodeBatch(const Batch &batch)
         const QStringView text
             = widen(QByteArrayView(batch.bytes).sliced(from, end - from), buffer, utf8);
         from = end;
-        if (text.isEmpty())
-            continue;
-        const JournalEntry *entry = JournalEntry::decode(text);
-        decoded.push_back({ number, entry, JournalFile::problem(entry) });
+        if (!text.isEmpty())
+            decoded.push_back(decodeLine(number, text));
     }
     return decoded;
 }
@@ -201,10 +205,8 @@ void JournalViewer::reload()
     if (journal.isUtf16()) {
         for (int n = 1; n <= journal.lineCount(); ++n) {
             const QString text = journal.lineText(n);
-            if (!text.isEmpty()) {
-                const JournalEntry *entry = JournalEntry::decode(text);
-                accept({ n, entry, JournalFile::problem(entry) });
-            }
+            if (!text.isEmpty())
+                accept(decodeLine(n, text));
         }
     }
     buildRows(std::move(made));
