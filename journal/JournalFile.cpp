@@ -3,6 +3,7 @@
 
 #include "JournalFile.h"
 
+#include "RecordEntry.h"
 #include "SugarEntry.h"
 
 #include <QFile>
@@ -425,6 +426,8 @@ QString JournalFile::problem(const JournalEntry *entry)
     const auto *sugar = dynamic_cast<const SugarEntry *>(entry);
     if (sugar && !sugar->hasWholeValue())
         return QStringLiteral("value not a whole number");
+    if (const auto *record = sugar ? nullptr : dynamic_cast<const RecordEntry *>(entry))
+        return record->unreadableField();
     return {};
 }
 

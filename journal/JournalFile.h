@@ -64,8 +64,9 @@ public:
     QString errorString() const { return error; }
 
     // Why a line does not read as a sound entry ("unknown type code",
-    // "impossible date", "impossible time", "value not a whole number"), or
-    // an empty string. The entry is the line decoded, or null.
+    // "impossible date", "impossible time", "value not a whole number",
+    // "units not a number"), or an empty string. The entry is the line
+    // decoded, or null.
     static QString problem(const JournalEntry *entry);
 
 private:

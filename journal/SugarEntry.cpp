@@ -4,10 +4,8 @@
 #include "SugarEntry.h"
 
 #include "BlockPool.h"
+#include "DetailDialog.h"
 #include "FieldIterator.h"
-
-#include <QDialog>
-#include <QPlainTextEdit>
 
 #include <iterator>
 
@@ -100,19 +98,8 @@ QString SugarEntry::getSummary() const
 
 void SugarEntry::showDetail() const
 {
-    QDialog dialog(nullptr, Qt::WindowFlags());
-    dialog.setObjectName(QStringLiteral("dialog"));
-    dialog.setModal(true);
-    dialog.resize(200, 250);
-
-    // Read-only rather than disabled: long notes still scroll.
-    QPlainTextEdit editor(&dialog);
-    editor.resize(200, 250);
-    editor.setPlainText(u"Blood Sugar Reading " + getValueText() + u'(' + rtype + u")\n"
+    DetailDialog::exec(u"Blood Sugar Reading " + getValueText() + u'(' + rtype + u")\n"
         + getDate().toString() + u' ' + getTime().toString() + u"\n\n" + notes);
-    editor.setReadOnly(true);
-
-    dialog.exec();
 }
 
 void SugarEntry::encode(QStringList &fields) const

@@ -3,6 +3,7 @@
 
 #include <DateSelector.h>
 #include <GlucoseStatistics.h>
+#include <InsulinEntry.h>
 #include <JournalEntry.h>
 #include <SugarEntry.h>
 #include <TimeSelector.h>
@@ -19,6 +20,10 @@ int main(int argc, char **argv)
     static const SugarEntry::MyFactory sugarFactory;
     const QString line = QStringLiteral(R"(SUGR|20240305|0708|pre-lunch|104|a\Pb)");
     const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(line));
+    // A record type registered from outside the library, by its own factory.
+    static const InsulinEntry::MyFactory insulinFactory;
+    const QString dose = QStringLiteral("INSL|20240305|0727|bolus|8|Humalog|");
+    const std::unique_ptr<JournalEntry> insulin(JournalEntry::decode(dose));
 
     DateSelector date;
     date.set(QDate(2009, 7, 14));
@@ -37,7 +42,8 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
     out << (entry ? entry->getSummary() : QStringLiteral("not decoded")) << "\n"
         << shown(date) << " " << shown(time) << "\n";
-    const bool ok = entry && entry->encode() == line && shown(date) == "July 14 2009"
+    const bool ok = entry && entry->encode() == line && insulin && insulin->encode() == dose
+        && dynamic_cast<const InsulinEntry *>(insulin.get()) && shown(date) == "July 14 2009"
         && shown(time) == "1 30 PM" && stats.count() == 1 && stats.median() == 104;
     return ok ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 // encoded line must decode to an entry with the same fields that encodes to
 // the same line again.
 
+#include "JournalTypes.h"
 #include "SugarEntry.h"
 
 #include <QString>
@@ -19,6 +20,16 @@ bool sameFields(const JournalEntry &a, const JournalEntry &b)
 {
     if (a.getType() != b.getType() || a.getDate() != b.getDate() || a.getTime() != b.getTime())
         return false;
+    if (const auto *ra = dynamic_cast<const RecordEntry *>(&a)) {
+        const auto *rb = dynamic_cast<const RecordEntry *>(&b);
+        if (!rb || ra->fieldCount() != rb->fieldCount())
+            return false;
+        for (int i = 0; i < ra->fieldCount(); ++i) {
+            if (ra->text(i) != rb->text(i) || ra->number(i) != rb->number(i))
+                return false;
+        }
+        return ra->getSummary() == rb->getSummary() && ra->problem() == rb->problem();
+    }
     const auto *sa = dynamic_cast<const SugarEntry *>(&a);
     const auto *sb = dynamic_cast<const SugarEntry *>(&b);
     return sa && sb && sa->getRType() == sb->getRType() && sa->getValue() == sb->getValue()
@@ -29,7 +40,7 @@ bool sameFields(const JournalEntry &a, const JournalEntry &b)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const SugarEntry::MyFactory sugarFactory;
+    JournalTypes::registerAll();
 
     const QString line = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(line));
