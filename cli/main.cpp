@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "JournalTool.h"
-#include "SugarEntry.h"
+#include "JournalTypes.h"
 
 #include <QGuiApplication>
 
@@ -11,7 +11,7 @@
 
 int main(int argc, char **argv)
 {
-    static const SugarEntry::MyFactory sugarFactory;
+    JournalTypes::registerAll();
     // Only the report paints: it needs a Gui application, though no display.
     std::unique_ptr<QCoreApplication> app;
     if (argc > 1 && !std::strcmp(argv[1], "report")) {

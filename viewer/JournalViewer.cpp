@@ -104,6 +104,11 @@ QStringView widen(QByteArrayView bytes, QString &buffer, QStringDecoder &utf8)
     return QStringView(out, bytes.size());
 }
 
+bool isReading(const JournalEntry *entry)
+{
+    return &entry->getType() == &SugarEntry::typecode;
+}
+
 Decoded decodeLine(int number, QStringView text)
 {
     const JournalEntry *entry = JournalEntry::decode(text);
@@ -158,6 +163,7 @@ void JournalViewer::reload()
     entries.clear();
     lines.clear();
     unreadable.clear();
+    sugarCount = 0;
 
     // The lines are decoded on another thread, a batch at a time, while
     // this one reads on and makes the rows of the batches decoded: a
@@ -168,8 +174,7 @@ void JournalViewer::reload()
         if (!line.problem.isEmpty())
             unreadable.push_back({ line.number, line.problem });
         if (line.entry) {
-            entries.emplace_back(line.entry);
-            lines.push_back(line.number);
+            keep(line.entry, line.number);
             made.emplace_back(new ListBoxEntryItem(line.entry, line.number));
         }
     };
@@ -279,9 +284,8 @@ void JournalViewer::setUnit(GlucoseUnit::Unit unit)
 ListBoxEntryItem *JournalViewer::insertEntry(std::unique_ptr<const JournalEntry> entry, int line)
 {
     shiftLines(line, +1);
-    const JournalEntry *shown = entry.get();
-    entries.push_back(std::move(entry));
-    lines.push_back(line);
+    const JournalEntry *shown = entry.release();
+    keep(shown, line);
 
     const Moment moment = momentOf(shown, line);
     int lo = firstRowFrom(*this, moment);
@@ -308,6 +312,7 @@ void JournalViewer::removeEntry(ListBoxEntryItem *row)
     const auto found = std::find_if(entries.begin(), entries.end(),
         [entry](const std::unique_ptr<const JournalEntry> &e) { return e.get() == entry; });
     if (found != entries.end()) {
+        sugarCount -= isReading(entry);
         lines.erase(lines.begin() + (found - entries.begin()));
         entries.erase(found);
     }
@@ -327,6 +332,13 @@ int JournalViewer::rowOfDay(const QDate &date) const
 {
     const int row = firstRowFrom(*this, { date.toJulianDay(), INT_MIN, 0 });
     return row < count() ? row : -1;
+}
+
+void JournalViewer::keep(const JournalEntry *entry, int line)
+{
+    entries.emplace_back(entry);
+    lines.push_back(line);
+    sugarCount += isReading(entry);
 }
 
 void JournalViewer::shiftLines(int from, int delta)

@@ -42,7 +42,8 @@ public:
     // The journal as last read or written; the window writes through it.
     JournalFile &file() { return journal; }
     const std::vector<Problem> &problems() const { return unreadable; }
-    int readingCount() const { return int(entries.size()); }
+    // The blood sugar readings among the entries.
+    int readingCount() const { return sugarCount; }
     const std::vector<std::unique_ptr<const JournalEntry>> &allEntries() const { return entries; }
     // The blood sugar readings, for the statistics.
     std::vector<GlucoseReading> readings() const;
@@ -68,6 +69,7 @@ public Q_SLOTS:
 private:
     void buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> made);
     void shiftLines(int from, int delta);
+    void keep(const JournalEntry *entry, int line);
 
     QString fileName;
     JournalFile journal;
@@ -75,6 +77,7 @@ private:
     std::vector<int> lines; // the journal line of each entry
     std::vector<Problem> unreadable;
     GlucoseUnit::Unit shownUnit = GlucoseUnit::MgPerDl;
+    int sugarCount = 0;
 };
 
 #endif

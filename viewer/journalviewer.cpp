@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "BlockPool.h"
+#include "JournalTypes.h"
 #include "JournalWindow.h"
 #include "QPEApplication.h"
-#include "SugarEntry.h"
 
 #include <QCommandLineParser>
 
@@ -41,9 +41,7 @@ bool onlyPrints(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    // Registers the readings' type for the whole process; a static rather
-    // than a heap object that is never freed, so leak checkers stay quiet.
-    static const SugarEntry::MyFactory sugarFactory;
+    JournalTypes::registerAll();
 
     QCoreApplication::setApplicationName(QStringLiteral("journal-viewer"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HEALTHJOURNAL_VERSION));
