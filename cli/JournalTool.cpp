@@ -7,11 +7,12 @@
 #include "DeviceImport.h"
 #include "DuplicateFilter.h"
 #include "GlucosePeriod.h"
-#include "GlucoseReport.h"
 #include "GlucoseProfile.h"
+#include "GlucoseReport.h"
 #include "GlucoseStatistics.h"
 #include "GlucoseUnit.h"
 #include "JournalFile.h"
+#include "JournalTypes.h"
 #include "ReadingValue.h"
 #include "SugarEntry.h"
 
@@ -42,9 +43,10 @@ struct Command
 };
 
 const Command commands[] = {
-    { "check", "JOURNAL", "Lists the lines that do not read as sound readings." },
+    { "check", "JOURNAL", "Lists the lines that do not read as sound readings or records." },
     { "stats", "JOURNAL", "Shows the statistics of a period." },
-    { "add", "JOURNAL VALUE [TYPE [NOTES]]", "Adds one reading, now unless --at is given." },
+    { "add", "JOURNAL VALUE [TYPE [NOTES]]",
+        "Adds one reading or record, now unless --at is given." },
     { "import", "JOURNAL SOURCE", "Adds the readings of a device export, all or none." },
     { "export", "JOURNAL", "Writes the readings of a period as CSV." },
     { "report", "JOURNAL", "Writes the one-page report as PDF or PNG." },
@@ -154,6 +156,15 @@ bool periodAndUnitOf(const QCommandLineParser &parser, GlucosePeriod *period,
     return error->isEmpty() && unitOf(parser, unit, error);
 }
 
+// "KIND UNITS INSULIN NOTES": a record's fields as add takes them.
+QString fieldWords(const RecordEntry::Description &type)
+{
+    QStringList words;
+    for (const RecordEntry::Field &f : type.fields)
+        words << QString::fromLatin1(f.key).toUpper();
+    return words.join(u' ');
+}
+
 QJsonValue number(double v)
 {
     return std::isnan(v) ? QJsonValue() : QJsonValue(v);
@@ -228,7 +239,14 @@ int JournalTool::run(const QStringList &arguments)
         parser.addOption({ "json", "One JSON object, numbers unrounded." });
         parser.addOption({ "profile", "With --json: the daily profile, 96 bins of 15 minutes." });
     } else if (name == QLatin1String("add")) {
-        parser.addOption({ "at", "The reading's date and time, \"YYYY-MM-DD HH:MM\".", "TIME" });
+        QString records = QStringLiteral(
+            "\n\nA record other than a reading: journal-tool add JOURNAL RECORD FIELD..., "
+            "its fields in this order:");
+        for (const RecordEntry::Description *type : JournalTypes::records())
+            records
+                += u"\n  " + QString::fromLatin1(type->word).leftJustified(9) + fieldWords(*type);
+        parser.setApplicationDescription(parser.applicationDescription() + records);
+        parser.addOption({ "at", "The entry's date and time, \"YYYY-MM-DD HH:MM\".", "TIME" });
         addUnitOption(parser);
     } else if (name == QLatin1String("import")) {
         parser.addOption({ "format", "dexcom, libre, nightscout, glucometer or csv; recognised "
@@ -292,6 +310,10 @@ int JournalTool::check(QCommandLineParser &parser)
         const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get());
         if (problem.isEmpty() && sugar && (sugar->getValue() <= 0 || sugar->getValue() > highestValue))
             problem = QStringLiteral("impossible value %1").arg(sugar->getValue());
+        // A record's own account names the field and what it holds.
+        const auto *record = dynamic_cast<const RecordEntry *>(entry.get());
+        if (record && (problem.isEmpty() || problem == record->unreadableField()))
+            problem = record->problem();
         if (!problem.isEmpty()) {
             out << args[0] << ':' << n << ": " << problem << "\n";
             ++problems;
@@ -413,36 +435,54 @@ int JournalTool::stats(QCommandLineParser &parser)
 int JournalTool::add(QCommandLineParser &parser)
 {
     const QStringList args = parser.positionalArguments();
-    if (args.size() < 2 || args.size() > 4)
-        return usage(QStringLiteral("add takes a journal, a value, and a type and notes if wanted"));
-    QString error;
-    GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
-    if (!unitOf(parser, &unit, &error))
-        return usage(error);
-    bool ok = false;
-    const double value = args[1].toDouble(&ok);
-    const int mgPerDl = ok ? GlucoseUnit::toMgPerDl(value, unit) : 0;
-    if (!ok || mgPerDl <= 0 || mgPerDl > highestValue)
-        return usage(QStringLiteral("\"%1\" is not a glucose value in %2")
-                         .arg(args[1], GlucoseUnit::name(unit)));
     QDateTime at = QDateTime::currentDateTime();
     if (parser.isSet("at")) {
         at = QDateTime::fromString(parser.value("at"), QStringLiteral("yyyy-MM-dd HH:mm"));
         if (!at.isValid())
             return usage(QStringLiteral("--at is \"YYYY-MM-DD HH:MM\", not \"%1\"").arg(parser.value("at")));
     }
+    at.setTime(QTime(at.time().hour(), at.time().minute()));
 
-    SugarEntry entry;
-    entry.setDate(at.date());
-    entry.setTime(QTime(at.time().hour(), at.time().minute()));
-    entry.setValue(mgPerDl);
-    entry.setRType(args.value(2));
-    entry.setNotes(args.value(3).remove(u'\r'));
+    // A record's word in place of the value: the record's fields follow in line order.
+    std::unique_ptr<JournalEntry> entry;
+    if (const RecordEntry::Description *type = JournalTypes::record(args.value(1))) {
+        const QStringList fields = args.mid(2);
+        if (fields.isEmpty() || fields.size() > qsizetype(type->fields.size()))
+            return usage(QStringLiteral("add JOURNAL %1 takes %2").arg(args[1], fieldWords(*type)));
+        std::unique_ptr<RecordEntry> record = JournalTypes::create(*type);
+        record->setDateTime(at);
+        for (int i = 0; i < fields.size(); ++i)
+            record->setText(i, QString(fields[i]).remove(u'\r'));
+        const QString problem = record->problem();
+        if (!problem.isEmpty())
+            return usage(problem);
+        entry = std::move(record);
+    } else {
+        if (args.size() < 2 || args.size() > 4)
+            return usage(
+                QStringLiteral("add takes a journal, a value, and a type and notes if wanted"));
+        QString error;
+        GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
+        if (!unitOf(parser, &unit, &error))
+            return usage(error);
+        bool ok = false;
+        const double value = args[1].toDouble(&ok);
+        const int mgPerDl = ok ? GlucoseUnit::toMgPerDl(value, unit) : 0;
+        if (!ok || mgPerDl <= 0 || mgPerDl > highestValue)
+            return usage(QStringLiteral("\"%1\" is not a glucose value in %2")
+                             .arg(args[1], GlucoseUnit::name(unit)));
+        auto sugar = std::make_unique<SugarEntry>();
+        sugar->setDateTime(at);
+        sugar->setValue(mgPerDl);
+        sugar->setRType(args.value(2));
+        sugar->setNotes(args.value(3).remove(u'\r'));
+        entry = std::move(sugar);
+    }
 
     JournalFile file(args[0]);
     if (!file.read() && file.exists())
         return fail(args[0] + u": " + file.errorString());
-    const QString line = entry.encode();
+    const QString line = entry->encode();
     if (!file.append({ line }))
         return fail(args[0] + u": " + file.errorString());
     out << line << "\n";

@@ -45,3 +45,8 @@ void DateSelector::set(const QDate &date)
     month.setCurrentIndex(date.month() - 1);
     day.setCurrentIndex(date.day() - 1);
 }
+
+QDate DateSelector::date() const
+{
+    return QDate(year.currentText().toInt(), month.currentIndex() + 1, day.currentIndex() + 1);
+}

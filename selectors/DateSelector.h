@@ -26,6 +26,8 @@ public:
     // Selects the date's entries; a year outside the list leaves the year
     // list as QComboBox leaves an index it does not hold.
     void set(const QDate &date);
+    // The date the lists show; invalid for one that does not exist (30 February).
+    QDate date() const;
 
     QComboBox month;
     QComboBox day;

@@ -37,3 +37,8 @@ void TimeSelector::set(const QTime &time)
     minute.setCurrentIndex(time.minute());
     ampm.setCurrentIndex(time.hour() / 12);
 }
+
+QTime TimeSelector::time() const
+{
+    return QTime(hour.currentIndex() + 12 * ampm.currentIndex(), minute.currentIndex());
+}

@@ -22,6 +22,8 @@ public:
 
     // Selects the time's hour and minute; seconds are dropped, not rounded.
     void set(const QTime &time);
+    // The time the lists show, to the minute.
+    QTime time() const;
 
     // Public: a user reads the chosen entries from them.
     QComboBox hour;

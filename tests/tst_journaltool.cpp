@@ -61,6 +61,9 @@ private Q_SLOTS:
     void check();
     void statsJson();
     void add();
+    void addRecord_data();
+    void addRecord();
+    void checkRecords();
     void importTwiceAddsNothing();
     void exportImportsBackTheSameReadings();
     void report_data();
@@ -157,6 +160,74 @@ void TstJournalTool::add()
     QCOMPARE(r.out, "SUGR|20240306|0715|fasting|110|before\\nthe run\n");
     QCOMPARE(bytesOf(path), "SUGR|20240305|0800|x|104|\nSUGR|20240306|0715|fasting|110|before\\nthe run\n");
     QCOMPARE(tool({ "add", path, "120", "--at", "2024-02-30 07:15" }).code, 2);
+}
+
+void TstJournalTool::addRecord_data()
+{
+    QTest::addColumn<QStringList>("args"); // after the journal
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("said"); // the line written, or the message
+
+    QTest::newRow("insulin") << QStringList { "insulin", "bolus", "8", "Humalog" } << 0
+                             << "INSL|20240306|0715|bolus|8|Humalog|";
+    QTest::newRow("carbs, food with a bar") << QStringList { "carbs", "40", "porridge | milk",
+        "oats" } << 0 << "CARB|20240306|0715|40|porridge \\P milk|oats";
+    QTest::newRow("activity") << QStringList { "activity", "walk", "30", "light" } << 0
+                              << "ACTV|20240306|0715|walk|30|light|";
+    QTest::newRow("note of two lines")
+        << QStringList { "note", "ill\nstayed in" } << 0 << "NOTE|20240306|0715|ill\\nstayed in";
+    QTest::newRow("ketones") << QStringList { "ketones", "0.6" } << 0 << "KETO|20240306|0715|0.6|";
+    QTest::newRow("weight") << QStringList { "weight", "72.4" } << 0 << "WGHT|20240306|0715|72.4|";
+    QTest::newRow("blood pressure without pulse")
+        << QStringList { "bp", "128", "82" } << 0 << "BLPR|20240306|0715|128|82||";
+    QTest::newRow("hba1c") << QStringList { "hba1c", "6.8", "lab" } << 0
+                           << "HBA1|20240306|0715|6.8|lab";
+    QTest::newRow("kind neither bolus nor basal")
+        << QStringList { "insulin", "fast", "8" } << 2 << "kind not bolus or basal: \"fast\"";
+    QTest::newRow("decimal comma")
+        << QStringList { "weight", "72,4" } << 2 << "kg not a number: \"72,4\"";
+    QTest::newRow("systolic below diastolic")
+        << QStringList { "bp", "80", "120" } << 2 << "impossible blood pressure 80/120";
+    QTest::newRow("units missing") << QStringList { "insulin", "bolus" } << 2 << "units missing";
+    QTest::newRow("no fields") << QStringList { "carbs" } << 2
+                               << "add JOURNAL carbs takes GRAMS FOOD NOTES";
+    QTest::newRow("too many fields") << QStringList { "ketones", "1", "a", "b" } << 2
+                                     << "add JOURNAL ketones takes KETONES NOTES";
+}
+
+void TstJournalTool::addRecord()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, said);
+    const QString path = dir.filePath("record.journal");
+    const QByteArray before = "SUGR|20240305|0800|x|104|\r\nforeign line\r\n";
+    put(path, before);
+    const Run r
+        = tool(QStringList { "add", path } + args + QStringList { "--at", "2024-03-06 07:15" });
+    QCOMPARE(r.code, code);
+    if (code == 0) {
+        QCOMPARE(QString::fromUtf8(r.out), said + "\n");
+        QCOMPARE(bytesOf(path), before + said.toUtf8() + "\r\n");
+    } else {
+        QVERIFY2(r.err.contains(said.toUtf8()), r.err.constData());
+        QCOMPARE(bytesOf(path), before);
+    }
+}
+
+void TstJournalTool::checkRecords()
+{
+    const QString path = dir.filePath("records.journal");
+    put(path,
+        "INSL|20240305|0800|bolus|8|Humalog|\nINSL|20240305|0800|bolus|8u||\n"
+        "INSL|20240305|0800|Bolus|8||\nBLPR|20240305|0800|400|80||\n"
+        "CARB|20240305|0800|||\nNOTE|20240305|0800|Alcohol\nHBA1|20240305|0800|6.8|\n");
+    const Run r = tool({ "check", path });
+    QCOMPARE(r.code, 1);
+    QCOMPARE(QString::fromUtf8(r.out),
+        path + ":2: units not a number: \"8u\"\n" + path
+            + ":3: kind not bolus or basal: \"Bolus\"\n" + path + ":4: impossible systolic 400\n"
+            + path + ":5: grams missing\n" + "4 problems in 7 lines\n");
 }
 
 void TstJournalTool::importTwiceAddsNothing()

@@ -2,8 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "DateSelector.h"
+#include "JournalTypes.h"
 #include "JournalViewer.h"
 #include "JournalWindow.h"
+#include "ListBoxEntryItem.h"
 #include "SugarEntry.h"
 #include "TimeSelector.h"
 
@@ -14,6 +16,7 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -25,7 +28,7 @@
 
 namespace {
 
-const SugarEntry::MyFactory sugarFactory;
+const bool registered = (JournalTypes::registerAll(), true);
 
 QByteArray bytesOf(const QString &path)
 {
@@ -88,6 +91,19 @@ void fill(QDialog *dialog, const QDate &date, int hour, int minute, double value
     dialog->findChild<QPlainTextEdit *>("notes")->setPlainText(notes);
 }
 
+// Types a record's field into its editor, found by the field's key.
+void setField(QDialog *dialog, const QString &key, const QString &text)
+{
+    QWidget *editor = dialog->findChild<QWidget *>(key);
+    QVERIFY2(editor, qPrintable(key));
+    if (auto *line = qobject_cast<QLineEdit *>(editor))
+        line->setText(text);
+    else if (auto *list = qobject_cast<QComboBox *>(editor))
+        list->setCurrentText(text);
+    else
+        static_cast<QPlainTextEdit *>(editor)->setPlainText(text);
+}
+
 QStringList rowTexts(const JournalViewer *list)
 {
     QStringList t;
@@ -109,6 +125,12 @@ class TstJournalWindow : public QObject
 
 private Q_SLOTS:
     void addEditDeleteUndoRedo();
+    void recordsAddEditDeleteUndo_data();
+    void recordsAddEditDeleteUndo();
+    void recordDialogRefuses_data();
+    void recordDialogRefuses();
+    void rowsAreMarkedByType();
+    void showHidesTypes();
     void impossibleDateKeepsTheDialogOpen();
     void anotherProgramsChangeIsReadAgain();
     void editBegunBeforeAChangeIsRefused();
@@ -175,6 +197,223 @@ void TstJournalWindow::addEditDeleteUndoRedo()
         (QStringList { "Tue Mar 5 2024", "19:00:00: Sugar = 98 (pre-breakfast) " }));
 }
 
+void TstJournalWindow::recordsAddEditDeleteUndo_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QStringList>("fields"); // key=text, typed into the dialog
+    QTest::addColumn<QByteArray>("line"); // after the type code, date and time
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("edit"); // key=text
+    QTest::addColumn<QByteArray>("edited");
+
+    QTest::newRow("insulin") << "INSL"
+                             << QStringList { "kind=basal", "units=14.50", "insulin=Lantus" }
+                             << QByteArray("basal|14.5|Lantus|")
+                             << "Insulin = 14.5 u basal (Lantus) "
+                             << "notes=late\ndose" << QByteArray("basal|14.5|Lantus|late\\ndose");
+    QTest::newRow("carbohydrates, decimal comma")
+        << "CARB" << QStringList { "grams=12,5", "food=bread | butter" }
+        << QByteArray("12.5|bread \\P butter|") << "Carbs = 12.5 g (bread | butter) "
+        << "grams=40" << QByteArray("40|bread \\P butter|");
+    QTest::newRow("activity") << "ACTV"
+                              << QStringList { "activity=walk", "minutes=30", "intensity=light" }
+                              << QByteArray("walk|30|light|") << "Activity = 30 min walk (light) "
+                              << "intensity=" << QByteArray("walk|30||");
+    QTest::newRow("note") << "NOTE" << QStringList { "text=Alcohol" } << QByteArray("Alcohol")
+                          << "Note: Alcohol"
+                          << "text=Stress" << QByteArray("Stress");
+    QTest::newRow("ketones") << "KETO" << QStringList { "ketones=0.6" } << QByteArray("0.6|")
+                             << "Ketones = 0.6 mmol/L"
+                             << "notes=urine" << QByteArray("0.6|urine");
+    QTest::newRow("weight") << "WGHT" << QStringList { "kg=72.40" } << QByteArray("72.4|")
+                            << "Weight = 72.4 kg"
+                            << "kg=71" << QByteArray("71|");
+    QTest::newRow("blood pressure")
+        << "BLPR" << QStringList { "systolic=128", "diastolic=82", "pulse=64" }
+        << QByteArray("128|82|64|") << "Blood pressure = 128/82 mmHg, pulse 64"
+        << "pulse=" << QByteArray("128|82||");
+    QTest::newRow("HbA1c") << "HBA1" << QStringList { "percent=6.8" } << QByteArray("6.8|")
+                           << "HbA1c = 6.8 % (51 mmol/mol)"
+                           << "percent=7.5" << QByteArray("7.5|");
+}
+
+void TstJournalWindow::recordsAddEditDeleteUndo()
+{
+    QFETCH(QString, code);
+    QFETCH(QStringList, fields);
+    QFETCH(QByteArray, line);
+    QFETCH(QString, row);
+    QFETCH(QString, edit);
+    QFETCH(QByteArray, edited);
+
+    const QString path = dir.filePath(code + ".journal");
+    // CR LF ends, a line no program reads, and no line end at the end.
+    const QByteArray before
+        = "SUGR|20240305|0800|x|104|\r\nforeign|line\r\nSUGR|20240305|0900|x|110|";
+    put(path, before);
+    JournalWindow window(path);
+    window.show();
+    JournalViewer *list = window.viewer();
+    const auto type = [](QDialog *d) { return d->windowTitle(); };
+
+    QString title;
+    QVERIFY(withDialog(action(window, qPrintable("add" + code)), "recordDialog", [&](QDialog *d) {
+        title = type(d);
+        d->findChild<DateSelector *>()->set(QDate(2024, 3, 5));
+        d->findChild<TimeSelector *>()->set(QTime(13, 5));
+        for (const QString &f : fields)
+            setField(d, f.section(u'=', 0, 0), f.section(u'=', 1).replace("\\n", "\n"));
+        d->accept();
+    }));
+    QVERIFY(title.startsWith("Add "));
+    const QByteArray head = code.toLatin1() + "|20240305|1305|";
+    const QByteArray added = before + "\r\n" + head + line + "\r\n";
+    QCOMPARE(bytesOf(path), added);
+    QCOMPARE(list->currentItem()->text(), "13:05:00: " + row);
+    QCOMPARE(rowTexts(list).size(), 4);
+
+    QVERIFY(withDialog(action(window, "editReading"), "recordDialog", [&](QDialog *d) {
+        title = type(d);
+        setField(d, edit.section(u'=', 0, 0), edit.section(u'=', 1).replace("\\n", "\n"));
+        d->accept();
+    }));
+    QVERIFY(title.startsWith("Edit "));
+    const QByteArray changed = before + "\r\n" + head + edited + "\r\n";
+    QCOMPARE(bytesOf(path), changed);
+
+    action(window, "deleteReading")->trigger();
+    QCOMPARE(bytesOf(path), before + "\r\n");
+    QCOMPARE(rowTexts(list).size(), 3);
+
+    action(window, "undo")->trigger();
+    QCOMPARE(bytesOf(path), changed);
+    action(window, "undo")->trigger();
+    QCOMPARE(bytesOf(path), added);
+    action(window, "undo")->trigger();
+    QCOMPARE(bytesOf(path), before + "\r\n");
+    action(window, "redo")->trigger();
+    QCOMPARE(bytesOf(path), added);
+    QCOMPARE(window.findChild<QLabel *>("readings")->text(), "2 readings, 1 other records");
+}
+
+void TstJournalWindow::recordDialogRefuses_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("units not a number")
+        << "INSL" << QStringList { "units=8u" } << "Units: \"8u\" is not a number.";
+    QTest::newRow("units left empty") << "INSL" << QStringList {} << "Enter the units.";
+    QTest::newRow("impossible grams")
+        << "CARB" << QStringList { "grams=5000" }
+        << "Grams: 5000 is not possible; it lies between 0 and 1000 g.";
+    QTest::newRow("empty note") << "NOTE" << QStringList { "text=  " } << "Enter the text.";
+    QTest::newRow("systolic below diastolic")
+        << "BLPR" << QStringList { "systolic=80", "diastolic=120" }
+        << "impossible blood pressure 80/120";
+}
+
+void TstJournalWindow::recordDialogRefuses()
+{
+    QFETCH(QString, code);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, message);
+    const QString path = dir.filePath("refused.journal");
+    put(path, "");
+    JournalWindow window(path);
+    window.show();
+    MessageCatcher caught;
+    bool stillOpen = false;
+    QVERIFY(withDialog(action(window, qPrintable("add" + code)), "recordDialog", [&](QDialog *d) {
+        for (const QString &f : fields)
+            setField(d, f.section(u'=', 0, 0), f.section(u'=', 1));
+        d->accept();
+        stillOpen = d->isVisible();
+        d->reject();
+    }));
+    QCOMPARE(caught.text, message);
+    QVERIFY(stillOpen);
+    QCOMPARE(bytesOf(path), QByteArray());
+}
+
+void TstJournalWindow::rowsAreMarkedByType()
+{
+    const QString path = dir.filePath("marks.journal");
+    put(path,
+        "SUGR|20240305|0700|x|104|\nINSL|20240305|0710|bolus|8||\nCARB|20240305|0711|40||\n"
+        "ACTV|20240305|0712|walk|30||\nNOTE|20240305|0713|Alcohol\nKETO|20240305|0714|0.6|\n"
+        "WGHT|20240305|0715|72||\nBLPR|20240305|0716|128|82||\nHBA1|20240305|0717|6.8|\n");
+    JournalWindow window(path);
+    window.resize(600, 500);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    JournalViewer *list = window.viewer();
+    list->setCurrentRow(0);
+    const QImage shot = list->viewport()->grab().toImage();
+    const auto rowHas = [&](int row, const QColor &colour) {
+        const QRect r = list->visualItemRect(list->item(row));
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x < r.left() + 40; ++x) {
+                if (shot.pixelColor(x * shot.devicePixelRatio(), y * shot.devicePixelRatio())
+                    == colour)
+                    return true;
+            }
+        }
+        return false;
+    };
+    QStringList codes { "SUGR" };
+    for (const RecordEntry::Description *type : JournalTypes::records())
+        codes << type->typecode;
+    QCOMPARE(list->count(), 1 + codes.size());
+    for (int i = 0; i < codes.size(); ++i) {
+        const auto *row = static_cast<ListBoxEntryItem *>(list->item(i + 1));
+        QCOMPARE(row->getEntry()->getType(), codes[i]);
+        // Each row bears its own type's colour and no other type's.
+        for (const QString &other : codes.mid(1))
+            QVERIFY2(rowHas(i + 1, ListBoxEntryItem::markColour(other)) == (other == codes[i]),
+                qPrintable(codes[i] + " " + other));
+    }
+    QCOMPARE(window.findChild<QLabel *>("readings")->text(), "1 readings, 8 other records");
+}
+
+void TstJournalWindow::showHidesTypes()
+{
+    const QString path = dir.filePath("show.journal");
+    put(path,
+        "SUGR|20240305|0700|x|104|\nINSL|20240305|0710|bolus|8||\n"
+        "INSL|20240306|0710|basal|14||\nCARB|20240307|0800|40||\n");
+    JournalWindow window(path);
+    window.show();
+    JournalViewer *list = window.viewer();
+    const auto shown = [list] {
+        QStringList t;
+        for (int i = 0; i < list->count(); ++i) {
+            if (!list->isRowHidden(i))
+                t << list->item(i)->text();
+        }
+        return t;
+    };
+    QCOMPARE(shown().size(), 7);
+    action(window, "showINSL")->trigger();
+    // The day of insulin alone loses its header too.
+    QCOMPARE(shown(),
+        (QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 104 (x) ", "Thu Mar 7 2024",
+            "08:00:00: Carbs = 40 g " }));
+    action(window, "showSUGR")->trigger();
+    QCOMPARE(shown(), (QStringList { "Thu Mar 7 2024", "08:00:00: Carbs = 40 g " }));
+    // What is added shows, and brings its type back.
+    QVERIFY(withDialog(action(window, "addINSL"), "recordDialog", [](QDialog *d) {
+        d->findChild<DateSelector *>()->set(QDate(2024, 3, 7));
+        d->findChild<TimeSelector *>()->set(QTime(9, 0));
+        setField(d, "units", "3");
+        d->accept();
+    }));
+    QVERIFY(action(window, "showINSL")->isChecked());
+    QCOMPARE(shown().size(), 7);
+    action(window, "showSUGR")->trigger();
+    QCOMPARE(shown().size(), 8);
+}
+
 void TstJournalWindow::impossibleDateKeepsTheDialogOpen()
 {
     const QString path = dir.filePath("dates.journal");
@@ -239,6 +478,11 @@ void TstJournalWindow::statusBar_data()
     QTest::newRow("readings") << "two.journal"
                               << QByteArray("SUGR|20240305|0800|x|104|\nSUGR|20240305|0900|x|1|\n")
                               << "2 readings" << true;
+    QTest::newRow("readings and records")
+        << "records.journal"
+        << QByteArray(
+               "SUGR|20240305|0800|x|104|\nINSL|20240305|0800|bolus|8||\nNOTE|20240305|0900|x\n")
+        << "1 readings, 2 other records" << true;
     QTest::newRow("missing file") << "missing.journal" << QByteArray()
                                   << "Cannot open missing.journal: No such file" << true;
     QTest::newRow("a folder") << "folder.journal" << QByteArray()

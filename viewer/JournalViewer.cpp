@@ -247,6 +247,8 @@ void JournalViewer::buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> mad
         }
     }
     reset();
+    if (!hiddenTypes.isEmpty())
+        applyShownTypes();
 }
 
 QString JournalViewer::summaryOf(const JournalEntry *entry) const
@@ -294,6 +296,8 @@ ListBoxEntryItem *JournalViewer::insertEntry(std::unique_ptr<const JournalEntry>
         insertItem(lo++, new ListBoxDateItem(shown->getDate()));
     auto *row = new ListBoxEntryItem(shown, line);
     insertItem(lo, row);
+    if (!hiddenTypes.isEmpty())
+        applyShownTypes();
     return row;
 }
 
@@ -317,6 +321,8 @@ void JournalViewer::removeEntry(ListBoxEntryItem *row)
         entries.erase(found);
     }
     shiftLines(line + 1, -1);
+    if (!hiddenTypes.isEmpty())
+        applyShownTypes();
 }
 
 ListBoxEntryItem *JournalViewer::rowOfLine(int line) const
@@ -359,6 +365,34 @@ void JournalViewer::shiftLines(int from, int delta)
     for (Problem &p : unreadable) {
         if (p.line >= from)
             p.line += delta;
+    }
+}
+
+void JournalViewer::setTypeShown(const QString &typecode, bool shown)
+{
+    if (shown == isTypeShown(typecode))
+        return;
+    if (shown)
+        hiddenTypes.remove(typecode);
+    else
+        hiddenTypes.insert(typecode);
+    applyShownTypes();
+}
+
+void JournalViewer::applyShownTypes()
+{
+    // From the end, so that a header knows whether a row of its day shows.
+    bool dayShown = false;
+    for (int i = count() - 1; i >= 0; --i) {
+        bool show = dayShown;
+        if (auto *row = dynamic_cast<ListBoxEntryItem *>(item(i))) {
+            show = isTypeShown(row->getEntry()->getType());
+            dayShown = dayShown || show;
+        } else {
+            dayShown = false;
+        }
+        if (isRowHidden(i) == show)
+            setRowHidden(i, !show);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "JournalFile.h"
 
 #include <QListWidget>
+#include <QSet>
 
 #include <memory>
 #include <vector>
@@ -57,6 +58,10 @@ public:
     // The header of the day, or of the first day after it; -1 when none.
     int rowOfDay(const QDate &date) const;
 
+    // Hides or shows the rows of a type, and the headers of days left without rows.
+    void setTypeShown(const QString &typecode, bool shown);
+    bool isTypeShown(const QString &typecode) const { return !hiddenTypes.contains(typecode); }
+
     // Rows show values in mg/dL exactly as the entries' summaries, or in mmol/L.
     void setUnit(GlucoseUnit::Unit unit);
     GlucoseUnit::Unit unit() const { return shownUnit; }
@@ -70,6 +75,7 @@ private:
     void buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> made);
     void shiftLines(int from, int delta);
     void keep(const JournalEntry *entry, int line);
+    void applyShownTypes();
 
     QString fileName;
     JournalFile journal;
@@ -78,6 +84,7 @@ private:
     std::vector<Problem> unreadable;
     GlucoseUnit::Unit shownUnit = GlucoseUnit::MgPerDl;
     int sugarCount = 0;
+    QSet<QString> hiddenTypes;
 };
 
 #endif

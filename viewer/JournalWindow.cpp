@@ -3,11 +3,13 @@
 
 #include "JournalWindow.h"
 
+#include "GlucoseReport.h"
+#include "JournalTypes.h"
 #include "JournalViewer.h"
 #include "ListBoxDateItem.h"
 #include "ListBoxEntryItem.h"
 #include "ReadingDialog.h"
-#include "GlucoseReport.h"
+#include "RecordDialog.h"
 #include "StatisticsPanel.h"
 #include "SugarEntry.h"
 
@@ -68,6 +70,16 @@ std::pair<int, int> yearsOf(const JournalViewer &list)
     return { first, last };
 }
 
+// "1000 readings", and the other records when there are any.
+QString countsOf(const JournalViewer &list)
+{
+    QString counts = JournalWindow::tr("%n readings", nullptr, list.readingCount());
+    const int others = int(list.allEntries().size()) - list.readingCount();
+    if (others)
+        counts += u", " + JournalWindow::tr("%n other records", nullptr, others);
+    return counts;
+}
+
 } // namespace
 
 JournalWindow::JournalWindow(const QString &path, QWidget *parent)
@@ -90,9 +102,17 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     setCentralWidget(list);
 
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
-    addAction = fileMenu->addAction(tr("&Add reading…"), this, &JournalWindow::addReading);
+    QMenu *addMenu = fileMenu->addMenu(tr("&Add"));
+    addAction = addMenu->addAction(tr("&Reading…"), this, &JournalWindow::addReading);
     addAction->setObjectName(QStringLiteral("addReading"));
     addAction->setShortcut(QKeySequence::New);
+    for (const RecordEntry::Description *type : JournalTypes::records()) {
+        const QString code = type->typecode;
+        QAction *a = addMenu->addAction(
+            u'&' + QString::fromUtf8(type->name) + u'…', this, [this, code] { addRecord(code); });
+        a->setObjectName(u"add" + code);
+        addRecordActions.push_back(a);
+    }
     QAction *reloadAction = fileMenu->addAction(tr("&Reload"), this, &JournalWindow::reload);
     reloadAction->setObjectName(QStringLiteral("reload"));
     reloadAction->setShortcut(Qt::Key_F5);
@@ -104,10 +124,10 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu *editMenu = menuBar()->addMenu(tr("&Edit"));
-    editAction = editMenu->addAction(tr("&Edit reading…"), this, &JournalWindow::editReading);
+    editAction = editMenu->addAction(tr("&Edit entry…"), this, &JournalWindow::editReading);
     editAction->setObjectName(QStringLiteral("editReading"));
     editAction->setShortcut(Qt::Key_F2);
-    deleteAction = editMenu->addAction(tr("&Delete reading"), this, &JournalWindow::deleteReading);
+    deleteAction = editMenu->addAction(tr("&Delete entry"), this, &JournalWindow::deleteReading);
     deleteAction->setObjectName(QStringLiteral("deleteReading"));
     deleteAction->setShortcut(QKeySequence::Delete);
     editMenu->addSeparator();
@@ -131,6 +151,19 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     showStatistics->setObjectName(QStringLiteral("showStatistics"));
     showStatistics->setShortcut(Qt::Key_F9);
     viewMenu->addAction(showStatistics);
+    QMenu *showMenu = viewMenu->addMenu(tr("&Show"));
+    const auto addShow = [&](const QString &code, const QString &name) {
+        QAction *a = showMenu->addAction(name);
+        a->setObjectName(u"show" + code);
+        a->setCheckable(true);
+        a->setChecked(true);
+        connect(
+            a, &QAction::toggled, this, [this, code](bool on) { list->setTypeShown(code, on); });
+        showActions.insert(code, a);
+    };
+    addShow(SugarEntry::typecode, tr("&Readings"));
+    for (const RecordEntry::Description *type : JournalTypes::records())
+        addShow(type->typecode, u'&' + QString::fromUtf8(type->name));
     QMenu *units = viewMenu->addMenu(tr("&Units"));
     auto *unitGroup = new QActionGroup(this);
     mgAction = units->addAction(GlucoseUnit::name(GlucoseUnit::MgPerDl));
@@ -239,30 +272,56 @@ void JournalWindow::addReading()
     push(tr("Add reading"), list->file().lineCount() + 1, std::nullopt, line);
 }
 
+void JournalWindow::addRecord(const QString &typecode)
+{
+    const RecordEntry::Description *type = JournalTypes::record(typecode);
+    if (!type)
+        return;
+    const auto [firstYear, lastYear] = yearsOf(*list);
+    RecordDialog dialog(*type, firstYear, lastYear, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QByteArray line = dialog.record()->encode().toUtf8();
+    push(tr("Add %1").arg(QString::fromUtf8(type->name)), list->file().lineCount() + 1,
+        std::nullopt, line);
+}
+
 void JournalWindow::editReading()
 {
     ListBoxEntryItem *row = currentReading();
     const auto *sugar = row ? dynamic_cast<const SugarEntry *>(row->getEntry()) : nullptr;
-    if (!sugar)
+    const auto *record = row ? dynamic_cast<const RecordEntry *>(row->getEntry()) : nullptr;
+    if (!sugar && !record)
         return;
     const int line = row->getLine();
     const QByteArray before = list->file().line(line).toByteArray();
     const int startedAt = generation;
 
     const auto [firstYear, lastYear] = yearsOf(*list);
-    ReadingDialog dialog(firstYear, lastYear, typesByUse(*list), list->unit(), this);
-    dialog.setReading(sugar);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    QByteArray after;
+    if (sugar) {
+        ReadingDialog dialog(firstYear, lastYear, typesByUse(*list), list->unit(), this);
+        dialog.setReading(sugar);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        after = dialog.reading()->encode().toUtf8();
+    } else {
+        RecordDialog dialog(record->description(), firstYear, lastYear, this);
+        dialog.setRecord(record);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        after = dialog.record()->encode().toUtf8();
+    }
     if (generation != startedAt) {
         QMessageBox::warning(this, appName,
-            tr("Another program changed the journal while you edited the reading. Your change "
-               "was not written: the journal has been read again, edit the reading there."));
+            tr("Another program changed the journal while you edited the entry. Your change "
+               "was not written: the journal has been read again, edit the entry there."));
         return;
     }
-    const QByteArray after = dialog.reading()->encode().toUtf8();
     if (after != before)
-        push(tr("Edit reading"), line, before, after);
+        push(sugar ? tr("Edit reading")
+                   : tr("Edit %1").arg(QString::fromUtf8(record->description().name)),
+            line, before, after);
 }
 
 void JournalWindow::deleteReading()
@@ -302,8 +361,12 @@ bool JournalWindow::apply(int line, const JournalChange::Line &from, const Journ
     }
     if (to) {
         std::unique_ptr<const JournalEntry> entry(JournalEntry::decode(QString::fromUtf8(*to)));
-        if (entry)
+        if (entry) {
+            // An entry just written is shown, whatever View › Show hid.
+            if (QAction *show = showActions.value(entry->getType()))
+                show->setChecked(true);
             showRow(list->insertEntry(std::move(entry), line));
+        }
     }
     updateStatus();
     updateFloatingHeader();
@@ -355,7 +418,7 @@ void JournalWindow::updateStatus()
     if (!file.exists() && !file.errorString().isEmpty())
         readings->setText(tr("Cannot open %1: %2").arg(name, file.errorString()));
     else
-        readings->setText(tr("%n readings", nullptr, list->readingCount()));
+        readings->setText(countsOf(*list));
 
     const int bad = int(list->problems().size());
     problems->setText(tr("%n lines not read", nullptr, bad));
@@ -375,6 +438,10 @@ void JournalWindow::updateActions()
 {
     const bool writable = notWritable.isEmpty();
     addAction->setEnabled(writable);
+    for (QAction *a : addRecordActions) {
+        a->setEnabled(writable);
+        a->setStatusTip(writable ? QString() : notWritable);
+    }
     const bool onReading = currentReading() != nullptr;
     editAction->setEnabled(writable && onReading);
     deleteAction->setEnabled(writable && onReading);

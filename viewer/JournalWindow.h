@@ -7,9 +7,13 @@
 #include "GlucoseUnit.h"
 #include "JournalChange.h"
 
+#include <QHash>
 #include <QMainWindow>
 
+#include <vector>
+
 class JournalViewer;
+class RecordEntry;
 class ListBoxEntryItem;
 class QAction;
 class QDockWidget;
@@ -22,8 +26,8 @@ class QTimer;
 class QUndoStack;
 
 // The viewer's main window: the journal list in the middle, the menus that
-// add, edit and delete readings with undo, and a status bar that tells what
-// was read and what could not be.
+// add, edit and delete readings and the other records with undo, and a
+// status bar that tells what was read and what could not be.
 class JournalWindow : public QMainWindow
 {
     Q_OBJECT
@@ -38,6 +42,9 @@ public:
 
 public Q_SLOTS:
     void addReading();
+    // Adds a record of one of JournalTypes::records().
+    void addRecord(const QString &typecode);
+    // Edits the current entry, a reading or another record.
     void editReading();
     void deleteReading();
     void reload();
@@ -73,6 +80,8 @@ private:
     QLabel *readings;
     QPushButton *problems;
     QAction *addAction;
+    std::vector<QAction *> addRecordActions;
+    QHash<QString, QAction *> showActions; // View › Show, by type code
     QAction *editAction;
     QAction *deleteAction;
     QAction *mgAction;

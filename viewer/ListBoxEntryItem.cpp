@@ -7,6 +7,10 @@
 #include "JournalEntry.h"
 #include "JournalViewer.h"
 
+#include <QHash>
+#include <QIcon>
+#include <QPixmap>
+
 ListBoxEntryItem::ListBoxEntryItem(const JournalEntry *entry)
     : ListBoxCustomItem(entry->getSummary())
     , entry(entry)
@@ -19,6 +23,25 @@ ListBoxEntryItem::ListBoxEntryItem(const JournalEntry *entry, int line)
 { }
 
 namespace {
+
+// A small square of the type's colour, made once a type.
+QIcon markOf(const QString &typecode)
+{
+    static QHash<QString, QIcon> marks;
+    const auto known = marks.constFind(typecode);
+    if (known != marks.constEnd())
+        return *known;
+    QIcon mark;
+    const QColor colour = ListBoxEntryItem::markColour(typecode);
+    if (colour.isValid()) {
+        QPixmap square(10, 10);
+        square.fill(colour);
+        mark = QIcon(square);
+    }
+    marks.insert(typecode, mark);
+    return mark;
+}
+
 BlockPool &pool()
 {
     static BlockPool rows(sizeof(ListBoxEntryItem), alignof(ListBoxEntryItem));
@@ -46,7 +69,23 @@ QVariant ListBoxEntryItem::data(int role) const
             return list->summaryOf(entry);
         return entry->getSummary();
     }
+    if (role == Qt::DecorationRole) {
+        const QIcon mark = markOf(entry->getType());
+        if (!mark.isNull())
+            return mark;
+    }
     return ListBoxCustomItem::data(role);
+}
+
+QColor ListBoxEntryItem::markColour(const QString &typecode)
+{
+    // Far apart in hue, so that a day's doses, meals and the rest tell apart.
+    static const QHash<QString, QColor> colours { { "INSL", QColor(0x1f, 0x77, 0xb4) },
+        { "CARB", QColor(0xff, 0x7f, 0x0e) }, { "ACTV", QColor(0x2c, 0xa0, 0x2c) },
+        { "NOTE", QColor(0xe3, 0x77, 0xc2) }, { "KETO", QColor(0x94, 0x67, 0xbd) },
+        { "WGHT", QColor(0x8c, 0x56, 0x4b) }, { "BLPR", QColor(0xd6, 0x27, 0x28) },
+        { "HBA1", QColor(0x17, 0xbe, 0xcf) } };
+    return colours.value(typecode);
 }
 
 void ListBoxEntryItem::showDetail()

@@ -6,6 +6,8 @@
 
 #include "ListBoxCustomItem.h"
 
+#include <QColor>
+
 #include <cstddef>
 
 class JournalEntry;
@@ -26,12 +28,16 @@ public:
     static void *operator new(std::size_t bytes);
     static void operator delete(void *row, std::size_t bytes) noexcept;
 
+    // The text, and for records other than readings a mark in the type's colour.
     QVariant data(int role) const override;
     void showDetail() override;
 
     const JournalEntry *getEntry() const { return entry; }
     int getLine() const { return line; }
     void setLine(int l) { line = l; }
+
+    // The colour that marks a type's rows; invalid for readings, which have no mark.
+    static QColor markColour(const QString &typecode);
 
 private:
     const JournalEntry *entry;

@@ -19,16 +19,6 @@ namespace {
 const QStringList usualTypes { "pre-breakfast", "post-breakfast", "pre-lunch", "post-lunch",
     "pre-supper", "post-supper", "bedtime", "fasting", "night", "snack" };
 
-QDate chosenDate(const DateSelector &s)
-{
-    return QDate(s.year.currentText().toInt(), s.month.currentIndex() + 1, s.day.currentIndex() + 1);
-}
-
-QTime chosenTime(const TimeSelector &s)
-{
-    return QTime(s.hour.currentIndex() + 12 * s.ampm.currentIndex(), s.minute.currentIndex());
-}
-
 } // namespace
 
 ReadingDialog::ReadingDialog(int firstYear, int lastYear, const QStringList &types,
@@ -103,8 +93,8 @@ void ReadingDialog::setReading(const SugarEntry *entry)
 std::unique_ptr<SugarEntry> ReadingDialog::reading() const
 {
     auto entry = original ? std::make_unique<SugarEntry>(*original) : std::make_unique<SugarEntry>();
-    entry->setDate(chosenDate(*date));
-    entry->setTime(chosenTime(*time));
+    entry->setDate(date->date());
+    entry->setTime(time->time());
     entry->setRType(type->currentText().trimmed());
     if (!original || value->value() != shownValue)
         entry->setValue(GlucoseUnit::toMgPerDl(value->value(), unit));
@@ -115,7 +105,7 @@ std::unique_ptr<SugarEntry> ReadingDialog::reading() const
 
 void ReadingDialog::accept()
 {
-    if (!chosenDate(*date).isValid()) {
+    if (!date->date().isValid()) {
         QMessageBox::warning(this, windowTitle(),
             tr("%1 %2 %3 is not a date.")
                 .arg(date->day.currentText(), date->month.currentText(), date->year.currentText()));
