@@ -4,20 +4,34 @@
 #include "JournalFile.h"
 
 #include "RecordEntry.h"
+#include "RegularFile.h"
 #include "SugarEntry.h"
 
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
+#include <QThread>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
-// How long a writer waits for another one to finish before it gives up.
+// How long a change waits for another writer to finish before it gives up,
+// unless lock() took the lock for longer.
 constexpr int lockWaitMs = 2000;
+// A lock file that names no process may be one being written this moment:
+// it is stale once it has stayed so for this long.
+constexpr qint64 unnamedLockGraceMs = 200;
 
 constexpr qsizetype chunkSize = 1 << 20; // a multiple of 8, as the fingerprint needs
 
@@ -69,10 +83,50 @@ QByteArrayView readChunk(QFile &file, QByteArray &buffer)
     return QByteArrayView(buffer.constData(), got);
 }
 
+// Finds where lines end: LF, CR LF, or a lone CR, as old Mac files have
+// them. Each kind is searched for once over the bytes, however they mix.
+class LineEnds
+{
+public:
+    explicit LineEnds(QByteArrayView bytes)
+        : bytes(bytes)
+    { }
+
+    // The end of the text of the line that starts at from, and the start
+    // of the next line (the size of the bytes when it is the last).
+    std::pair<qsizetype, qsizetype> after(qsizetype from)
+    {
+        if (lf < from)
+            lf = find('\n', from);
+        if (cr < from)
+            cr = find('\r', from);
+        if (cr < lf)
+            return { cr, cr + 1 == lf && lf < bytes.size() ? lf + 1 : cr + 1 };
+        return { lf, std::min(lf + 1, bytes.size()) };
+    }
+
+private:
+    qsizetype find(char c, qsizetype from) const
+    {
+        const void *at = std::memchr(bytes.data() + from, c, size_t(bytes.size() - from));
+        return at ? static_cast<const char *>(at) - bytes.data() : bytes.size();
+    }
+
+    QByteArrayView bytes;
+    qsizetype lf = -1;
+    qsizetype cr = -1;
+};
+
+qsizetype byteOrderMarkSize(QByteArrayView bytes)
+{
+    return bytes.startsWith("\xef\xbb\xbf") ? 3 : 0;
+}
+
 bool fingerprintOf(const QString &path, qsizetype *size, quint64 *hash)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    QString ignored;
+    if (!RegularFile::open(file, path, &ignored))
         return false;
     Fingerprint print;
     QByteArray buffer;
@@ -91,8 +145,22 @@ bool isUtf16Mark(QByteArrayView head)
 
 QString changedMessage()
 {
-    return QStringLiteral(
-        "The journal was changed by another program since it was read: reload it first");
+    return QStringLiteral("The journal was changed by another program since it was read");
+}
+
+// Whether the bytes of a lock file name a process: a lock that does not,
+// empty or garbage, was left by a writer killed while it wrote it.
+bool namesAProcess(QLockFile &lock)
+{
+    qint64 pid = 0;
+    QString host, app;
+    return lock.getLockInfo(&pid, &host, &app) && pid > 0;
+}
+
+qint64 ageMs(const QString &path)
+{
+    const QDateTime changed = QFileInfo(path).lastModified();
+    return changed.isValid() ? std::abs(changed.msecsTo(QDateTime::currentDateTime())) : 0;
 }
 
 bool holdsLineBreak(const QByteArray &line)
@@ -105,6 +173,93 @@ bool holdsLineBreak(const QByteArray &line)
 JournalFile::JournalFile(const QString &path)
     : filePath(path)
 { }
+
+JournalFile::~JournalFile() = default;
+
+bool JournalFile::lock(int waitMs)
+{
+    if (held)
+        return true;
+    error.clear();
+    auto lock = std::make_unique<QLockFile>(lockPath());
+    if (!acquire(*lock, waitMs))
+        return false;
+    held = std::move(lock);
+    return true;
+}
+
+QString JournalFile::lockPath() const
+{
+    return writeTarget() + QStringLiteral(".lock");
+}
+
+bool JournalFile::acquire(QLockFile &lock, int waitMs)
+{
+    const QString folder = QFileInfo(lockPath()).absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        error = QStringLiteral("The folder %1 does not exist").arg(folder);
+        return false;
+    }
+    QElapsedTimer waited;
+    waited.start();
+    int pause = 5;
+    for (;;) {
+        // Qt takes over a lock whose process has ended; one that names no
+        // process is taken over here.
+        if (lock.tryLock(0))
+            return true;
+        if (lock.error() != QLockFile::LockFailedError) {
+            error = whyNoLock(lock.error());
+            return false;
+        }
+        if (removeUnnamed(lock))
+            continue;
+        const qint64 left = waitMs - waited.elapsed();
+        if (left <= 0)
+            break;
+        QThread::msleep(ulong(std::min<qint64>(pause, left)));
+        pause = std::min(pause * 2, 100);
+    }
+    qint64 pid = 0;
+    QString host, app;
+    lock.getLockInfo(&pid, &host, &app);
+    error = QStringLiteral(
+        "Another program (%1, process %2) is writing the journal; gave up after %3 s")
+                .arg(app.isEmpty() ? QStringLiteral("unknown") : app)
+                .arg(pid)
+                .arg((waitMs + 500) / 1000);
+    return false;
+}
+
+bool JournalFile::removeUnnamed(QLockFile &lock) const
+{
+    if (namesAProcess(lock) || ageMs(lockPath()) < unnamedLockGraceMs)
+        return false;
+    // One writer at a time looks again and removes it.
+    QLockFile removal(lockPath() + QStringLiteral(".rmlock"));
+    if (!removal.tryLock(0))
+        return false;
+    return QFileInfo::exists(lockPath()) && !namesAProcess(lock)
+        && ageMs(lockPath()) >= unnamedLockGraceMs && lock.removeStaleLockFile();
+}
+
+QString JournalFile::whyNoLock(int lockError) const
+{
+    if (lockError == QLockFile::PermissionError)
+        return QStringLiteral("Cannot lock the journal: Permission denied");
+    // Qt does not say why it could not write the lock: a file written
+    // beside it does.
+    const QString folder = QFileInfo(lockPath()).absolutePath();
+    QTemporaryFile probe(folder + QStringLiteral("/.journal-XXXXXX"));
+    if (probe.open() && probe.write(QByteArray(512, '\n')) == 512 && probe.flush())
+        return QStringLiteral("Cannot lock the journal");
+    const QString why = probe.errorString();
+    struct statvfs space = {};
+    if (::statvfs(QFile::encodeName(folder).constData(), &space) == 0 && space.f_files > 0
+        && space.f_favail == 0)
+        return why + QStringLiteral(": no free inodes");
+    return why;
+}
 
 void JournalFile::reset()
 {
@@ -121,24 +276,18 @@ void JournalFile::reset()
 
 bool JournalFile::open(QFile &file)
 {
-    const QFileInfo info(filePath);
-    if (info.isDir()) {
+    if (QFileInfo(filePath).isDir()) {
         error = QStringLiteral("Is a folder, not a journal");
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = info.exists() || info.isSymLink() ? file.errorString()
-                                                  : QStringLiteral("No such file");
-        return false;
-    }
-    return true;
+    return RegularFile::open(file, filePath, &error);
 }
 
 bool JournalFile::read()
 {
     reset();
     keep = true;
-    QFile file(filePath);
+    QFile file;
     if (!open(file))
         return false;
     data = file.readAll();
@@ -153,12 +302,12 @@ bool JournalFile::read()
         QStringDecoder utf16(data.startsWith("\xff\xfe") ? QStringDecoder::Utf16LE
                                                          : QStringDecoder::Utf16BE);
         const QString text = utf16(QByteArrayView(data).sliced(2));
-        wideLines = text.split(u'\n');
-        if (!wideLines.isEmpty() && wideLines.last().isEmpty())
-            wideLines.removeLast();
-        for (QString &l : wideLines) {
-            if (l.endsWith(u'\r'))
-                l.chop(1);
+        for (qsizetype from = 0; from < text.size();) {
+            qsizetype end = from;
+            while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
+                ++end;
+            wideLines << text.mid(from, end - from);
+            from = end + (text.mid(end, 2) == QLatin1String("\r\n") ? 2 : 1);
         }
     }
     know();
@@ -168,7 +317,7 @@ bool JournalFile::read()
 bool JournalFile::scan(const std::function<void(int number, QByteArrayView line)> &use)
 {
     reset();
-    QFile file(filePath);
+    QFile file;
     if (!open(file))
         return false;
     if (isUtf16Mark(file.peek(2))) {
@@ -182,31 +331,35 @@ bool JournalFile::scan(const std::function<void(int number, QByteArrayView line)
     QByteArray buffer;
     QByteArray carried; // the start of a line that the next chunk ends
     int number = 0;
-    const auto give = [&](QByteArrayView line) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        use(++number, line);
-    };
+    // A CR that ends a chunk may be the first half of a CR LF.
+    bool afterCr = false;
     for (QByteArrayView chunk = readChunk(file, buffer); !chunk.isEmpty();
          chunk = readChunk(file, buffer)) {
         print.add(chunk);
-        QByteArrayView rest = chunk;
-        if (print.size == chunk.size() && rest.startsWith("\xef\xbb\xbf"))
-            rest = rest.sliced(3);
-        for (qsizetype nl = rest.indexOf('\n'); nl >= 0; nl = rest.indexOf('\n')) {
+        qsizetype from = print.size == chunk.size() ? byteOrderMarkSize(chunk) : 0;
+        if (afterCr && chunk.startsWith('\n'))
+            from = 1;
+        afterCr = false;
+        LineEnds ends(chunk);
+        while (from < chunk.size()) {
+            const auto [text, next] = ends.after(from);
+            if (text == chunk.size()) {
+                carried += chunk.sliced(from);
+                break;
+            }
             if (carried.isEmpty()) {
-                give(rest.first(nl));
+                use(++number, chunk.sliced(from, text - from));
             } else {
-                carried += rest.first(nl);
-                give(carried);
+                carried += chunk.sliced(from, text - from);
+                use(++number, carried);
                 carried.clear();
             }
-            rest = rest.sliced(nl + 1);
+            afterCr = next == chunk.size() && chunk[text] == '\r';
+            from = next;
         }
-        carried += rest;
     }
     if (!carried.isEmpty())
-        give(carried);
+        use(++number, carried);
     if (file.error() != QFileDevice::NoError) {
         const QString why = file.errorString();
         reset();
@@ -233,9 +386,10 @@ void JournalFile::know()
         return;
     }
     // Bytes that are not kept need no index, only their count of lines.
-    const qsizetype from = data.startsWith("\xef\xbb\xbf") ? 3 : 0;
-    knownLines = int(QByteArrayView(data).sliced(from).count('\n'));
-    if (data.size() > from && !data.endsWith('\n'))
+    knownLines = 0;
+    LineEnds ends(data);
+    for (qsizetype from = byteOrderMarkSize(data); from < data.size();
+         from = ends.after(from).second)
         ++knownLines;
 }
 
@@ -243,8 +397,9 @@ bool JournalFile::hold() const
 {
     if (!data.isEmpty() || knownSize == 0 || wide)
         return true;
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    QString ignored;
+    if (!RegularFile::open(file, filePath, &ignored))
         return false;
     QByteArray bytes = file.readAll();
     Fingerprint print;
@@ -261,10 +416,7 @@ QByteArrayView JournalFile::line(int number) const
     if (wide || number < 1 || number > lineCount() || !hold())
         return {};
     const qsizetype start = starts[number - 1];
-    qsizetype end = endOfLine(number);
-    if (end > start && data[end - 1] == '\r')
-        --end;
-    return QByteArrayView(data).sliced(start, end - start);
+    return QByteArrayView(data).sliced(start, endOfLine(number) - start);
 }
 
 QString JournalFile::lineText(int number) const
@@ -284,7 +436,7 @@ bool JournalFile::append(const QStringList &lines)
             return false;
         }
     }
-    QLockFile lock(writeTarget() + QStringLiteral(".lock"));
+    QLockFile lock(lockPath());
     return begin(lock) && write(withAppended(encoded));
 }
 
@@ -292,7 +444,8 @@ QByteArray JournalFile::withAppended(const QList<QByteArray> &lines) const
 {
     QByteArray contents = data;
     const QByteArray end = lineEnd();
-    if (!contents.isEmpty() && !contents.endsWith('\n'))
+    if (contents.size() > byteOrderMarkSize(contents) && !contents.endsWith('\n')
+        && !contents.endsWith('\r'))
         contents += end;
     for (const QByteArray &line : lines)
         contents += line + end;
@@ -314,37 +467,19 @@ bool JournalFile::ready(QLockFile &lock, int number, int last, const QByteArray 
 
 bool JournalFile::begin(QLockFile &lock)
 {
-    if (wide) {
+    changed = false;
+    error.clear();
+    const QFileInfo info(filePath);
+    if (wide || info.isDir() || (info.exists() && !info.isFile())) {
         error = whyNotWritable();
         return false;
     }
-    error.clear();
-    if (QFileInfo(filePath).isDir()) {
-        error = QStringLiteral("Is a folder, not a journal");
+    if (!held && !acquire(lock, lockWaitMs))
         return false;
-    }
-    if (!lock.tryLock(lockWaitMs)) {
-        qint64 pid = 0;
-        QString host, app;
-        switch (lock.error()) {
-        case QLockFile::LockFailedError:
-            lock.getLockInfo(&pid, &host, &app);
-            error = QStringLiteral("Another program (%1, process %2) is writing the journal")
-                        .arg(app.isEmpty() ? QStringLiteral("unknown") : app)
-                        .arg(pid);
-            break;
-        case QLockFile::PermissionError:
-            error = QStringLiteral("Cannot lock the journal: Permission denied");
-            break;
-        default:
-            error = QStringLiteral("Cannot lock the journal");
-        }
-        return false;
-    }
-    // Under the lock, so that no other writer comes between the check and
-    // the write. Bytes read now are checked as they are read.
-    const bool verified = data.isEmpty() && knownSize != 0 ? hold() : isCurrent();
-    if (!verified) {
+    // Bytes not kept are read again under the lock, checked as they are
+    // read; write() checks the file once more right before it replaces it.
+    if (data.isEmpty() && knownSize != 0 && !hold()) {
+        changed = true;
         error = changedMessage();
         return false;
     }
@@ -353,22 +488,19 @@ bool JournalFile::begin(QLockFile &lock)
 
 bool JournalFile::replace(int number, const QByteArray &line)
 {
-    QLockFile lock(writeTarget() + QStringLiteral(".lock"));
+    QLockFile lock(lockPath());
     if (!ready(lock, number, lineCount(), line))
         return false;
-    // The line's own end stays: CR LF, LF, or none on a last line.
-    qsizetype end = endOfLine(number);
-    if (end > starts[number - 1] && data[end - 1] == '\r')
-        --end;
+    // The line's own end stays: CR LF, LF, CR, or none on a last line.
     const qsizetype start = starts[number - 1];
     QByteArray contents = data;
-    contents.replace(start, end - start, line);
+    contents.replace(start, endOfLine(number) - start, line);
     return write(contents);
 }
 
 bool JournalFile::insert(int number, const QByteArray &line)
 {
-    QLockFile lock(writeTarget() + QStringLiteral(".lock"));
+    QLockFile lock(lockPath());
     if (!ready(lock, number, lineCount() + 1, line))
         return false;
     if (number > lineCount())
@@ -380,7 +512,7 @@ bool JournalFile::insert(int number, const QByteArray &line)
 
 bool JournalFile::remove(int number)
 {
-    QLockFile lock(writeTarget() + QStringLiteral(".lock"));
+    QLockFile lock(lockPath());
     if (!ready(lock, number, lineCount(), QByteArray()))
         return false;
     const qsizetype start = starts[number - 1];
@@ -404,6 +536,8 @@ QString JournalFile::whyNotWritable() const
     const QFileInfo info(filePath);
     if (info.isDir())
         return QStringLiteral("Is a folder, not a journal");
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("Not a regular file");
     if (wide)
         return QStringLiteral("The journal is in UTF-16, which is read but not written");
     if (info.exists() && !info.isWritable())
@@ -440,15 +574,24 @@ QString JournalFile::writeTarget() const
 
 bool JournalFile::write(const QByteArray &contents)
 {
-    QSaveFile out(writeTarget());
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
-        error = out.errorString();
+    const QString target = writeTarget();
+    QSaveFile out(target);
+    if (!RegularFile::open(out, &error))
+        return false;
+    keepOwner(out, target);
+    bool written = RegularFile::writeAll(out, contents, &error);
+    // Another program may have written without the lock since the read.
+    if (written && !isCurrent()) {
+        changed = true;
+        error = changedMessage();
+        written = false;
+    }
+    if (!written) {
+        out.cancelWriting();
         return false;
     }
-    if (out.write(contents) != contents.size() || !out.commit()) {
+    if (!out.commit()) {
         error = out.errorString();
-        out.cancelWriting();
         return false;
     }
     data = contents;
@@ -464,23 +607,25 @@ bool JournalFile::write(const QByteArray &contents)
 void JournalFile::index() const
 {
     starts.clear();
-    const char *begin = data.constData();
-    const char *end = begin + data.size();
+    LineEnds ends(data);
     // A byte order mark belongs to the file, not to its first line.
-    const char *p = data.startsWith("\xef\xbb\xbf") ? begin + 3 : begin;
-    while (p < end) {
-        starts.push_back(p - begin);
-        const void *nl = std::memchr(p, '\n', size_t(end - p));
-        if (!nl)
-            break;
-        p = static_cast<const char *>(nl) + 1;
-    }
+    for (qsizetype from = byteOrderMarkSize(data); from < data.size();
+         from = ends.after(from).second)
+        starts.push_back(from);
 }
 
 qsizetype JournalFile::endOfLine(int number) const
 {
-    const qsizetype next = startOfNext(number);
-    return next > starts[number - 1] && data[next - 1] == '\n' ? next - 1 : next;
+    const qsizetype start = starts[number - 1];
+    qsizetype end = startOfNext(number);
+    if (end > start && data[end - 1] == '\n') {
+        --end;
+        if (end > start && data[end - 1] == '\r')
+            --end;
+    } else if (end > start && data[end - 1] == '\r') {
+        --end;
+    }
+    return end;
 }
 
 qsizetype JournalFile::startOfNext(int number) const
@@ -490,6 +635,19 @@ qsizetype JournalFile::startOfNext(int number) const
 
 QByteArray JournalFile::lineEnd() const
 {
-    const qsizetype nl = data.indexOf('\n');
-    return nl > 0 && data[nl - 1] == '\r' ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+    // The file's first line end, LF in a file of one line or none.
+    const auto [text, next] = LineEnds(data).after(0);
+    return text < data.size() ? data.mid(text, next - text) : QByteArrayLiteral("\n");
+}
+
+void JournalFile::keepOwner(QSaveFile &out, const QString &target)
+{
+    // A journal written by root for its user stays the user's, where the
+    // system lets the owner be given; the mode goes along.
+    struct stat old = {};
+    if (::stat(QFile::encodeName(target).constData(), &old) != 0)
+        return;
+    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+        && ::fchown(out.handle(), old.st_uid, old.st_gid) == 0)
+        ::fchmod(out.handle(), old.st_mode & 07777);
 }

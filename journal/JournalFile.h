@@ -12,11 +12,13 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class JournalEntry;
 class QFile;
 class QLockFile;
+class QSaveFile;
 
 // A journal file as bytes and lines, and the one way to change it. Every
 // change goes through a new file that replaces the old one whole, under a
@@ -26,6 +28,7 @@ class JOURNAL_EXPORT JournalFile
 {
 public:
     explicit JournalFile(const QString &path);
+    ~JournalFile();
 
     const QString &path() const { return filePath; }
 
@@ -46,8 +49,15 @@ public:
     QByteArrayView line(int number) const;
     QString lineText(int number) const;
 
+    // Takes the lock beside the journal and holds it for the life of this
+    // object, waiting up to waitMs for another writer: a read and a change
+    // after it then need no check against other writers. False, with
+    // errorString(), when it cannot; the message names the holder.
+    bool lock(int waitMs);
+
     // Each change first checks that the file is still what was read (or last
-    // written), and refuses otherwise. Lines must not hold a line break.
+    // written), again right before the new file replaces it, and refuses
+    // otherwise. Lines must not hold a line break.
     // append() writes all the lines or none of them; insert() puts a line
     // before the given one, or at the end after the last.
     bool append(const QStringList &lines);
@@ -58,6 +68,9 @@ public:
     // Whether the file on disk is what was read or last written: false
     // after another program changed it.
     bool isCurrent() const;
+    // Whether the last change was refused because the file was no longer
+    // what was read; any other failure leaves the file as both sides know it.
+    bool wasChanged() const { return changed; }
     // Why the journal cannot be written, or an empty string when it can.
     QString whyNotWritable() const;
 
@@ -75,8 +88,13 @@ private:
     bool hold() const;
     // Checks a change's line number (1 to last) and line, then begins it.
     bool ready(QLockFile &lock, int number, int last, const QByteArray &line);
-    // Takes the lock and holds the bytes, checked to be what was read.
+    // Takes the lock unless held and holds the bytes, checked to be what was read.
     bool begin(QLockFile &lock);
+    bool acquire(QLockFile &lock, int waitMs);
+    bool removeUnnamed(QLockFile &lock) const;
+    QString whyNoLock(int lockError) const;
+    QString lockPath() const;
+    static void keepOwner(QSaveFile &out, const QString &target);
     QByteArray withAppended(const QList<QByteArray> &lines) const;
     void know();
     QString writeTarget() const;
@@ -100,6 +118,8 @@ private:
     bool wide = false;
     QStringList wideLines;
     bool present = false;
+    bool changed = false;
+    std::unique_ptr<QLockFile> held;
     QString error;
 };
 

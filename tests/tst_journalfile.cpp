@@ -3,12 +3,14 @@
 
 #include "JournalFile.h"
 #include "SugarEntry.h"
+#include "fulldisk.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -61,6 +63,27 @@ int runWriter(const QString &path)
     }
 }
 
+// One change to the journal under a limit on the size of files; prints why
+// it failed, and exits with 3 then.
+int runChange(const QString &change, const QString &path, qint64 limit)
+{
+    JournalFile file(path);
+    if (!file.read())
+        return 1;
+    if (limit > 0)
+        fulldisk::limitFileSize(rlim_t(limit));
+    QStringList import;
+    for (int i = 0; i < 1000; ++i)
+        import << QStringLiteral("SUGR|20240306|0800|cgm|%1|").arg(100 + i % 100);
+    const bool done = change == "add" ? file.append({ "SUGR|20240306|0800|cgm|120|" })
+        : change == "import"          ? file.append(import)
+        : change == "edit"            ? file.replace(2, "SUGR|20240305|0001|cgm|121|edited")
+        : change == "delete"          ? file.remove(2)
+                                      : file.insert(2, "SUGR|20240305|0001|cgm|121|");
+    std::fputs(qPrintable(file.errorString() + u'\n'), stdout);
+    return done ? 0 : 3;
+}
+
 } // namespace
 
 class TstJournalFile : public QObject
@@ -78,11 +101,15 @@ private Q_SLOTS:
     void refusesWhileAnotherWriterHoldsTheLock();
     void failuresLeaveTheFile_data();
     void failuresLeaveTheFile();
+    void diskFullLeavesTheFile_data();
     void diskFullLeavesTheFile();
     void keepsPermissions();
     void problems_data();
     void problems();
     void killedWriterLeavesWholeImports();
+
+public:
+    bool mountsAllowed = false;
 
 private:
     QTemporaryDir dir;
@@ -287,35 +314,62 @@ void TstJournalFile::failuresLeaveTheFile()
     QCOMPARE(bytesOf(path), "a\nb\n");
 }
 
+void TstJournalFile::diskFullLeavesTheFile_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("change");
+    // Around the 16 KiB that a buffered file holds before it writes.
+    const int sizes[] = { 1024, 4096, 16383, 16384, 16500, 65536 };
+    for (const int kind : { fulldisk::FileSizeLimit, fulldisk::SmallFileSystem }) {
+        for (const int size : sizes) {
+            for (const char *change : { "add", "import", "edit", "delete", "insert" }) {
+                QTest::addRow("%s, %d bytes, %s",
+                    kind == fulldisk::FileSizeLimit ? "size limit" : "tmpfs", size, change)
+                    << kind << size << QString::fromLatin1(change);
+            }
+        }
+    }
+}
+
 void TstJournalFile::diskFullLeavesTheFile()
 {
-    const QString path = dir.filePath("full.journal");
-    QByteArray before;
-    for (int i = 0; i < 100; ++i)
-        before += "SUGR|20240101|0800|cgm|100|\n";
+    QFETCH(int, kind);
+    QFETCH(int, size);
+    QFETCH(QString, change);
+    const QString folder
+        = dir.filePath(QStringLiteral("full-%1-%2-%3").arg(kind).arg(size).arg(change));
+    QVERIFY(QDir().mkpath(folder));
+    if (kind == fulldisk::SmallFileSystem) {
+        const QString why = fulldisk::mountSmall(folder, 256, mountsAllowed);
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
+    }
+    const auto unmount = qScopeGuard([&] {
+        if (kind == fulldisk::SmallFileSystem)
+            fulldisk::unmount(folder);
+    });
+    const QString path = folder + "/full.journal";
+    const QByteArray before = fulldisk::journalOf(size);
     put(path, before);
-    JournalFile file(path);
-    QVERIFY(file.read());
+    // Half the journal's size is left: no change of one line fits.
+    qint64 limit = 0;
+    if (kind == fulldisk::SmallFileSystem)
+        QVERIFY(fulldisk::fill(folder, before.size() / 2));
+    else
+        limit = before.size() / 2;
 
-    // A file may grow only a little: the import that does not fit fails whole.
-    QStringList import;
-    for (int i = 0; i < 1000; ++i)
-        import << QStringLiteral("SUGR|20240102|0800|cgm|%1|").arg(i);
-    rlimit old {};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = rlim_t(before.size() + 4096);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool done = file.append(import);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldSignal);
-
-    QVERIFY(!done);
-    QVERIFY(!file.errorString().isEmpty());
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+        { "--change", change, path, QString::number(limit) });
+    QVERIFY(child.waitForFinished(30000));
+    const QString said = QString::fromUtf8(child.readAllStandardOutput()).trimmed();
+    QCOMPARE(child.exitCode(), 3);
+    QCOMPARE(said, kind == fulldisk::FileSizeLimit ? "File too large" : "No space left on device");
     QCOMPARE(bytesOf(path), before);
-    QCOMPARE(QDir(dir.path()).entryList({ "full.journal*" }, QDir::Files),
-        QStringList { "full.journal" });
+    QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    left.removeAll("filler");
+    QCOMPARE(left, QStringList { "full.journal" });
 }
 
 void TstJournalFile::keepsPermissions()
@@ -399,8 +453,16 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return runWriter(QString::fromLocal8Bit(argv[2]));
     }
+    if (argc == 5 && qstrcmp(argv[1], "--change") == 0) {
+        QCoreApplication app(argc, argv);
+        return runChange(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+            QByteArray(argv[4]).toLongLong());
+    }
+    // Before any thread starts: mounts made in the test go with its process.
+    const bool mounts = fulldisk::privateMounts();
     QCoreApplication app(argc, argv);
     TstJournalFile test;
+    test.mountsAllowed = mounts;
     return QTest::qExec(&test, argc, argv);
 }
 

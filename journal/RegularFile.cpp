@@ -1,0 +1,151 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+#include "RegularFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool RegularFile::open(QFile &file, const QString &path, QString *error)
+{
+    if (QFileInfo(path).isDir()) {
+        *error = QStringLiteral("Is a folder, not a file");
+        return false;
+    }
+    // Without O_NONBLOCK the open of a FIFO waits for a writer; the check
+    // is on what was opened, so nothing can be swapped in between.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *error = errno == ENOENT ? QStringLiteral("No such file") : qt_error_string(errno);
+        return false;
+    }
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        *error = QStringLiteral("Not a regular file");
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool RegularFile::readAll(const QString &path, qint64 limit, QByteArray *bytes, QString *error)
+{
+    QFile file;
+    if (!open(file, path, error))
+        return false;
+    const auto tooLarge = [&] {
+        const bool gib = limit % (qint64(1) << 30) == 0;
+        *error = QStringLiteral("Too large: more than %1 %2")
+                     .arg(gib ? limit >> 30 : limit >> 20)
+                     .arg(gib ? QLatin1String("GiB") : QLatin1String("MiB"));
+        return false;
+    };
+    if (file.size() > limit)
+        return tooLarge();
+    // The file may grow while it is read: never more than the limit.
+    bytes->clear();
+    bytes->reserve(qsizetype(file.size()));
+    for (QByteArray piece = file.read(1 << 20); !piece.isEmpty(); piece = file.read(1 << 20)) {
+        *bytes += piece;
+        if (bytes->size() > limit) {
+            bytes->clear();
+            return tooLarge();
+        }
+    }
+    if (file.error() != QFileDevice::NoError) {
+        *error = file.errorString();
+        bytes->clear();
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// The system's words for a failed write, never "Unknown error".
+QString writeError(const QFileDevice &file, const QString &otherwise)
+{
+    return file.error() == QFileDevice::NoError
+            || file.errorString() == QLatin1String("Unknown error")
+        ? otherwise
+        : file.errorString();
+}
+
+bool writeLoop(QFileDevice &file, QByteArrayView bytes, QString *error)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 n = file.write(bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            *error = writeError(file, QStringLiteral("The file could not be written whole"));
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+} // namespace
+
+bool RegularFile::open(QSaveFile &file, QString *error)
+{
+    file.setDirectWriteFallback(false);
+    // Unbuffered: each write tells how much reached the file, and why the
+    // rest did not. A buffered one loses a short write below its buffer.
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return true;
+    *error = writeError(file, QStringLiteral("Cannot write beside the file"));
+    return false;
+}
+
+bool RegularFile::writeAll(QSaveFile &file, QByteArrayView bytes, QString *error)
+{
+    if (!writeLoop(file, bytes, error))
+        return false;
+    // Some file systems tell of a full disk only when the data go to it.
+    if (::fdatasync(file.handle()) != 0) {
+        *error = qt_error_string(errno);
+        return false;
+    }
+    if (file.size() != bytes.size()) {
+        *error = QStringLiteral("The file could not be written whole");
+        return false;
+    }
+    return true;
+}
+
+bool RegularFile::save(const QString &path, QByteArrayView bytes, QString *error)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        QFile device(path);
+        if (!device.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            *error = device.errorString();
+            return false;
+        }
+        return writeLoop(device, bytes, error);
+    }
+    QSaveFile file(path);
+    if (!open(file, error))
+        return false;
+    if (!writeAll(file, bytes, error)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *error = writeError(file, QStringLiteral("Cannot replace the file"));
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,40 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+#ifndef REGULARFILE_H
+#define REGULARFILE_H
+
+#include "journal_export.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+class QFile;
+class QSaveFile;
+
+// Files read and written whole. Only regular files are read: a FIFO would
+// block the open and every read, and a device such as /dev/zero never
+// ends. A file is written as a new one that replaces the old one once all
+// of it is on the disk, so a full disk or a kill leaves the old one.
+class JOURNAL_EXPORT RegularFile
+{
+public:
+    // Opens the file read-only without waiting on it. False, with the
+    // reason, for what is not a regular file or cannot be opened.
+    static bool open(QFile &file, const QString &path, QString *error);
+
+    // The whole file, refused when it holds more than limit bytes.
+    static bool readAll(const QString &path, qint64 limit, QByteArray *bytes, QString *error);
+
+    // Writes the file anew. A FIFO or a device is written to as it is.
+    static bool save(const QString &path, QByteArrayView bytes, QString *error);
+    // Opens the new file beside the old one, to be filled by writeAll().
+    static bool open(QSaveFile &file, QString *error);
+    // Writes all the bytes to a file that open() opened and puts them on
+    // the disk, with the system's reason when it cannot ("No space left on
+    // device"); the caller commits or cancels.
+    static bool writeAll(QSaveFile &file, QByteArrayView bytes, QString *error);
+};
+
+#endif
