@@ -3,6 +3,7 @@
 
 #include "JournalTool.h"
 
+#include "CommandLine.h"
 #include "CsvExport.h"
 #include "DeviceImport.h"
 #include "DuplicateFilter.h"
@@ -14,6 +15,7 @@
 #include "JournalFile.h"
 #include "JournalTypes.h"
 #include "ReadingValue.h"
+#include "RegularFile.h"
 #include "SugarEntry.h"
 
 #include <QCommandLineParser>
@@ -23,7 +25,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -34,6 +35,14 @@ namespace {
 
 // The highest value a reading may hold, the same as an import's.
 constexpr int highestValue = ReadingValue::maxMgPerDl;
+// How long a change waits for another writer: a command has no window to
+// hold up, and a script that adds beside an import must not fail.
+constexpr int writerWaitMs = 30000;
+// The largest device export read; more is not an export.
+constexpr qint64 sourceLimit = qint64(1) << 30;
+// How often a change reads the journal again when a program that takes no
+// lock changes it meanwhile.
+constexpr int changeAttempts = 3;
 
 struct Command
 {
@@ -52,6 +61,11 @@ const Command commands[] = {
     { "report", "JOURNAL", "Writes the one-page report as PDF or PNG." },
 };
 
+bool isMissing(const JournalFile &file)
+{
+    return !file.exists() && file.errorString() == QLatin1String("No such file");
+}
+
 // The sound readings of a journal, with their entries.
 struct Journal
 {
@@ -62,13 +76,19 @@ struct Journal
         : file(path)
     { }
 
-    // False when the journal exists but cannot be read.
+    // False when the journal cannot be read, a missing one too.
     bool read()
     {
-        if (!file.read() && file.exists())
+        if (!file.read())
             return false;
-        if (!file.exists() && file.errorString() != QLatin1String("No such file"))
-            return false;
+        decode();
+        return true;
+    }
+
+    // The readings of the journal as last read.
+    void decode()
+    {
+        readings.clear();
         for (int n = 1; n <= file.lineCount(); ++n) {
             // A value that is not a number still counts, as ignored.
             std::unique_ptr<JournalEntry> entry(JournalEntry::decode(file.lineText(n)));
@@ -80,9 +100,8 @@ struct Journal
             }
         }
         // In time order, the file's order among readings of one minute.
-        std::stable_sort(readings.begin(), readings.end(),
-            [](const auto &a, const auto &b) { return *a < *b; });
-        return true;
+        std::stable_sort(
+            readings.begin(), readings.end(), [](const auto &a, const auto &b) { return *a < *b; });
     }
 
     std::vector<GlucoseReading> glucose() const
@@ -94,6 +113,32 @@ struct Journal
         return all;
     }
 };
+
+// Takes the journal's lock, reads the journal and appends the lines that
+// make() gives for what it read: other writers wait for this change, and
+// it for theirs. A program that writes without the lock may change the
+// file in between: then it is read again, a few times. False, with the
+// file's errorString(), when the journal cannot be read or written.
+bool appendLocked(JournalFile &file, const std::function<QStringList()> &make)
+{
+    if (!file.lock(writerWaitMs))
+        return false;
+    for (int attempt = 1;; ++attempt) {
+        if (!file.read() && !isMissing(file))
+            return false;
+        const QStringList lines = make();
+        if (lines.isEmpty() || file.append(lines))
+            return true;
+        if (!file.wasChanged() || attempt == changeAttempts)
+            return false;
+    }
+}
+
+// "1 reading", "2 readings".
+QString counted(qsizetype n, const char *one, const char *many)
+{
+    return QString::number(n) + u' ' + QLatin1String(n == 1 ? one : many);
+}
 
 void addPeriodOptions(QCommandLineParser &parser)
 {
@@ -133,6 +178,11 @@ GlucosePeriod periodOf(const QCommandLineParser &parser, QString *error)
         const QDate to = QDate::fromString(parser.value("to"), Qt::ISODate);
         if (!from.isValid() || !to.isValid()) {
             *error = QStringLiteral("dates are written YYYY-MM-DD");
+            return {};
+        }
+        if (from > to) {
+            *error = QStringLiteral("--from %1 is after --to %2")
+                         .arg(parser.value("from"), parser.value("to"));
             return {};
         }
         return GlucosePeriod::between(from, to);
@@ -189,7 +239,7 @@ JournalTool::JournalTool(QTextStream &out, QTextStream &err)
 
 int JournalTool::usage(const QString &message)
 {
-    err << "journal-tool: " << message << "\n"
+    err << "journal-tool: " << CommandLine::printable(message) << "\n"
         << "Try 'journal-tool --help'.\n";
     err.flush();
     return 2;
@@ -197,7 +247,7 @@ int JournalTool::usage(const QString &message)
 
 int JournalTool::fail(const QString &message)
 {
-    err << "journal-tool: " << message << "\n";
+    err << "journal-tool: " << CommandLine::printable(message) << "\n";
     err.flush();
     return 1;
 }
@@ -315,12 +365,12 @@ int JournalTool::check(QCommandLineParser &parser)
         if (record && (problem.isEmpty() || problem == record->unreadableField()))
             problem = record->problem();
         if (!problem.isEmpty()) {
-            out << args[0] << ':' << n << ": " << problem << "\n";
+            out << CommandLine::printable(args[0]) << ':' << n << ": " << problem << "\n";
             ++problems;
         }
     }
-    out << problems << (problems == 1 ? " problem" : " problems") << " in " << file.lineCount()
-        << (file.lineCount() == 1 ? " line" : " lines") << "\n";
+    out << counted(problems, "problem", "problems") << " in "
+        << counted(file.lineCount(), "line", "lines") << "\n";
     out.flush();
     return problems ? 1 : 0;
 }
@@ -396,15 +446,16 @@ int JournalTool::stats(QCommandLineParser &parser)
             + QString::number(GlucoseStatistics::targetLimit(t)) + u" %";
         return QStringLiteral("  (target %1%2)").arg(limit, s.targetMet(t) ? "" : ", missed");
     };
-    out << "Journal: " << QFileInfo(args[0]).fileName() << "\n";
+    out << "Journal: " << CommandLine::printable(QFileInfo(args[0]).fileName()) << "\n";
     if (!s.count()) {
         out << "No readings in the period.\n";
         out.flush();
         return 0;
     }
     out << "Period: " << s.periodStart().toString(Qt::ISODate) << " to "
-        << s.periodEnd().toString(Qt::ISODate) << ", " << s.daysWithReadings()
-        << " days with readings, active " << percent(s.activePercent()) << "\n";
+        << s.periodEnd().toString(Qt::ISODate) << ", "
+        << counted(s.daysWithReadings(), "day", "days") << " with readings, active "
+        << percent(s.activePercent()) << "\n";
     if (!s.isSufficient())
         out << "Too few data for the consensus: it asks for 14 days and 70 % active.\n";
     out << "Readings: " << s.count() << " (ignored " << s.ignored() << ")\n"
@@ -437,9 +488,17 @@ int JournalTool::add(QCommandLineParser &parser)
     const QStringList args = parser.positionalArguments();
     QDateTime at = QDateTime::currentDateTime();
     if (parser.isSet("at")) {
-        at = QDateTime::fromString(parser.value("at"), QStringLiteral("yyyy-MM-dd HH:mm"));
-        if (!at.isValid())
-            return usage(QStringLiteral("--at is \"YYYY-MM-DD HH:MM\", not \"%1\"").arg(parser.value("at")));
+        const QString text = parser.value("at");
+        const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+        const QTime time = QTime::fromString(text.mid(11), QStringLiteral("HH:mm"));
+        if (!date.isValid() || !time.isValid() || text.size() != 16 || text[10] != u' ')
+            return usage(QStringLiteral("--at is \"YYYY-MM-DD HH:MM\", not \"%1\"").arg(text));
+        at = QDateTime(date, time);
+        // Clocks that go forward skip an hour: no reading was taken in it.
+        if (!at.isValid() || at.time() != time)
+            return usage(QStringLiteral("--at %1 does not exist in the local time zone: the clocks "
+                                        "skip it")
+                             .arg(text));
     }
     at.setTime(QTime(at.time().hour(), at.time().minute()));
 
@@ -480,10 +539,8 @@ int JournalTool::add(QCommandLineParser &parser)
     }
 
     JournalFile file(args[0]);
-    if (!file.read() && file.exists())
-        return fail(args[0] + u": " + file.errorString());
     const QString line = entry->encode();
-    if (!file.append({ line }))
+    if (!appendLocked(file, [&] { return QStringList { line }; }))
         return fail(args[0] + u": " + file.errorString());
     out << line << "\n";
     out.flush();
@@ -499,44 +556,58 @@ int JournalTool::import(QCommandLineParser &parser)
     if (!format.isEmpty() && !DeviceImport::formats().contains(format))
         return usage(QStringLiteral("the formats are %1, not \"%2\"")
                          .arg(DeviceImport::formats().join(QStringLiteral(", ")), format));
-    QFile source(args[1]);
-    if (!source.open(QIODevice::ReadOnly))
-        return fail(args[1] + u": " + source.errorString());
-    const ImportResult result = DeviceImport::read(source.readAll(), format);
+    QByteArray bytes;
+    QString why;
+    if (!RegularFile::readAll(args[1], sourceLimit, &bytes, &why))
+        return fail(args[1] + u": " + why);
+    const ImportResult result = DeviceImport::read(bytes, format);
     if (!result.ok())
         return fail(args[1] + u": " + result.error);
+    for (const RejectedRow &row : result.rejected) {
+        err << "journal-tool: "
+            << CommandLine::printable(
+                   QStringLiteral("%1: row %2: %3").arg(args[1]).arg(row.row).arg(row.reason))
+            << "\n";
+    }
+    err.flush();
 
+    // What is new is told by the journal as it is when the lock is held.
     Journal journal(args[0]);
-    if (!journal.read())
-        return fail(args[0] + u": " + journal.file.errorString());
-    DuplicateFilter known;
-    for (const auto &r : journal.readings)
-        known.addExisting(r->getDate(), r->getTime(), r->getRType(), r->getValue());
-
     QStringList lines;
     int already = 0;
-    for (const ImportedReading &r : result.readings) {
-        if (!known.admit(r)) {
-            ++already;
-            continue;
+    const auto newLines = [&] {
+        journal.decode();
+        DuplicateFilter known;
+        for (const auto &r : journal.readings)
+            known.addExisting(r->getDate(), r->getTime(), r->getRType(), r->getValue());
+        lines.clear();
+        already = 0;
+        for (const ImportedReading &r : result.readings) {
+            if (!known.admit(r)) {
+                ++already;
+                continue;
+            }
+            SugarEntry entry;
+            entry.setDate(r.date);
+            entry.setTime(r.time);
+            entry.setRType(r.type);
+            entry.setValue(r.value);
+            entry.setNotes(QString(r.notes).remove(u'\r'));
+            lines << entry.encode();
         }
-        SugarEntry entry;
-        entry.setDate(r.date);
-        entry.setTime(r.time);
-        entry.setRType(r.type);
-        entry.setValue(r.value);
-        entry.setNotes(QString(r.notes).remove(u'\r'));
-        lines << entry.encode();
-    }
-    for (const RejectedRow &row : result.rejected)
-        err << "journal-tool: " << args[1] << ": row " << row.row << ": " << row.reason << "\n";
-    err.flush();
-    if (!parser.isSet("dry-run") && !lines.isEmpty() && !journal.file.append(lines))
+        return lines;
+    };
+    const bool dryRun = parser.isSet("dry-run");
+    if (dryRun ? !journal.file.read() && !isMissing(journal.file)
+               : !appendLocked(journal.file, newLines))
         return fail(args[0] + u": nothing imported: " + journal.file.errorString());
-    out << (parser.isSet("dry-run") ? "would import " : "imported ") << lines.size()
-        << ", already there " << already << ", rejected " << result.rejected.size() << "\n";
+    if (dryRun)
+        newLines();
+    out << (dryRun ? "would import " : "imported ") << lines.size() << ", already there " << already
+        << ", rejected " << result.rejected.size() << "\n";
     out.flush();
-    return 0;
+    // An export of which no row could be read is a failure, not an import of nothing.
+    return result.readings.isEmpty() && !result.rejected.isEmpty() ? 1 : 0;
 }
 
 int JournalTool::exportCsv(QCommandLineParser &parser)
@@ -566,8 +637,10 @@ int JournalTool::exportCsv(QCommandLineParser &parser)
         }
         rows.append({ r->getDate(), r->getTime(), r->getRType(), r->getValue(), r->getNotes() });
     }
-    if (noValue)
-        err << "journal-tool: " << noValue << " readings without a number for a value left out\n";
+    if (noValue) {
+        err << "journal-tool: " << counted(noValue, "reading", "readings")
+            << " without a number for a value left out\n";
+    }
     err.flush();
     const QByteArray csv = CsvExport::write(rows, unit);
     if (!parser.isSet("output")) {
@@ -576,9 +649,8 @@ int JournalTool::exportCsv(QCommandLineParser &parser)
             return fail(QStringLiteral("cannot write the CSV"));
         return 0;
     }
-    QSaveFile file(parser.value("output"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit())
-        return fail(parser.value("output") + u": " + file.errorString());
+    if (!RegularFile::save(parser.value("output"), csv, &error))
+        return fail(parser.value("output") + u": " + error);
     return 0;
 }
 

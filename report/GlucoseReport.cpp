@@ -5,13 +5,14 @@
 
 #include "GlucoseChart.h"
 #include "GlucoseSummary.h"
+#include "RegularFile.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <functional>
 
@@ -203,9 +204,10 @@ bool GlucoseReport::write(const QString &path, QString *error) const
             *error = message;
         return false;
     };
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(tr("Cannot write %1: %2").arg(path, file.errorString()));
+    // Made whole in memory first, then written with a check of every byte.
+    QByteArray bytes;
+    QBuffer file(&bytes);
+    file.open(QIODevice::WriteOnly);
 
     const QPageSize size(m_pageSize);
     if (path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) {
@@ -233,7 +235,8 @@ bool GlucoseReport::write(const QString &path, QString *error) const
         paint(&painter, QRectF(0, 0, writer.width(), writer.height()));
         painter.end();
     }
-    if (!file.commit())
-        return fail(tr("Cannot write %1: %2").arg(path, file.errorString()));
+    QString why;
+    if (!RegularFile::save(path, bytes, &why))
+        return fail(tr("Cannot write %1: %2").arg(path, why));
     return true;
 }

@@ -6,10 +6,15 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "fulldisk.h"
+
 namespace {
+
+bool mountsAllowed = false;
 
 struct Run
 {
@@ -18,9 +23,12 @@ struct Run
     QByteArray err;
 };
 
-Run tool(const QStringList &args)
+// The tool run to its end; a file size limit of more than 0 holds in it.
+Run tool(const QStringList &args, rlim_t sizeLimit = 0)
 {
     QProcess p;
+    if (sizeLimit > 0)
+        p.setChildProcessModifier([sizeLimit] { fulldisk::limitFileSize(sizeLimit); });
     p.start(QStringLiteral(TOOL), args);
     Run r;
     if (!p.waitForFinished(60000))
@@ -68,6 +76,8 @@ private Q_SLOTS:
     void exportImportsBackTheSameReadings();
     void report_data();
     void report();
+    void fullDisk_data();
+    void fullDisk();
 
 private:
     QTemporaryDir dir;
@@ -290,5 +300,80 @@ void TstJournalTool::report()
     QCOMPARE(tool({ "report", path, "-o", "/nonexistent/folder/r.pdf" }).code, 1);
 }
 
-QTEST_MAIN(TstJournalTool)
+void TstJournalTool::fullDisk_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("command");
+    for (const int kind : { fulldisk::FileSizeLimit, fulldisk::SmallFileSystem }) {
+        for (const int size : { 1024, 16384, 65536 }) {
+            for (const char *command : { "add", "import", "export", "report" }) {
+                QTest::addRow("%s, %d bytes, %s",
+                    kind == fulldisk::FileSizeLimit ? "size limit" : "tmpfs", size, command)
+                    << kind << size << QString::fromLatin1(command);
+            }
+        }
+    }
+}
+
+void TstJournalTool::fullDisk()
+{
+    QFETCH(int, kind);
+    QFETCH(int, size);
+    QFETCH(QString, command);
+    const QString folder
+        = dir.filePath(QStringLiteral("full-%1-%2-%3").arg(kind).arg(size).arg(command));
+    QVERIFY(QDir().mkpath(folder));
+    if (kind == fulldisk::SmallFileSystem) {
+        const QString why = fulldisk::mountSmall(folder, 256, mountsAllowed);
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
+    }
+    const auto unmount = qScopeGuard([&] {
+        if (kind == fulldisk::SmallFileSystem)
+            fulldisk::unmount(folder);
+    });
+    const QString path = folder + "/full.journal";
+    const QByteArray before = fulldisk::journalOf(size);
+    put(path, before);
+    const QString source = dir.filePath("full-source.csv");
+    QByteArray csv = "date,time,value\n";
+    for (int i = 0; i < 200; ++i)
+        csv += QStringLiteral("2024-03-07,%1:%2,%3\n")
+                   .arg(i / 60 + 10)
+                   .arg(i % 60, 2, 10, QChar(u'0'))
+                   .arg(100 + i)
+                   .toUtf8();
+    put(source, csv);
+    // The outputs are no smaller than the journal.
+    const QString output = folder + (command == "report" ? "/report.png" : "/readings.csv");
+    const QStringList args = command == "add" ? QStringList { "add", path, "120" }
+        : command == "import"                 ? QStringList { "import", path, source }
+                                              : QStringList { command, path, "-o", output };
+
+    // Half the journal's size is left: nothing of that size fits.
+    rlim_t limit = 0;
+    if (kind == fulldisk::SmallFileSystem)
+        QVERIFY(fulldisk::fill(folder, before.size() / 2));
+    else
+        limit = rlim_t(before.size() / 2);
+    const Run r = tool(args, limit);
+    QCOMPARE(r.code, 1);
+    const QByteArray why
+        = kind == fulldisk::FileSizeLimit ? "File too large" : "No space left on device";
+    QVERIFY2(r.err.contains(why), r.err.constData());
+    QCOMPARE(bytesOf(path), before);
+    QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    left.removeAll("filler");
+    QCOMPARE(left, QStringList { "full.journal" });
+}
+
+int main(int argc, char **argv)
+{
+    // Before any thread starts: mounts made in the test go with its process.
+    mountsAllowed = fulldisk::privateMounts();
+    QCoreApplication app(argc, argv);
+    TstJournalTool test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_journaltool.moc"
