@@ -8,6 +8,7 @@
 #include "ListBoxEntryItem.h"
 #include "SugarEntry.h"
 #include "TimeSelector.h"
+#include "fulldisk.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,6 +21,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -29,6 +32,7 @@
 namespace {
 
 const bool registered = (JournalTypes::registerAll(), true);
+bool mountsAllowed = false;
 
 QByteArray bytesOf(const QString &path)
 {
@@ -134,6 +138,8 @@ private Q_SLOTS:
     void impossibleDateKeepsTheDialogOpen();
     void anotherProgramsChangeIsReadAgain();
     void editBegunBeforeAChangeIsRefused();
+    void fullDiskKeepsRowsAndHistory_data();
+    void fullDiskKeepsRowsAndHistory();
     void statusBar_data();
     void statusBar();
     void problemsAreListed();
@@ -469,6 +475,96 @@ void TstJournalWindow::editBegunBeforeAChangeIsRefused()
     QCOMPARE(bytesOf(path), theirs);
 }
 
+void TstJournalWindow::fullDiskKeepsRowsAndHistory_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("change");
+    for (const int kind : { fulldisk::FileSizeLimit, fulldisk::SmallFileSystem }) {
+        for (const int size : { 1024, 16384, 65536 }) {
+            for (const char *change : { "add", "edit", "delete", "undo" }) {
+                QTest::addRow("%s, %d bytes, %s",
+                    kind == fulldisk::FileSizeLimit ? "size limit" : "tmpfs", size, change)
+                    << kind << size << QString::fromLatin1(change);
+            }
+        }
+    }
+}
+
+void TstJournalWindow::fullDiskKeepsRowsAndHistory()
+{
+    QFETCH(int, kind);
+    QFETCH(int, size);
+    QFETCH(QString, change);
+    const QString folder
+        = dir.filePath(QStringLiteral("full-%1-%2-%3").arg(kind).arg(size).arg(change));
+    QVERIFY(QDir().mkpath(folder));
+    if (kind == fulldisk::SmallFileSystem) {
+        const QString why = fulldisk::mountSmall(folder, 256, mountsAllowed);
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
+    }
+    const auto cleanup = qScopeGuard([&] {
+        fulldisk::unlimitFileSize();
+        if (kind == fulldisk::SmallFileSystem)
+            fulldisk::unmount(folder);
+    });
+    const QString path = folder + "/full.journal";
+    const QByteArray original = fulldisk::journalOf(size);
+    put(path, original);
+    JournalWindow window(path);
+    window.show();
+    JournalViewer *list = window.viewer();
+    QAction *undo = action(window, "undo");
+    const auto addReading = [&] {
+        return withDialog(action(window, "addReading"), "readingDialog", [](QDialog *d) {
+            fill(d, QDate(2024, 3, 6), 9, 0, 150, "x", "");
+            d->accept();
+        });
+    };
+    if (change == "undo")
+        QVERIFY(addReading());
+    const QByteArray before = bytesOf(path);
+    const QStringList rows = rowTexts(list);
+    const QString undoText = undo->text();
+    list->setCurrentRow(1);
+
+    // Half the journal's size is left: no change fits.
+    if (kind == fulldisk::SmallFileSystem)
+        QVERIFY(fulldisk::fill(folder, before.size() / 2));
+    else
+        fulldisk::limitFileSize(rlim_t(before.size() / 2));
+    MessageCatcher message;
+    if (change == "add") {
+        QVERIFY(addReading());
+    } else if (change == "edit") {
+        QVERIFY(withDialog(action(window, "editReading"), "readingDialog", [](QDialog *d) {
+            d->findChild<QDoubleSpinBox *>("value")->setValue(222);
+            d->accept();
+        }));
+    } else if (change == "delete") {
+        action(window, "deleteReading")->trigger();
+    } else {
+        undo->trigger();
+    }
+    const QString why
+        = kind == fulldisk::FileSizeLimit ? "File too large" : "No space left on device";
+    QTRY_VERIFY2(message.text.contains(why), qPrintable(message.text));
+    QCOMPARE(window.statusBar()->currentMessage(), "The journal was not changed: " + why);
+    fulldisk::unlimitFileSize();
+    QVERIFY(QFile::remove(folder + "/filler") || kind == fulldisk::FileSizeLimit);
+
+    QCOMPARE(bytesOf(path), before);
+    QCOMPARE(rowTexts(list), rows);
+    // The history is as it was: a failed undo is undone again once space is free.
+    QTRY_COMPARE(undo->text(), undoText);
+    QCOMPARE(undo->isEnabled(), change == "undo");
+    if (change == "undo") {
+        undo->trigger();
+        QCOMPARE(bytesOf(path), original);
+    }
+}
+
 void TstJournalWindow::statusBar_data()
 {
     QTest::addColumn<QString>("file");
@@ -568,5 +664,12 @@ void TstJournalWindow::unitsAndStatistics()
     QCOMPARE(rowTexts(window.viewer()).last(), "09:00:00: Sugar = 110 (x) ");
 }
 
-QTEST_MAIN(TstJournalWindow)
+int main(int argc, char **argv)
+{
+    // Before any thread starts: mounts made in the test go with its process.
+    mountsAllowed = fulldisk::privateMounts();
+    QApplication app(argc, argv);
+    TstJournalWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_journalwindow.moc"

@@ -3,29 +3,39 @@
 
 #include "JournalChange.h"
 
-JournalChange::JournalChange(
-    const QString &text, int line, const Line &before, const Line &after, Apply apply)
+#include <QTimer>
+#include <QUndoStack>
+
+JournalChange::JournalChange(const QString &text, int line, const Line &before, const Line &after,
+    Apply apply, QUndoStack *stack)
     : QUndoCommand(text)
     , line(line)
     , before(before)
     , after(after)
     , apply(std::move(apply))
+    , stack(stack)
 { }
 
 void JournalChange::undo()
 {
-    // A change that cannot be undone leaves the history: what the file
-    // holds is no longer what the history says.
-    if (!apply(line, after, before))
-        setObsolete(true);
+    step(after, before, &QUndoStack::redo);
 }
 
 void JournalChange::redo()
 {
-    if (written) {
-        written = false;
+    step(before, after, &QUndoStack::undo);
+}
+
+void JournalChange::step(const Line &from, const Line &to, void (QUndoStack::*back)())
+{
+    if (skip) {
+        skip = false;
         return;
     }
-    if (!apply(line, before, after))
-        setObsolete(true);
+    // Once the stack has moved past this change, it moves back, and the
+    // change writes nothing then.
+    if (!apply(line, from, to)) {
+        skip = true;
+        QTimer::singleShot(0, stack, back);
+    }
 }

@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+class QUndoStack;
+
 // One line of the journal added, changed or removed, undone by the
 // opposite change. The change is written before the command is pushed, so
 // its first redo does nothing.
@@ -20,17 +22,25 @@ public:
     // Writes the line's change from one state to the other; false on failure.
     using Apply = std::function<bool(int line, const Line &from, const Line &to)>;
 
-    JournalChange(const QString &text, int line, const Line &before, const Line &after, Apply apply);
+    // A change that cannot be written leaves the file as it was, and the
+    // history too: the stack steps back over the change.
+    JournalChange(const QString &text, int line, const Line &before, const Line &after, Apply apply,
+        QUndoStack *stack);
 
     void undo() override;
     void redo() override;
 
 private:
+    void step(const Line &from, const Line &to, void (QUndoStack::*back)());
+
     int line;
     Line before;
     Line after;
     Apply apply;
-    bool written = true;
+    QUndoStack *stack;
+    // The file already holds what the next undo or redo would write: it
+    // was pushed once written, or stepped back over after a failure.
+    bool skip = true;
 };
 
 #endif

@@ -338,10 +338,12 @@ void JournalWindow::push(const QString &text, int line, const JournalChange::Lin
 {
     if (!apply(line, before, after))
         return;
-    history->push(new JournalChange(text, line, before, after,
+    history->push(new JournalChange(
+        text, line, before, after,
         [this](int l, const JournalChange::Line &from, const JournalChange::Line &to) {
             return apply(l, from, to);
-        }));
+        },
+        history));
 }
 
 bool JournalWindow::apply(int line, const JournalChange::Line &from, const JournalChange::Line &to)
@@ -349,10 +351,15 @@ bool JournalWindow::apply(int line, const JournalChange::Line &from, const Journ
     JournalFile &file = list->file();
     const bool written = !from ? file.insert(line, *to) : !to ? file.remove(line) : file.replace(line, *to);
     if (!written) {
-        QMessageBox::warning(this, appName,
-            tr("The journal was not changed.\n\n%1").arg(file.errorString()));
-        // What the history would undo is no longer what the file holds.
-        QTimer::singleShot(0, history, &QUndoStack::clear);
+        // Told once the history is done with the change. The rows and the
+        // history stay, as the file does, unless another program changed
+        // it: then the journal is read again.
+        QTimer::singleShot(0, this, [this, why = file.errorString(), theirs = file.wasChanged()] {
+            if (theirs)
+                readAgain(QString());
+            statusBar()->showMessage(tr("The journal was not changed: %1").arg(why), 15000);
+            QMessageBox::warning(this, appName, tr("The journal was not changed.\n\n%1").arg(why));
+        });
         return false;
     }
     if (from) {

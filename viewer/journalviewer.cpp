@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "BlockPool.h"
+#include "CommandLine.h"
 #include "JournalTypes.h"
 #include "JournalWindow.h"
 #include "QPEApplication.h"
@@ -37,16 +38,37 @@ bool onlyPrints(int argc, char **argv)
     return false;
 }
 
+// Whether Qt has a display to open the window on: without one it would
+// abort, before an unknown option could be told.
+bool hasDisplay(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "-platform") || !std::strcmp(argv[i], "--platform"))
+            return true;
+    }
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        || !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     JournalTypes::registerAll();
-
+    const QString undecodable = CommandLine::undecodable(argc, argv);
+    if (!undecodable.isEmpty()) {
+        std::fprintf(stderr, "journal-viewer: \"%s\" is not UTF-8: file names are taken as UTF-8\n",
+            qPrintable(undecodable));
+        return 2;
+    }
+    CommandLine::prepare();
     QCoreApplication::setApplicationName(QStringLiteral("journal-viewer"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HEALTHJOURNAL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.healthjournal.JournalViewer"));
-    if (onlyPrints(argc, argv))
+    // Without a display the options are still read, and told of.
+    const bool display = hasDisplay(argc, argv);
+    if (!display || onlyPrints(argc, argv))
         qputenv("QT_QPA_PLATFORM", "minimal");
 
     // Qt's own options and -grab leave the argument list here.
@@ -69,7 +91,7 @@ int main(int argc, char **argv)
         QStringLiteral("[journal]"));
     if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "journal-viewer: %s\nTry 'journal-viewer --help' for more.\n",
-            qPrintable(parser.errorText()));
+            qPrintable(CommandLine::printable(parser.errorText())));
         return 2;
     }
     // Prints help or version and exits, if asked to.
@@ -78,8 +100,14 @@ int main(int argc, char **argv)
     GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
     if (!GlucoseUnit::parse(parser.value(QStringLiteral("unit")), &unit)) {
         std::fprintf(stderr, "journal-viewer: the unit is mg/dL or mmol/L, not \"%s\"\n",
-            qPrintable(parser.value(QStringLiteral("unit"))));
+            qPrintable(CommandLine::printable(parser.value(QStringLiteral("unit")))));
         return 2;
+    }
+    if (!display) {
+        std::fputs("journal-viewer: no display to show the window on: DISPLAY is not set "
+                   "(QT_QPA_PLATFORM=offscreen draws it offscreen)\n",
+            stderr);
+        return 1;
     }
     const QString path = parser.positionalArguments().value(0, QString::fromLatin1(defaultJournal));
     // The window holds the list, read before anything is shown.
