@@ -122,11 +122,10 @@ qsizetype byteOrderMarkSize(QByteArrayView bytes)
     return bytes.startsWith("\xef\xbb\xbf") ? 3 : 0;
 }
 
-bool fingerprintOf(const QString &path, qsizetype *size, quint64 *hash)
+// The fingerprint of an open file from its start.
+bool fingerprintOf(QFile &file, qsizetype *size, quint64 *hash)
 {
-    QFile file;
-    QString ignored;
-    if (!RegularFile::open(file, path, &ignored))
+    if (!file.seek(0))
         return false;
     Fingerprint print;
     QByteArray buffer;
@@ -523,12 +522,19 @@ bool JournalFile::remove(int number)
 
 bool JournalFile::isCurrent() const
 {
+    QFile file;
+    return isCurrent(file);
+}
+
+bool JournalFile::isCurrent(QFile &file) const
+{
     if (!QFileInfo::exists(filePath))
         return !present;
+    QString ignored;
     qsizetype size = 0;
     quint64 hash = 0;
-    return present && fingerprintOf(filePath, &size, &hash) && size == knownSize
-        && hash == knownHash;
+    return present && RegularFile::open(file, filePath, &ignored)
+        && fingerprintOf(file, &size, &hash) && size == knownSize && hash == knownHash;
 }
 
 QString JournalFile::whyNotWritable() const
@@ -581,7 +587,10 @@ bool JournalFile::write(const QByteArray &contents)
     keepOwner(out, target);
     bool written = RegularFile::writeAll(out, contents, &error);
     // Another program may have written without the lock since the read.
-    if (written && !isCurrent()) {
+    // The old journal stays open: what it appends until the new file has
+    // taken the name is found there.
+    QFile old;
+    if (written && !isCurrent(old)) {
         changed = true;
         error = changedMessage();
         written = false;
@@ -595,6 +604,7 @@ bool JournalFile::write(const QByteArray &contents)
         return false;
     }
     data = contents;
+    rescue(old, target);
     present = true;
     know();
     if (!keep) {
@@ -638,6 +648,32 @@ QByteArray JournalFile::lineEnd() const
     // The file's first line end, LF in a file of one line or none.
     const auto [text, next] = LineEnds(data).after(0);
     return text < data.size() ? data.mid(text, next - text) : QByteArrayLiteral("\n");
+}
+
+void JournalFile::rescue(QFile &old, const QString &target)
+{
+    // A program that writes without the lock may have the old journal open
+    // as the new one takes its name: a write that waited for the rename
+    // lands in the old file moments after it. Those bytes go to the end of
+    // the new one.
+    if (!old.isOpen())
+        return;
+    qint64 taken = knownSize;
+    for (int look = 0; look < 2; ++look) {
+        if (look > 0)
+            QThread::msleep(2);
+        struct stat status = {};
+        if (::fstat(old.handle(), &status) != 0 || status.st_size <= taken || !old.seek(taken))
+            continue;
+        QByteArray theirs = old.read(status.st_size - taken);
+        taken += theirs.size();
+        if (!data.isEmpty() && !data.endsWith('\n') && !data.endsWith('\r'))
+            theirs.prepend(lineEnd());
+        QFile now(target);
+        if (now.open(QIODevice::Append | QIODevice::Unbuffered)
+            && now.write(theirs) == theirs.size() && ::fdatasync(now.handle()) == 0)
+            data += theirs;
+    }
 }
 
 void JournalFile::keepOwner(QSaveFile &out, const QString &target)

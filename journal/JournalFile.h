@@ -95,8 +95,10 @@ private:
     QString whyNoLock(int lockError) const;
     QString lockPath() const;
     static void keepOwner(QSaveFile &out, const QString &target);
+    void rescue(QFile &old, const QString &target);
     QByteArray withAppended(const QList<QByteArray> &lines) const;
     void know();
+    bool isCurrent(QFile &file) const;
     QString writeTarget() const;
     // Writes the whole file anew, under the lock that begin() took.
     bool write(const QByteArray &contents);

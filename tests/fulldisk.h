@@ -33,13 +33,16 @@ inline bool privateMounts()
         && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
-// A tmpfs of the size on the folder, or an empty string; else why not.
-inline QString mountSmall(const QString &folder, int kib, bool allowed)
+// A tmpfs of the size (and of so many files, when given) on the folder,
+// and an empty string; else why not.
+inline QString mountSmall(const QString &folder, int kib, bool allowed, int files = 0)
 {
     if (!allowed)
         return QStringLiteral("mounts are not allowed here");
     QDir().mkpath(folder);
-    const QByteArray options = "size=" + QByteArray::number(kib) + "k";
+    QByteArray options = "size=" + QByteArray::number(kib) + "k";
+    if (files > 0)
+        options += ",nr_inodes=" + QByteArray::number(files);
     if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData())
         != 0)
         return QStringLiteral("cannot mount a tmpfs: %1").arg(qt_error_string(errno));

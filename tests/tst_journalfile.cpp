@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "JournalFile.h"
+#include "RegularFile.h"
 #include "SugarEntry.h"
 #include "fulldisk.h"
 
@@ -11,13 +12,18 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -84,6 +90,46 @@ int runChange(const QString &change, const QString &path, qint64 limit)
     return done ? 0 : 3;
 }
 
+// Holds the lock for a while, then lets go.
+int runHolder(const QString &lockPath, int ms)
+{
+    QLockFile lock(lockPath);
+    if (!lock.tryLock(0))
+        return 1;
+    std::fputs("holding\n", stdout);
+    std::fflush(stdout);
+    QThread::msleep(ulong(ms));
+    return 0;
+}
+
+// Appends lines without the lock, as echo >> does.
+int runAppender(const QString &path, int count)
+{
+    std::fputs("appending\n", stdout);
+    std::fflush(stdout);
+    const QByteArray native = QFile::encodeName(path);
+    for (int i = 0; i < count; ++i) {
+        const QByteArray line = "SUGR|20240402|0800|unlocked|" + QByteArray::number(i) + "|\n";
+        const int fd = ::open(native.constData(), O_WRONLY | O_APPEND);
+        if (fd < 0 || ::write(fd, line.constData(), size_t(line.size())) != line.size())
+            return 1;
+        ::close(fd);
+        QThread::msleep(5);
+    }
+    return 0;
+}
+
+// A process id that names no process: one that ended.
+qint64 endedProcess()
+{
+    QProcess ended;
+    ended.start(QStringLiteral("true"), {});
+    ended.waitForStarted();
+    const qint64 pid = ended.processId();
+    ended.waitForFinished();
+    return pid;
+}
+
 } // namespace
 
 class TstJournalFile : public QObject
@@ -104,6 +150,15 @@ private Q_SLOTS:
     void diskFullLeavesTheFile_data();
     void diskFullLeavesTheFile();
     void keepsPermissions();
+    void keepsOwnerAndGroup();
+    void hardLinkKeepsTheOldJournal();
+    void onlyRegularFilesAreRead_data();
+    void onlyRegularFilesAreRead();
+    void missingFolderAndNoInodes();
+    void unnamedLocksAreStale_data();
+    void unnamedLocksAreStale();
+    void waitsForALiveWriter();
+    void appendsWithoutTheLockAreKept();
     void problems_data();
     void problems();
     void killedWriterLeavesWholeImports();
@@ -126,6 +181,19 @@ void TstJournalFile::lines_data()
     QTest::newRow("empty lines count") << QByteArray("\n\na\n") << QStringList { "", "", "a" };
     QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9\n") << QStringList { u"café"_qs };
     QTest::newRow("byte order mark") << QByteArray("\xef\xbb\xbf" "a\n") << QStringList { "a" };
+    QTest::newRow("CR alone, as old Mac files end lines")
+        << QByteArray("a\rb\r") << QStringList { "a", "b" };
+    QTest::newRow("CR, CR LF and LF mixed")
+        << QByteArray("a\rb\r\nc\nd") << QStringList { "a", "b", "c", "d" };
+    QTest::newRow("CR before CR LF is a line of its own")
+        << QByteArray("a\r\r\nb") << QStringList { "a", "", "b" };
+    QTest::newRow("LF CR is two line ends") << QByteArray("a\n\rb") << QStringList { "a", "", "b" };
+    // Either side of the megabyte that a scan reads at a time.
+    const QByteArray piece((1 << 20) - 1, 'x');
+    QTest::newRow("CR LF across pieces") << piece + "\r\nb" << QStringList { piece, "b" };
+    QTest::newRow("CR alone across pieces") << piece + "\rb" << QStringList { piece, "b" };
+    QTest::newRow("CR at the end of a piece, LF line next")
+        << piece + "\r\n\nb" << QStringList { piece, "", "b" };
 }
 
 void TstJournalFile::lines()
@@ -139,6 +207,11 @@ void TstJournalFile::lines()
     QCOMPARE(file.lineCount(), lines.size());
     for (int i = 0; i < lines.size(); ++i)
         QCOMPARE(file.lineText(i + 1), lines[i]);
+    // A scan, which holds no bytes, reads the same lines.
+    QStringList scanned;
+    QVERIFY(file.scan([&](int, QByteArrayView line) { scanned << QString::fromUtf8(line); }));
+    QCOMPARE(scanned, lines);
+    QCOMPARE(file.lineCount(), lines.size());
 }
 
 void TstJournalFile::changesKeepOtherBytes_data()
@@ -170,6 +243,18 @@ void TstJournalFile::changesKeepOtherBytes_data()
         << odd << "insert" << 1 << QByteArray("NEW\r\n" + odd);
     QTest::newRow("insert after the last line") << QByteArray("a\nb") << "insert" << 3
                                                 << QByteArray("a\nb\nNEW\n");
+    QTest::newRow("append to CR lines, in their style")
+        << QByteArray("a\rb") << "append" << 0 << QByteArray("a\rb\rNEW\rNEW\r");
+    QTest::newRow("replace in CR lines")
+        << QByteArray("a\rb\r") << "replace" << 2 << QByteArray("a\rNEW\r");
+    QTest::newRow("insert into CR lines")
+        << QByteArray("a\rb\r") << "insert" << 2 << QByteArray("a\rNEW\rb\r");
+    QTest::newRow("remove from CR lines")
+        << QByteArray("a\rb\rc\r") << "remove" << 2 << QByteArray("a\rc\r");
+    QTest::newRow("append after a byte order mark alone")
+        << QByteArray("\xef\xbb\xbf") << "append" << 0
+        << QByteArray("\xef\xbb\xbf"
+                      "NEW\nNEW\n");
 }
 
 void TstJournalFile::changesKeepOtherBytes()
@@ -385,6 +470,170 @@ void TstJournalFile::keepsPermissions()
     QCOMPARE(QFile::permissions(path) & others, QFile::ReadGroup);
 }
 
+void TstJournalFile::keepsOwnerAndGroup()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root gives a file to another user");
+    const QString path = dir.filePath("users.journal");
+    put(path, "a\n");
+    const QByteArray native = QFile::encodeName(path);
+    QCOMPARE(::chown(native.constData(), 65534, 65534), 0);
+    QCOMPARE(::chmod(native.constData(), 0640), 0);
+    JournalFile file(path);
+    QVERIFY(file.read());
+    QVERIFY(file.append({ "b" }));
+    struct stat after = {};
+    QCOMPARE(::stat(native.constData(), &after), 0);
+    QCOMPARE(after.st_uid, uid_t(65534));
+    QCOMPARE(after.st_gid, gid_t(65534));
+    QCOMPARE(after.st_mode & 07777, mode_t(0640));
+    QCOMPARE(bytesOf(path), "a\nb\n");
+}
+
+void TstJournalFile::hardLinkKeepsTheOldJournal()
+{
+    // A change replaces the journal's name with a new file: another name
+    // of the old file goes on holding the old journal.
+    const QString path = dir.filePath("linked.journal");
+    const QString other = dir.filePath("other-name.journal");
+    put(path, "a\n");
+    QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+    JournalFile file(path);
+    QVERIFY(file.read());
+    QVERIFY(file.append({ "b" }));
+    QCOMPARE(bytesOf(path), "a\nb\n");
+    QCOMPARE(bytesOf(other), "a\n");
+}
+
+void TstJournalFile::onlyRegularFilesAreRead_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("a FIFO") << dir.filePath("fifo.journal");
+    QTest::newRow("a device that never ends") << "/dev/zero";
+}
+
+void TstJournalFile::onlyRegularFilesAreRead()
+{
+    QFETCH(QString, path);
+    if (path.endsWith("fifo.journal") && !QFileInfo::exists(path))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    // None of these waits for a writer or reads without end.
+    JournalFile file(path);
+    QVERIFY(!file.read());
+    QCOMPARE(file.errorString(), "Not a regular file");
+    QVERIFY(!file.scan([](int, QByteArrayView) {}));
+    QCOMPARE(file.errorString(), "Not a regular file");
+    QCOMPARE(file.whyNotWritable(), "Not a regular file");
+    QVERIFY(!file.append({ "a" }));
+    QCOMPARE(file.errorString(), "Not a regular file");
+    QVERIFY(!QFileInfo(path).isFile());
+    QByteArray bytes;
+    QString why;
+    QVERIFY(!RegularFile::readAll(path, 1 << 20, &bytes, &why));
+    QCOMPARE(why, "Not a regular file");
+}
+
+void TstJournalFile::missingFolderAndNoInodes()
+{
+    const QString missing = dir.filePath("no-such-folder");
+    JournalFile lost(missing + "/j.journal");
+    QVERIFY(!lost.append({ "a" }));
+    QCOMPARE(lost.errorString(), "The folder " + missing + " does not exist");
+
+    const QString folder = dir.filePath("few-inodes");
+    const QString why = fulldisk::mountSmall(folder, 256, mountsAllowed, 16);
+    if (!why.isEmpty())
+        QSKIP(qPrintable(why));
+    const auto unmount = qScopeGuard([&] { fulldisk::unmount(folder); });
+    const QString path = folder + "/j.journal";
+    put(path, "a\n");
+    for (int i = 0; QFile(folder + QStringLiteral("/%1").arg(i)).open(QIODevice::WriteOnly); ++i) {
+    }
+    JournalFile file(path);
+    QVERIFY(file.read());
+    QVERIFY(!file.append({ "b" }));
+    QCOMPARE(file.errorString(), "No space left on device: no free inodes");
+    QCOMPARE(bytesOf(path), "a\n");
+}
+
+void TstJournalFile::unnamedLocksAreStale_data()
+{
+    QTest::addColumn<QByteArray>("lock");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("garbage") << QByteArray("\x01\x02 not a lock\n");
+    QTest::newRow("process 0") << QByteArray("0\ntst_journalfile\nhost\n");
+    QTest::newRow("a process that has ended") << QByteArray::number(endedProcess())
+            + "\ntst_journalfile\n" + QSysInfo::machineHostName().toUtf8() + "\n";
+}
+
+void TstJournalFile::unnamedLocksAreStale()
+{
+    QFETCH(QByteArray, lock);
+    const QString path = dir.filePath("stale.journal");
+    put(path, "a\n");
+    put(path + ".lock", lock);
+    // Taken over within a second, not after Qt's 30.
+    JournalFile file(path);
+    QVERIFY2(file.lock(1000), qPrintable(file.errorString()));
+    QVERIFY(file.read());
+    QVERIFY(file.append({ "b" }));
+    QCOMPARE(bytesOf(path), "a\nb\n");
+}
+
+void TstJournalFile::waitsForALiveWriter()
+{
+    const QString path = dir.filePath("waits.journal");
+    put(path, "a\n");
+    QProcess holder;
+    holder.start(QCoreApplication::applicationFilePath(), { "--hold", path + ".lock", "2500" });
+    QVERIFY(holder.waitForReadyRead(30000));
+    JournalFile impatient(path);
+    QVERIFY(!impatient.lock(200));
+    QCOMPARE(impatient.errorString(),
+        QStringLiteral("Another program (tst_journalfile, process %1) is writing the journal; gave "
+                       "up after 0 s")
+            .arg(holder.processId()));
+    // Longer than a change in the window waits: the holder lets go in between.
+    JournalFile patient(path);
+    QVERIFY2(patient.lock(30000), qPrintable(patient.errorString()));
+    QVERIFY(holder.waitForFinished());
+    QVERIFY(patient.read());
+    QVERIFY(patient.append({ "b" }));
+    QCOMPARE(bytesOf(path), "a\nb\n");
+}
+
+void TstJournalFile::appendsWithoutTheLockAreKept()
+{
+    // A program appends lines without the lock while changes are written
+    // under it: a change that would write over one of them is refused.
+    const QString path = dir.filePath("unlocked.journal");
+    put(path, fulldisk::journalOf(1 << 20));
+    QProcess appender;
+    appender.start(QCoreApplication::applicationFilePath(), { "--append", path, "200" });
+    QVERIFY(appender.waitForReadyRead(30000));
+    QStringList written;
+    for (int i = 0; appender.state() == QProcess::Running && i < 400; ++i) {
+        JournalFile file(path);
+        QVERIFY(file.lock(30000));
+        QVERIFY(file.read());
+        const QString line = QStringLiteral("SUGR|20240401|0800|locked|%1|").arg(100 + i);
+        if (file.append({ line }))
+            written << line;
+        else
+            QVERIFY2(file.wasChanged(), qPrintable(file.errorString()));
+    }
+    QVERIFY(appender.waitForFinished(60000));
+    QCOMPARE(appender.exitCode(), 0);
+    const QByteArray now = bytesOf(path);
+    for (int i = 0; i < 200; ++i)
+        QVERIFY2(now.contains(QStringLiteral("|unlocked|%1|\n").arg(i).toUtf8()),
+            qPrintable(QString::number(i)));
+    for (const QString &line : written)
+        QVERIFY(now.contains((line + u'\n').toUtf8()));
+    qInfo("%lld changes under the lock written between the appends", qlonglong(written.size()));
+    QVERIFY(!written.isEmpty());
+}
+
 void TstJournalFile::problems_data()
 {
     QTest::addColumn<QString>("line");
@@ -453,6 +702,10 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return runWriter(QString::fromLocal8Bit(argv[2]));
     }
+    if (argc == 4 && qstrcmp(argv[1], "--hold") == 0)
+        return runHolder(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    if (argc == 4 && qstrcmp(argv[1], "--append") == 0)
+        return runAppender(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     if (argc == 5 && qstrcmp(argv[1], "--change") == 0) {
         QCoreApplication app(argc, argv);
         return runChange(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
