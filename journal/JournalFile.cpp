@@ -108,6 +108,8 @@ public:
 private:
     qsizetype find(char c, qsizetype from) const
     {
+        if (from >= bytes.size())
+            return bytes.size();
         const void *at = std::memchr(bytes.data() + from, c, size_t(bytes.size() - from));
         return at ? static_cast<const char *>(at) - bytes.data() : bytes.size();
     }
@@ -195,8 +197,13 @@ QString JournalFile::lockPath() const
 bool JournalFile::acquire(QLockFile &lock, int waitMs)
 {
     const QString folder = QFileInfo(lockPath()).absolutePath();
-    if (!QFileInfo(folder).isDir()) {
-        error = QStringLiteral("The folder %1 does not exist").arg(folder);
+    struct stat status = {};
+    const int why = ::stat(QFile::encodeName(folder).constData(), &status) != 0 ? errno
+        : S_ISDIR(status.st_mode)                                               ? 0
+                                                                                : ENOTDIR;
+    if (why) {
+        error = why == EACCES ? qt_error_string(why)
+                              : QStringLiteral("The folder %1 does not exist").arg(folder);
         return false;
     }
     QElapsedTimer waited;

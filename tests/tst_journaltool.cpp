@@ -2,15 +2,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "fulldisk.h"
+
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -78,6 +85,15 @@ private Q_SLOTS:
     void report();
     void fullDisk_data();
     void fullDisk();
+    void failures_data();
+    void failures();
+    void unreadableJournal();
+    void fileNameNotUtf8();
+    void messagesEscapeControlBytes();
+    void countsOfOne();
+    void writersWaitForEachOther();
+    void waitsForALockHeld();
+    void noSessionNoWarning();
 
 private:
     QTemporaryDir dir;
@@ -366,6 +382,221 @@ void TstJournalTool::fullDisk()
     QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
     left.removeAll("filler");
     QCOMPARE(left, QStringList { "full.journal" });
+}
+
+void TstJournalTool::failures_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("says");
+    for (const char *command : { "stats", "export", "report" }) {
+        QStringList args { command, "/nonexistent/j" };
+        if (args[0] == "report")
+            args << "-o" << dir.filePath("r.pdf");
+        QTest::addRow("%s of a missing journal", command)
+            << args << 1 << "journal-tool: /nonexistent/j: No such file";
+    }
+    QTest::newRow("add into a missing folder") << QStringList { "add", "/nonexistent/j",
+        "120" } << 1 << "journal-tool: /nonexistent/j: The folder /nonexistent does not exist";
+    QTest::newRow("import into a missing folder")
+        << QStringList { "import", "/nonexistent/j", dir.filePath("one.csv") } << 1
+        << "journal-tool: /nonexistent/j: nothing imported: The folder /nonexistent does not exist";
+    QTest::newRow("--from after --to") << QStringList { "stats", "x", "--from", "2024-03-02",
+        "--to", "2024-03-01" } << 2 << "journal-tool: --from 2024-03-02 is after --to 2024-03-01";
+    QTest::newRow("an hour the clocks skip")
+        << QStringList { "add", dir.filePath("dst.journal"), "120", "--at", "2024-03-31 02:30" }
+        << 2 << "journal-tool: --at 2024-03-31 02:30 does not exist in the local time zone";
+    QTest::newRow("an hour the clocks repeat is a time")
+        << QStringList { "add", dir.filePath("dst.journal"), "120", "--at", "2024-10-27 02:30" }
+        << 0 << "SUGR|20241027|0230||120|";
+    const QString fifo = dir.filePath("fifo.journal");
+    for (const char *command : { "check", "stats", "add", "export", "report" }) {
+        QStringList args { command, fifo };
+        if (args[0] == "add")
+            args << "120";
+        if (args[0] == "report")
+            args << "-o" << dir.filePath("r.pdf");
+        QTest::addRow("%s of a FIFO", command)
+            << args << 1 << "journal-tool: " + fifo + ": Not a regular file";
+    }
+    QTest::newRow("check of /dev/zero") << QStringList { "check", "/dev/zero" } << 1
+                                        << "journal-tool: /dev/zero: Not a regular file";
+    QTest::newRow("import from a FIFO") << QStringList { "import", dir.filePath("i.journal"), fifo }
+                                        << 1 << "journal-tool: " + fifo + ": Not a regular file";
+    QTest::newRow("import from /dev/zero") << QStringList { "import", dir.filePath("i.journal"),
+        "/dev/zero" } << 1 << "journal-tool: /dev/zero: Not a regular file";
+}
+
+void TstJournalTool::failures()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, says);
+    const QString fifo = dir.filePath("fifo.journal");
+    if (!QFileInfo::exists(fifo))
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    put(dir.filePath("one.csv"), "date,time,value\n2024-03-05,08:00,104\n");
+    // Nothing waits on the FIFO or reads /dev/zero without end.
+    QProcess p;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TZ", "Europe/Berlin");
+    p.setProcessEnvironment(environment);
+    p.start(QStringLiteral(TOOL), args);
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), code);
+    const QByteArray said = p.readAllStandardOutput() + p.readAllStandardError();
+    QVERIFY2(said.startsWith(says.toUtf8()), said.constData());
+    QVERIFY(!said.contains("another program"));
+    QVERIFY(QFileInfo(fifo).isReadable() && !QFileInfo(fifo).isFile());
+}
+
+void TstJournalTool::unreadableJournal()
+{
+    // A folder that others may enter, the journal in it only its owner's.
+    QTemporaryDir open;
+    QVERIFY(QFile::setPermissions(
+        open.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther));
+    const QString folder = open.filePath("shut");
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + "/j.journal";
+    put(path, "SUGR|20240305|0800|x|104|\n");
+    QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+    QVERIFY(QFile::setPermissions(folder,
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+            | QFile::WriteOther | QFile::ExeOther));
+    // Root reads whatever it likes: the tool runs as nobody then.
+    QProcess p;
+    if (::geteuid() == 0)
+        p.setChildProcessModifier([] { static_cast<void>(::setgid(65534) + ::setuid(65534)); });
+    p.start(QStringLiteral(TOOL), { "add", path, "120" });
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 1);
+    QCOMPARE(p.readAllStandardError(), "journal-tool: " + path.toUtf8() + ": Permission denied\n");
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    QCOMPARE(bytesOf(path), "SUGR|20240305|0800|x|104|\n");
+}
+
+void TstJournalTool::fileNameNotUtf8()
+{
+    // QProcess would encode the name as UTF-8: the shell gives the bytes.
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start("/bin/sh", { "-c", "exec \"$0\" add \"$(printf 'j\\377\\376.txt')\" 120", TOOL });
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 2);
+    QCOMPARE(p.readAllStandardError(),
+        "journal-tool: \"j\\xff\\xfe.txt\" is not UTF-8: file names and text are taken as UTF-8\n");
+    QVERIFY(QDir(dir.path()).entryList({ "j*.txt" }).isEmpty());
+}
+
+void TstJournalTool::messagesEscapeControlBytes()
+{
+    const QString source = dir.filePath("control.csv");
+    QByteArray bytes = "date,time,value\n2024-03-05,08:00,1\x01\x1b[31m";
+    bytes += '\0';
+    bytes += "2\n";
+    put(source, bytes);
+    const Run r = tool({ "import", dir.filePath("control.journal"), source });
+    // Every row rejected is a failure.
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("1\\x01\\x1b[31m\\x002"), r.err.constData());
+    for (const char c : r.err)
+        QVERIFY2(uchar(c) >= 0x20 || c == '\n', r.err.constData());
+    QVERIFY(r.out.startsWith("imported 0, already there 0, rejected 1"));
+}
+
+void TstJournalTool::countsOfOne()
+{
+    const QString path = dir.filePath("one.journal");
+    put(path, "SUGR|20240305|0800|x|104|\n");
+    QCOMPARE(tool({ "check", path }).out, "0 problems in 1 line\n");
+    QVERIFY(tool({ "stats", path }).out.contains(", 1 day with readings,"));
+    put(path, "SUGR|20240305|0800|x|104|\nSUGR|20240305|0900|x|0Hi|\n");
+    QVERIFY(tool({ "check", path })
+                .out.endsWith(":2: value not a whole number\n1 problem in 2 lines\n"));
+    QCOMPARE(tool({ "export", path, "-o", dir.filePath("one.csv") }).err,
+        "journal-tool: 1 reading without a number for a value left out\n");
+}
+
+void TstJournalTool::writersWaitForEachOther()
+{
+    // Four scripts add beside an import, all at once, on a journal large
+    // enough that each change takes a while: every one of them succeeds.
+    const QString path = dir.filePath("busy.journal");
+    put(path, fulldisk::journalOf(2 << 20));
+    const QByteArray before = bytesOf(path);
+    const QString source = dir.filePath("busy.csv");
+    QByteArray csv = "date,time,value\n";
+    for (int i = 0; i < 300; ++i)
+        csv += QStringLiteral("2024-04-01,%1:%2,%3\n")
+                   .arg(i / 60 + 10)
+                   .arg(i % 60, 2, 10, QChar(u'0'))
+                   .arg(100 + i)
+                   .toUtf8();
+    put(source, csv);
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (int w = 0; w < 4; ++w) {
+        writers.push_back(std::make_unique<QProcess>());
+        writers.back()->start("/bin/sh",
+            { "-c",
+                QStringLiteral("for i in 1 2 3 4 5 6 7 8; do \"$0\" add \"$1\" 1%1$i --at "
+                               "\"2024-04-02 0%1:0$i\" >/dev/null || exit 1; done")
+                    .arg(w),
+                TOOL, path });
+    }
+    const Run import = tool({ "import", path, source });
+    QCOMPARE(import.code, 0);
+    QVERIFY2(import.out.startsWith("imported 300,"), import.out.constData());
+    for (auto &w : writers) {
+        QVERIFY(w->waitForFinished(120000));
+        QVERIFY2(w->exitCode() == 0, w->readAllStandardError().constData());
+    }
+    const QByteArray after = bytesOf(path);
+    QVERIFY(after.startsWith(before));
+    QCOMPARE(after.count('\n') - before.count('\n'), 300 + 4 * 8);
+    for (int w = 0; w < 4; ++w) {
+        for (int i = 1; i <= 8; ++i)
+            QVERIFY(after.contains(QStringLiteral("SUGR|20240402|0%1%2||1%1%3|\n")
+                                       .arg(w)
+                                       .arg(i, 2, 10, QChar(u'0'))
+                                       .arg(i)
+                                       .toUtf8()));
+    }
+}
+
+void TstJournalTool::waitsForALockHeld()
+{
+    const QString path = dir.filePath("held.journal");
+    put(path, "SUGR|20240305|0800|x|104|\n");
+    // The holder is this live process, for longer than the window waits.
+    auto held = std::make_unique<QLockFile>(path + ".lock");
+    QVERIFY(held->tryLock(0));
+    QProcess p;
+    p.start(QStringLiteral(TOOL), { "add", path, "120", "--at", "2024-03-05 09:00" });
+    QVERIFY(!p.waitForFinished(2500));
+    held.reset();
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(bytesOf(path), "SUGR|20240305|0800|x|104|\nSUGR|20240305|0900||120|\n");
+    // A lock left empty by a writer killed as it made it is no lock.
+    put(path + ".lock", "");
+    QCOMPARE(tool({ "add", path, "121", "--at", "2024-03-05 10:00" }).code, 0);
+    QVERIFY(bytesOf(path).endsWith("SUGR|20240305|1000||121|\n"));
+}
+
+void TstJournalTool::noSessionNoWarning()
+{
+    const QString path = dir.filePath("session.journal");
+    put(path, "SUGR|20240305|0800|x|104|\n");
+    QProcess p;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("XDG_RUNTIME_DIR");
+    environment.remove("QT_QPA_PLATFORM");
+    p.setProcessEnvironment(environment);
+    p.start(QStringLiteral(TOOL), { "report", path, "-o", dir.filePath("session.png") });
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(p.readAllStandardError(), QByteArray());
 }
 
 int main(int argc, char **argv)

@@ -28,6 +28,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -585,6 +586,13 @@ void TstJournalWindow::statusBar_data()
                               << "Cannot open folder.journal: Is a folder, not a journal — "
                                  "read-only: Is a folder, not a journal"
                               << false;
+    QTest::newRow("CR alone ends lines")
+        << "mac.journal" << QByteArray("SUGR|20240305|0800|x|104|\rSUGR|20240305|0900|x|1|\r")
+        << "2 readings" << true;
+    QTest::newRow("a FIFO is not read") << "fifo.journal" << QByteArray()
+                                        << "Cannot open fifo.journal: Not a regular file — "
+                                           "read-only: Not a regular file"
+                                        << false;
     QTest::newRow("UTF-16 is read, not written")
         << "wide.journal" << QByteArray("\xff\xfe" "S\0U\0G\0R\0|\0" "2\0" "0\0" "2\0" "4\0" "0\0"
                                         "3\0" "0\0" "5\0|\0" "0\0" "8\0" "0\0" "0\0|\0x\0|\0" "1\0|\0\n\0", 48)
@@ -600,6 +608,8 @@ void TstJournalWindow::statusBar()
     const QString path = dir.filePath(file);
     if (file.startsWith("folder"))
         QVERIFY(QDir(dir.path()).mkpath(file));
+    else if (file.startsWith("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     else if (!bytes.isEmpty())
         put(path, bytes);
     JournalWindow window(path);

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void commandLine_data();
     void commandLine();
     void manPageNamesEveryOption();
+    void journalNameNotUtf8();
 
 private:
     Run run(QStringList arguments, const QProcessEnvironment &environment = {});
@@ -180,6 +181,19 @@ void TstViewerProgram::defaultPath()
     QVERIFY(byDefault.picture != empty.picture);
 }
 
+void TstViewerProgram::journalNameNotUtf8()
+{
+    // QProcess would encode the name as UTF-8: the shell gives the bytes.
+    QProcess viewer;
+    viewer.setWorkingDirectory(dir.path());
+    viewer.start("/bin/sh", { "-c", "exec \"$0\" \"$(printf 'j\\377\\376.txt')\"", VIEWER });
+    QVERIFY(viewer.waitForFinished(30000));
+    QCOMPARE(viewer.exitCode(), 2);
+    QCOMPARE(viewer.readAllStandardError(),
+        "journal-viewer: \"j\\xff\\xfe.txt\" is not UTF-8: file names are taken as UTF-8\n");
+    QVERIFY(QDir(dir.path()).entryList({ "j*.txt" }).isEmpty());
+}
+
 void TstViewerProgram::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -209,6 +223,12 @@ void TstViewerProgram::commandLine_data()
         << QStringList { SAMPLE, "-bogus" } << true << 2 << "" << unknown;
     QTest::newRow("grab without a file") << QStringList { SAMPLE, "-grab" } << true << 2 << ""
                                          << "journal-viewer: Missing value after '-grab'.";
+    QTest::newRow("unknown option without a display")
+        << QStringList { "--bogus" } << false << 2 << "" << unknown;
+    QTest::newRow("a journal without a display")
+        << QStringList { SAMPLE } << false << 1 << ""
+        << "journal-viewer: no display to show the window on: DISPLAY is not set "
+           "(QT_QPA_PLATFORM=offscreen draws it offscreen)";
 }
 
 void TstViewerProgram::commandLine()
@@ -219,12 +239,15 @@ void TstViewerProgram::commandLine()
     QFETCH(QString, output);
     QFETCH(QString, error);
 
+    // No session either: Qt must not warn of a missing runtime folder.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("XDG_RUNTIME_DIR");
     if (!display) {
         for (const char *name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
             environment.remove(name);
     }
     const Run printed = run(arguments, environment);
+    QVERIFY2(!printed.errors.contains("QStandardPaths"), qPrintable(printed.errors));
     QCOMPARE(printed.exitCode, exitCode);
     if (output.isEmpty())
         QVERIFY2(printed.output.isEmpty(), qPrintable(printed.output));
