@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <QTest>
 
 #include <cerrno>
 #include <csignal>
@@ -102,6 +103,95 @@ inline QByteArray journalOf(qint64 size)
                      .toUtf8();
     return bytes;
 }
+
+// A device export in the plain CSV form: readings a minute apart on the
+// date, from 10:00.
+inline QByteArray exportOf(const QString &date, int readings)
+{
+    QByteArray csv = "date,time,value\n";
+    for (int i = 0; i < readings; ++i)
+        csv += QStringLiteral("%1,%2:%3,%4\n")
+                   .arg(date)
+                   .arg(i / 60 + 10)
+                   .arg(i % 60, 2, 10, QChar(u'0'))
+                   .arg(100 + i % 300)
+                   .toUtf8();
+    return csv;
+}
+
+// The rows of a test of every kind of full disk, journals of the sizes
+// and the changes named.
+inline void addRows(std::initializer_list<int> sizes, std::initializer_list<const char *> changes)
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("change");
+    for (const int kind : { FileSizeLimit, SmallFileSystem }) {
+        for (const int size : sizes) {
+            for (const char *change : changes) {
+                QTest::addRow("%s, %d bytes, %s", kind == FileSizeLimit ? "size limit" : "tmpfs",
+                    size, change)
+                    << kind << size << QString::fromLatin1(change);
+            }
+        }
+    }
+}
+
+// A folder of its own for one row, on a small file system of its own
+// for a tmpfs row; unavailable() says why not, when the test must skip.
+class Disk
+{
+public:
+    Disk(const QString &folder, int kind, bool mountsAllowed)
+        : folder(folder)
+        , kind(kind)
+    {
+        QDir().mkpath(folder);
+        if (kind == SmallFileSystem)
+            why = mountSmall(folder, 256, mountsAllowed);
+    }
+    ~Disk()
+    {
+        unlimitFileSize();
+        if (kind == SmallFileSystem && why.isEmpty())
+            unmount(folder);
+    }
+
+    QString unavailable() const { return why; }
+    // What the system says once the disk is full.
+    QString full() const
+    {
+        return kind == FileSizeLimit ? "File too large" : "No space left on device";
+    }
+
+    // Leaves half the size free: on the file system, or as a limit on the
+    // size of files, returned for the process that is to write.
+    rlim_t fill(qint64 size)
+    {
+        if (kind == FileSizeLimit)
+            return rlim_t(size / 2);
+        fulldisk::fill(folder, size / 2);
+        return 0;
+    }
+    // Frees the space again.
+    void empty()
+    {
+        unlimitFileSize();
+        QFile::remove(folder + QStringLiteral("/filler"));
+    }
+    // The files in the folder, without the filler.
+    QStringList files() const
+    {
+        QStringList all = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        all.removeAll(QStringLiteral("filler"));
+        return all;
+    }
+
+private:
+    QString folder;
+    int kind;
+    QString why;
+};
 
 } // namespace fulldisk
 

@@ -8,7 +8,6 @@
 #include <QJsonObject>
 #include <QLockFile>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -318,70 +317,36 @@ void TstJournalTool::report()
 
 void TstJournalTool::fullDisk_data()
 {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<QString>("command");
-    for (const int kind : { fulldisk::FileSizeLimit, fulldisk::SmallFileSystem }) {
-        for (const int size : { 1024, 16384, 65536 }) {
-            for (const char *command : { "add", "import", "export", "report" }) {
-                QTest::addRow("%s, %d bytes, %s",
-                    kind == fulldisk::FileSizeLimit ? "size limit" : "tmpfs", size, command)
-                    << kind << size << QString::fromLatin1(command);
-            }
-        }
-    }
+    fulldisk::addRows({ 1024, 16384, 65536 }, { "add", "import", "export", "report" });
 }
 
 void TstJournalTool::fullDisk()
 {
     QFETCH(int, kind);
     QFETCH(int, size);
-    QFETCH(QString, command);
+    QFETCH(QString, change);
+    const QString &command = change;
     const QString folder
         = dir.filePath(QStringLiteral("full-%1-%2-%3").arg(kind).arg(size).arg(command));
-    QVERIFY(QDir().mkpath(folder));
-    if (kind == fulldisk::SmallFileSystem) {
-        const QString why = fulldisk::mountSmall(folder, 256, mountsAllowed);
-        if (!why.isEmpty())
-            QSKIP(qPrintable(why));
-    }
-    const auto unmount = qScopeGuard([&] {
-        if (kind == fulldisk::SmallFileSystem)
-            fulldisk::unmount(folder);
-    });
+    fulldisk::Disk disk(folder, kind, mountsAllowed);
+    if (!disk.unavailable().isEmpty())
+        QSKIP(qPrintable(disk.unavailable()));
     const QString path = folder + "/full.journal";
     const QByteArray before = fulldisk::journalOf(size);
     put(path, before);
     const QString source = dir.filePath("full-source.csv");
-    QByteArray csv = "date,time,value\n";
-    for (int i = 0; i < 200; ++i)
-        csv += QStringLiteral("2024-03-07,%1:%2,%3\n")
-                   .arg(i / 60 + 10)
-                   .arg(i % 60, 2, 10, QChar(u'0'))
-                   .arg(100 + i)
-                   .toUtf8();
-    put(source, csv);
+    put(source, fulldisk::exportOf("2024-03-07", 200));
     // The outputs are no smaller than the journal.
     const QString output = folder + (command == "report" ? "/report.png" : "/readings.csv");
     const QStringList args = command == "add" ? QStringList { "add", path, "120" }
         : command == "import"                 ? QStringList { "import", path, source }
                                               : QStringList { command, path, "-o", output };
 
-    // Half the journal's size is left: nothing of that size fits.
-    rlim_t limit = 0;
-    if (kind == fulldisk::SmallFileSystem)
-        QVERIFY(fulldisk::fill(folder, before.size() / 2));
-    else
-        limit = rlim_t(before.size() / 2);
-    const Run r = tool(args, limit);
+    const Run r = tool(args, disk.fill(before.size()));
     QCOMPARE(r.code, 1);
-    const QByteArray why
-        = kind == fulldisk::FileSizeLimit ? "File too large" : "No space left on device";
-    QVERIFY2(r.err.contains(why), r.err.constData());
+    QVERIFY2(r.err.contains(disk.full().toUtf8()), r.err.constData());
     QCOMPARE(bytesOf(path), before);
-    QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
-    left.removeAll("filler");
-    QCOMPARE(left, QStringList { "full.journal" });
+    QCOMPARE(disk.files(), QStringList { "full.journal" });
 }
 
 void TstJournalTool::failures_data()
@@ -423,6 +388,9 @@ void TstJournalTool::failures_data()
                                         << "journal-tool: /dev/zero: Not a regular file";
     QTest::newRow("import from a FIFO") << QStringList { "import", dir.filePath("i.journal"), fifo }
                                         << 1 << "journal-tool: " + fifo + ": Not a regular file";
+    QTest::newRow("import from a source of more than 1 GiB")
+        << QStringList { "import", dir.filePath("i.journal"), dir.filePath("huge.csv") } << 1
+        << "journal-tool: " + dir.filePath("huge.csv") + ": Too large: more than 1 GiB";
     QTest::newRow("import from /dev/zero") << QStringList { "import", dir.filePath("i.journal"),
         "/dev/zero" } << 1 << "journal-tool: /dev/zero: Not a regular file";
 }
@@ -436,6 +404,9 @@ void TstJournalTool::failures()
     if (!QFileInfo::exists(fifo))
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     put(dir.filePath("one.csv"), "date,time,value\n2024-03-05,08:00,104\n");
+    // Sparse: it takes no room on the disk.
+    QFile huge(dir.filePath("huge.csv"));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize((qint64(1) << 30) + 1));
     // Nothing waits on the FIFO or reads /dev/zero without end.
     QProcess p;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -526,14 +497,7 @@ void TstJournalTool::writersWaitForEachOther()
     put(path, fulldisk::journalOf(2 << 20));
     const QByteArray before = bytesOf(path);
     const QString source = dir.filePath("busy.csv");
-    QByteArray csv = "date,time,value\n";
-    for (int i = 0; i < 300; ++i)
-        csv += QStringLiteral("2024-04-01,%1:%2,%3\n")
-                   .arg(i / 60 + 10)
-                   .arg(i % 60, 2, 10, QChar(u'0'))
-                   .arg(100 + i)
-                   .toUtf8();
-    put(source, csv);
+    put(source, fulldisk::exportOf("2024-04-01", 300));
     std::vector<std::unique_ptr<QProcess>> writers;
     for (int w = 0; w < 4; ++w) {
         writers.push_back(std::make_unique<QProcess>());

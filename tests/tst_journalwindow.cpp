@@ -21,7 +21,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -478,18 +477,7 @@ void TstJournalWindow::editBegunBeforeAChangeIsRefused()
 
 void TstJournalWindow::fullDiskKeepsRowsAndHistory_data()
 {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<QString>("change");
-    for (const int kind : { fulldisk::FileSizeLimit, fulldisk::SmallFileSystem }) {
-        for (const int size : { 1024, 16384, 65536 }) {
-            for (const char *change : { "add", "edit", "delete", "undo" }) {
-                QTest::addRow("%s, %d bytes, %s",
-                    kind == fulldisk::FileSizeLimit ? "size limit" : "tmpfs", size, change)
-                    << kind << size << QString::fromLatin1(change);
-            }
-        }
-    }
+    fulldisk::addRows({ 1024, 16384, 65536 }, { "add", "edit", "delete", "undo" });
 }
 
 void TstJournalWindow::fullDiskKeepsRowsAndHistory()
@@ -499,17 +487,9 @@ void TstJournalWindow::fullDiskKeepsRowsAndHistory()
     QFETCH(QString, change);
     const QString folder
         = dir.filePath(QStringLiteral("full-%1-%2-%3").arg(kind).arg(size).arg(change));
-    QVERIFY(QDir().mkpath(folder));
-    if (kind == fulldisk::SmallFileSystem) {
-        const QString why = fulldisk::mountSmall(folder, 256, mountsAllowed);
-        if (!why.isEmpty())
-            QSKIP(qPrintable(why));
-    }
-    const auto cleanup = qScopeGuard([&] {
-        fulldisk::unlimitFileSize();
-        if (kind == fulldisk::SmallFileSystem)
-            fulldisk::unmount(folder);
-    });
+    fulldisk::Disk disk(folder, kind, mountsAllowed);
+    if (!disk.unavailable().isEmpty())
+        QSKIP(qPrintable(disk.unavailable()));
     const QString path = folder + "/full.journal";
     const QByteArray original = fulldisk::journalOf(size);
     put(path, original);
@@ -531,10 +511,8 @@ void TstJournalWindow::fullDiskKeepsRowsAndHistory()
     list->setCurrentRow(1);
 
     // Half the journal's size is left: no change fits.
-    if (kind == fulldisk::SmallFileSystem)
-        QVERIFY(fulldisk::fill(folder, before.size() / 2));
-    else
-        fulldisk::limitFileSize(rlim_t(before.size() / 2));
+    if (const rlim_t limit = disk.fill(before.size()))
+        fulldisk::limitFileSize(limit);
     MessageCatcher message;
     if (change == "add") {
         QVERIFY(addReading());
@@ -552,8 +530,7 @@ void TstJournalWindow::fullDiskKeepsRowsAndHistory()
         = kind == fulldisk::FileSizeLimit ? "File too large" : "No space left on device";
     QTRY_VERIFY2(message.text.contains(why), qPrintable(message.text));
     QCOMPARE(window.statusBar()->currentMessage(), "The journal was not changed: " + why);
-    fulldisk::unlimitFileSize();
-    QVERIFY(QFile::remove(folder + "/filler") || kind == fulldisk::FileSizeLimit);
+    disk.empty();
 
     QCOMPARE(bytesOf(path), before);
     QCOMPARE(rowTexts(list), rows);
