@@ -5,6 +5,7 @@
 
 #include "CommandLine.h"
 #include "CsvExport.h"
+#include "CsvReader.h"
 #include "DeviceImport.h"
 #include "DuplicateFilter.h"
 #include "GlucosePeriod.h"
@@ -299,9 +300,14 @@ int JournalTool::run(const QStringList &arguments)
         parser.addOption({ "at", "The entry's date and time, \"YYYY-MM-DD HH:MM\".", "TIME" });
         addUnitOption(parser);
     } else if (name == QLatin1String("import")) {
-        parser.addOption({ "format", "dexcom, libre, nightscout, glucometer or csv; recognised "
-                                     "from the file when not given.",
+        parser.addOption({ "format",
+            DeviceImport::formats().join(u", ") + u"; recognised from the file when not given.",
             "FORMAT" });
+        parser.addOption({ "columns",
+            "The columns of a CSV by their names in its first line: "
+            "date=NAME,time=NAME,value=NAME and, if wanted, timestamp, type, unit (a name or "
+            "the unit itself) and notes.",
+            "LIST" });
         parser.addOption({ "dry-run", "Reads and counts, writes nothing." });
     } else if (name == QLatin1String("export")) {
         addPeriodOptions(parser);
@@ -556,11 +562,20 @@ int JournalTool::import(QCommandLineParser &parser)
     if (!format.isEmpty() && !DeviceImport::formats().contains(format))
         return usage(QStringLiteral("the formats are %1, not \"%2\"")
                          .arg(DeviceImport::formats().join(QStringLiteral(", ")), format));
+    const QString columns = parser.value("columns");
+    if (parser.isSet("columns")) {
+        if (!format.isEmpty() && format != CsvReader::format)
+            return usage(QStringLiteral("--columns goes with the format csv, not %1").arg(format));
+        const QString problem = CsvReader::columnsProblem(columns);
+        if (!problem.isEmpty())
+            return usage(problem);
+    }
     QByteArray bytes;
     QString why;
     if (!RegularFile::readAll(args[1], sourceLimit, &bytes, &why))
         return fail(args[1] + u": " + why);
-    const ImportResult result = DeviceImport::read(bytes, format);
+    const ImportResult result
+        = DeviceImport::read(bytes, parser.isSet("columns") ? CsvReader::format : format, columns);
     if (!result.ok())
         return fail(args[1] + u": " + result.error);
     for (const RejectedRow &row : result.rejected) {
@@ -575,6 +590,7 @@ int JournalTool::import(QCommandLineParser &parser)
     Journal journal(args[0]);
     QStringList lines;
     int already = 0;
+    int repeated = 0;
     const auto newLines = [&] {
         journal.decode();
         DuplicateFilter known;
@@ -582,9 +598,11 @@ int JournalTool::import(QCommandLineParser &parser)
             known.addExisting(r->getDate(), r->getTime(), r->getRType(), r->getValue());
         lines.clear();
         already = 0;
+        repeated = result.repeated;
         for (const ImportedReading &r : result.readings) {
-            if (!known.admit(r)) {
-                ++already;
+            const DuplicateFilter::Verdict verdict = known.check(r);
+            if (verdict != DuplicateFilter::New) {
+                ++(verdict == DuplicateFilter::AlreadyThere ? already : repeated);
                 continue;
             }
             SugarEntry entry;
@@ -603,8 +621,14 @@ int JournalTool::import(QCommandLineParser &parser)
         return fail(args[0] + u": nothing imported: " + journal.file.errorString());
     if (dryRun)
         newLines();
-    out << (dryRun ? "would import " : "imported ") << lines.size() << ", already there " << already
-        << ", rejected " << result.rejected.size() << "\n";
+    // Every row of the source in one of the counts, which add up to the rows read.
+    out << (dryRun ? "would import " : "imported ")
+        << ImportResult::counted(int(lines.size()), QStringLiteral("reading")) << "; skipped "
+        << result.skippedText() << "; already there " << already;
+    if (repeated)
+        out << "; repeated in the file " << repeated;
+    out << "; rejected " << result.rejected.size() << "; read "
+        << ImportResult::counted(result.rows, QStringLiteral("row")) << "\n";
     out.flush();
     // An export of which no row could be read is a failure, not an import of nothing.
     return result.readings.isEmpty() && !result.rejected.isEmpty() ? 1 : 0;

@@ -3,9 +3,12 @@
 
 #include "CsvParser.h"
 
+#include <QStringDecoder>
+
 #include <csv.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -15,7 +18,18 @@ struct Collector
     CsvRow current;
     int line = 1;
     bool rowStarted = false;
+    // The line on which the quoted field being read passed a line end.
+    int openQuoteLine = 0;
 };
+
+QString decoded(const char *text, qsizetype size)
+{
+    // fromUtf8 drops a leading BOM, which inside a file is a character of the field.
+    if (size < 3 || std::memcmp(text, "\xEF\xBB\xBF", 3) != 0)
+        return QString::fromUtf8(text, size);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(text, size));
+}
 
 void onField(void *text, size_t size, void *data)
 {
@@ -24,7 +38,8 @@ void onField(void *text, size_t size, void *data)
         c->current.line = c->line;
         c->rowStarted = true;
     }
-    c->current.fields.append(QString::fromUtf8(static_cast<const char *>(text), qsizetype(size)));
+    c->openQuoteLine = 0;
+    c->current.fields.append(decoded(static_cast<const char *>(text), qsizetype(size)));
 }
 
 void onRow(int, void *data)
@@ -43,6 +58,22 @@ int isSpaceOnly(unsigned char c)
     return c == CSV_SPACE;
 }
 
+// The parser's state inside an open quote, as libcsv numbers it: read from
+// a parser that has just read one quote, so that no private value is copied.
+int insideQuoteState()
+{
+    static const int state = [] {
+        csv_parser probe;
+        if (csv_init(&probe, 0) != 0)
+            return -1;
+        csv_parse(&probe, "\"", 1, nullptr, nullptr, nullptr);
+        const int s = probe.pstate;
+        csv_free(&probe);
+        return s;
+    }();
+    return state;
+}
+
 } // namespace
 
 QByteArray CsvParser::withoutBom(const QByteArray &data)
@@ -50,9 +81,59 @@ QByteArray CsvParser::withoutBom(const QByteArray &data)
     return data.startsWith("\xEF\xBB\xBF") ? data.mid(3) : data;
 }
 
+char CsvParser::delimiterOf(const QByteArray &data)
+{
+    constexpr int linesLooked = 3;
+    const char candidates[] = { ',', ';', '\t' };
+    char best = ',';
+    int bestCount = 0;
+    qsizetype pos = 0;
+    for (int line = 0; line < linesLooked && pos < data.size(); ++line) {
+        qsizetype end = data.indexOf('\n', pos);
+        if (end < 0)
+            end = data.size();
+        int counts[3] = {};
+        bool quoted = false;
+        for (qsizetype i = pos; i < end; ++i) {
+            const char c = data.at(i);
+            if (c == '"')
+                quoted = !quoted;
+            for (int k = 0; k < 3 && !quoted; ++k)
+                counts[k] += c == candidates[k];
+        }
+        for (int k = 0; k < 3; ++k) {
+            if (counts[k] > bestCount) {
+                bestCount = counts[k];
+                best = candidates[k];
+            }
+        }
+        pos = end + 1;
+    }
+    return best;
+}
+
+QString CsvParser::fieldCountProblem(const CsvRow &row, int expected, int mayLack)
+{
+    const int n = int(row.fields.size());
+    if (row.cut)
+        return QStringLiteral("truncated row: the file ends inside a quoted field");
+    if (n < expected - mayLack)
+        return QStringLiteral("truncated row: %1 of %2 fields").arg(n).arg(expected);
+    const bool extra = std::any_of(row.fields.begin() + std::min(n, expected), row.fields.end(),
+        [](const QString &f) { return !f.trimmed().isEmpty(); });
+    if (extra)
+        return QStringLiteral("%1 fields where the header has %2: a value holds an unquoted "
+                              "delimiter")
+            .arg(n)
+            .arg(expected);
+    return QString();
+}
+
 QList<CsvRow> CsvParser::parse(const QByteArray &data, char delimiter, int maxRows, QString *error)
 {
     const QByteArray text = withoutBom(data);
+    if (!delimiter)
+        delimiter = delimiterOf(text);
     csv_parser parser;
     if (csv_init(&parser, 0) != 0) {
         if (error)
@@ -79,8 +160,12 @@ QList<CsvRow> CsvParser::parse(const QByteArray &data, char delimiter, int maxRo
             failure = QString::fromUtf8(csv_strerror(csv_error(&parser)));
             break;
         }
-        if (text.at(end - 1) == '\n')
+        if (text.at(end - 1) == '\n') {
+            // A line end read while a quote is open belongs to the field.
+            if (parser.quoted && !collector.openQuoteLine)
+                collector.openQuoteLine = collector.line;
             ++collector.line;
+        }
         pos = end;
         const size_t buffered = csv_get_buffer_size(&parser);
         if (qsizetype(buffered) > maxFieldBytes) {
@@ -90,8 +175,19 @@ QList<CsvRow> CsvParser::parse(const QByteArray &data, char delimiter, int maxRo
         }
         csv_set_blk_size(&parser, std::clamp<size_t>(buffered, 128, maxFieldBytes / 4));
     }
-    if (failure.isEmpty() && (maxRows < 0 || collector.rows.size() < maxRows))
-        csv_fini(&parser, onField, onRow, &collector);
+    if (failure.isEmpty() && (maxRows < 0 || collector.rows.size() < maxRows)) {
+        const bool openQuote = parser.quoted && parser.pstate == insideQuoteState();
+        if (openQuote && collector.openQuoteLine) {
+            failure = QStringLiteral("line %1: a quoted field is not closed before the end of "
+                                     "the file")
+                          .arg(collector.openQuoteLine);
+        } else {
+            const qsizetype before = collector.rows.size();
+            csv_fini(&parser, onField, onRow, &collector);
+            if (openQuote && collector.rows.size() > before)
+                collector.rows.last().cut = true;
+        }
+    }
     csv_free(&parser);
     if (!failure.isEmpty() && error)
         *error = failure;

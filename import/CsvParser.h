@@ -9,29 +9,43 @@
 #include <QString>
 #include <QStringList>
 
-// One record of a CSV file and the line it starts on (from 1).
+// One record of a CSV file and the line it starts on (from 1). `cut` when
+// the file ends inside the quotes of its last field, a file cut short.
 struct CsvRow
 {
     int line = 0;
     QStringList fields;
+    bool cut = false;
 };
 
 // Splits UTF-8 CSV (RFC 4180, and the loose kinds devices write) into rows
-// with libcsv. A leading BOM is dropped, blank lines give no row, spaces
-// around unquoted fields are trimmed.
+// with libcsv. A BOM is dropped at the start of the file only, blank lines
+// give no row, spaces around unquoted fields are trimmed.
 class CsvParser
 {
 public:
     // About the longest field read: a line of megabytes is not a device export.
     static constexpr qsizetype maxFieldBytes = 1 << 20;
 
-    // Reads at most maxRows rows when it is not negative. On failure returns
-    // the rows read so far and sets *error.
+    // Reads at most maxRows rows when it is not negative, fields split by
+    // the delimiter, or by delimiterOf() when it is 0. On failure returns
+    // the rows read so far and sets *error: a field of maxFieldBytes, or a
+    // quoted field that runs over a line end to the end of the file.
     static QList<CsvRow> parse(
-        const QByteArray &data, char delimiter = ',', int maxRows = -1, QString *error = nullptr);
+        const QByteArray &data, char delimiter = 0, int maxRows = -1, QString *error = nullptr);
 
     // The data without a leading UTF-8 BOM.
     static QByteArray withoutBom(const QByteArray &data);
+
+    // ',', ';' or a tab: the one found most often outside quotes on one of
+    // the first lines, so that a title line does not decide for its header.
+    static char delimiterOf(const QByteArray &data);
+
+    // Why a row that should have `expected` fields is not whole, or an empty
+    // string. Fewer fields mean a row cut off (a device may leave `mayLack`
+    // empty last fields off); more that are not empty, a value split by an
+    // unquoted delimiter, such as a decimal comma.
+    static QString fieldCountProblem(const CsvRow &row, int expected, int mayLack = 0);
 };
 
 #endif

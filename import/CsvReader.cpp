@@ -6,26 +6,29 @@
 #include "LocalTimestamp.h"
 #include "ReadingValue.h"
 
-#include <QDateTime>
+#include <QHash>
 
 #include <algorithm>
 
 namespace {
 
-struct Columns
-{
-    int date = -1;
-    int time = -1;
-    int timestamp = -1;
-    int value = -1;
-    int type = -1;
-    int unit = -1;
-    int notes = -1;
-    GlucoseUnit::Unit valueUnit = GlucoseUnit::MgPerDl;
+const char *const keys[] = { "date", "time", "timestamp", "value", "type", "unit", "notes" };
 
-    bool usable() const { return value >= 0 && (timestamp >= 0 || (date >= 0 && time >= 0)); }
-    int needed() const { return std::max({ date, time, timestamp, value }) + 1; }
-};
+bool isKey(const QString &key)
+{
+    return std::any_of(std::begin(keys), std::end(keys),
+        [&key](const char *k) { return key == QLatin1String(k); });
+}
+
+int *slotOf(CsvReader::Columns &c, const QString &key)
+{
+    int *const places[] = { &c.date, &c.time, &c.timestamp, &c.value, &c.type, &c.unit, &c.notes };
+    for (size_t i = 0; i < std::size(keys); ++i) {
+        if (key == QLatin1String(keys[i]))
+            return places[i];
+    }
+    return nullptr;
+}
 
 // "Value (mmol/L)" names the value column and its unit.
 QString baseName(const QString &name)
@@ -35,127 +38,180 @@ QString baseName(const QString &name)
     return (bracket < 0 ? n : n.left(bracket)).trimmed();
 }
 
-Columns columnsOf(const QStringList &header)
+// A lone date or time column holding whole timestamps, as R's data frames
+// write "time" and users name one column "date".
+void takeWholeTimestamps(CsvReader::Columns &c)
 {
-    Columns c;
+    if (c.timestamp >= 0)
+        return;
+    if (c.date < 0 && c.time >= 0)
+        std::swap(c.timestamp, c.time);
+    else if (c.time < 0 && c.date >= 0)
+        std::swap(c.timestamp, c.date);
+}
+
+CsvReader::Columns columnsOf(const QStringList &header)
+{
+    CsvReader::Columns c;
+    const QHash<QString, QString> synonyms
+        = { { "datetime", "timestamp" }, { "date time", "timestamp" }, { "glucose", "value" },
+              { "gl", "value" }, { "note", "notes" } };
     for (int i = 0; i < header.size(); ++i) {
         const QString name = baseName(header.at(i));
-        int *slot = nullptr;
-        if (name == QLatin1String("date"))
-            slot = &c.date;
-        else if (name == QLatin1String("time"))
-            slot = &c.time;
-        else if (name == QLatin1String("timestamp") || name == QLatin1String("datetime")
-            || name == QLatin1String("date time"))
-            slot = &c.timestamp;
-        else if (name == QLatin1String("value") || name == QLatin1String("glucose")
-            || name == QLatin1String("gl"))
-            slot = &c.value;
-        else if (name == QLatin1String("type"))
-            slot = &c.type;
-        else if (name == QLatin1String("unit"))
-            slot = &c.unit;
-        else if (name == QLatin1String("notes") || name == QLatin1String("note"))
-            slot = &c.notes;
+        int *slot = slotOf(c, synonyms.value(name, name));
         if (slot && *slot < 0)
             *slot = i;
     }
     if (c.value >= 0)
         ReadingValue::unitInName(header.at(c.value), &c.valueUnit);
-    // A lone time column holding whole timestamps, as R's data frames write it.
-    if (c.date < 0 && c.timestamp < 0 && c.time >= 0) {
-        c.timestamp = c.time;
-        c.time = -1;
-    }
+    takeWholeTimestamps(c);
     return c;
 }
 
-bool readMoment(const QString &text, QDate *date, QTime *time)
+// The pairs of a --columns list, or why it is none.
+QString pairsOf(const QString &list, QList<QPair<QString, QString>> *pairs)
 {
-    if (LocalTimestamp::parseIso(text, date, time))
-        return true;
-    // A moment with a zone is shown on this machine's clock.
-    const QDateTime moment = QDateTime::fromString(text.trimmed(), Qt::ISODateWithMs);
-    if (!moment.isValid() || moment.timeSpec() == Qt::LocalTime)
-        return false;
-    const QDateTime local = moment.toLocalTime();
-    *date = local.date();
-    *time = QTime(local.time().hour(), local.time().minute());
-    return true;
+    for (const QString &item : list.split(u',', Qt::SkipEmptyParts)) {
+        const qsizetype eq = item.indexOf(u'=');
+        const QString key = item.left(eq).trimmed().toLower();
+        const QString name = item.mid(eq + 1).trimmed();
+        if (eq < 0 || name.isEmpty() || !isKey(key))
+            return QStringLiteral("--columns takes KEY=NAME pairs, the keys %1, not \"%2\"")
+                .arg(QStringList(std::begin(keys), std::end(keys)).join(u", "),
+                    ImportResult::excerpt(item));
+        if (std::any_of(
+                pairs->begin(), pairs->end(), [&key](const auto &p) { return p.first == key; }))
+            return QStringLiteral("--columns names %1 twice").arg(key);
+        pairs->append({ key, name });
+    }
+    if (pairs->isEmpty())
+        return QStringLiteral("--columns names no columns");
+    return QString();
 }
 
 } // namespace
 
 const QString CsvReader::format = QStringLiteral("csv");
 
-char CsvReader::delimiterOf(const QByteArray &data)
-{
-    const qsizetype end = data.indexOf('\n');
-    const QByteArray first = data.left(end < 0 ? data.size() : end);
-    if (first.contains(','))
-        return ',';
-    return first.contains(';') ? ';' : first.contains('\t') ? '\t' : ',';
-}
-
 bool CsvReader::recognises(const QList<CsvRow> &head)
 {
     return !head.isEmpty() && columnsOf(head.first().fields).usable();
 }
 
-ImportResult CsvReader::read(const QByteArray &data)
+QString CsvReader::columnsProblem(const QString &columns)
+{
+    QList<QPair<QString, QString>> pairs;
+    return pairsOf(columns, &pairs);
+}
+
+ImportResult CsvReader::read(const QByteArray &data, const QString &list)
 {
     ImportResult result;
     result.format = format;
-    const QByteArray text = CsvParser::withoutBom(data);
-    const QList<CsvRow> rows = CsvParser::parse(text, delimiterOf(text), -1, &result.error);
+    const QList<CsvRow> rows = CsvParser::parse(data, 0, -1, &result.error);
     if (!result.error.isEmpty())
         return result;
-    if (!recognises(rows)) {
-        result.error = QStringLiteral("not a readings CSV: the first line must name the columns "
-                                      "date, time (or timestamp) and value, and may name type, "
-                                      "unit and notes");
-        return result;
+    const QStringList header = rows.isEmpty() ? QStringList() : rows.first().fields;
+    Columns c;
+    if (list.isEmpty()) {
+        c = columnsOf(header);
+        if (!c.usable()) {
+            result.error = QStringLiteral(
+                "not a readings CSV: the first line must name the columns date, time (or "
+                "timestamp) and value, and may name type, unit and notes; or name them with "
+                "--columns");
+            return result;
+        }
+    } else {
+        QList<QPair<QString, QString>> pairs;
+        result.error = pairsOf(list, &pairs);
+        for (const auto &[key, name] : std::as_const(pairs)) {
+            if (!result.error.isEmpty())
+                break;
+            int column = -1;
+            for (int i = 0; i < header.size() && column < 0; ++i) {
+                if (header.at(i).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+                    column = i;
+            }
+            if (column < 0 && key == QLatin1String("unit")
+                && GlucoseUnit::parse(name, &c.valueUnit))
+                continue;
+            if (column < 0)
+                result.error = QStringLiteral("--columns: the first line has no column \"%1\"; "
+                                              "it names %2")
+                                   .arg(ImportResult::excerpt(name),
+                                       ImportResult::excerpt(header.join(u", ")));
+            else
+                *slotOf(c, key) = column;
+        }
+        if (result.error.isEmpty() && c.value >= 0 && c.unit < 0)
+            ReadingValue::unitInName(header.at(c.value), &c.valueUnit);
+        takeWholeTimestamps(c);
+        if (result.error.isEmpty() && !c.usable())
+            result.error = QStringLiteral("--columns must name value and date (or timestamp), "
+                                          "and time unless the date holds it");
+        if (!result.error.isEmpty())
+            return result;
     }
-    const Columns c = columnsOf(rows.first().fields);
-    const auto field = [](const CsvRow &row, int column) {
-        return column >= 0 && column < row.fields.size() ? row.fields.at(column) : QString();
-    };
+    readRows(rows, 0, c, QStringLiteral("unspecified"), result);
+    return result;
+}
 
-    for (qsizetype i = 1; i < rows.size(); ++i) {
+void CsvReader::readRows(const QList<CsvRow> &rows, int header, const Columns &c,
+    const QString &type, ImportResult &result)
+{
+    const int width = header < rows.size() ? int(rows.at(header).fields.size()) : 0;
+    const auto field = [](const CsvRow &row, int column) {
+        return column >= 0 && column < row.fields.size() ? row.fields.at(column).trimmed()
+                                                         : QString();
+    };
+    const auto moment = [&](const CsvRow &row) {
+        return c.timestamp >= 0 ? field(row, c.timestamp)
+                                : field(row, c.date) + u' ' + field(row, c.time);
+    };
+    QStringList moments;
+    for (qsizetype i = header + 1; i < rows.size(); ++i)
+        moments.append(moment(rows.at(i)));
+    const LocalTimestamp::DayOrder order = LocalTimestamp::orderOf(moments);
+
+    result.rows += int(rows.size()) - header - 1;
+    for (qsizetype i = header + 1; i < rows.size(); ++i) {
         const CsvRow &row = rows.at(i);
         ImportedReading reading;
-        QString reason;
+        QString reason = CsvParser::fieldCountProblem(row, width);
         GlucoseUnit::Unit unit = c.valueUnit;
-        const QString unitText = field(row, c.unit).trimmed();
-        if (row.fields.size() < c.needed()) {
-            reason = QStringLiteral("truncated row: %1 fields, the header names %2")
-                         .arg(row.fields.size())
-                         .arg(rows.first().fields.size());
-        } else if (c.timestamp >= 0
-            && !readMoment(field(row, c.timestamp), &reading.date, &reading.time)) {
-            reason = QStringLiteral("timestamp \"%1\" is not a date and time")
-                         .arg(field(row, c.timestamp).left(40));
-        } else if (c.timestamp < 0
-            && !LocalTimestamp::parseIso(
-                field(row, c.date).trimmed() + u' ' + field(row, c.time).trimmed(), &reading.date,
-                &reading.time)) {
-            reason = QStringLiteral("date \"%1\" and time \"%2\" are not YYYY-MM-DD and HH:MM")
-                         .arg(field(row, c.date).left(40), field(row, c.time).left(40));
+        const QString unitText = field(row, c.unit);
+        const QString when = moments.at(i - header - 1);
+        const LocalTimestamp::Result read = reason.isEmpty()
+            ? LocalTimestamp::parseMoment(when, order, &reading.date, &reading.time)
+            : LocalTimestamp::Read;
+        if (!reason.isEmpty()) {
+            // Cut off: the fields say nothing more.
+        } else if (read == LocalTimestamp::OutOfRange) {
+            reason = QStringLiteral("\"%1\" falls outside the years 1 to 9999 on this "
+                                    "machine's clock")
+                         .arg(ImportResult::excerpt(when));
+        } else if (read == LocalTimestamp::NotATime) {
+            reason = c.timestamp >= 0
+                ? QStringLiteral("timestamp \"%1\" is not a date and time")
+                      .arg(ImportResult::excerpt(when))
+                : QStringLiteral("date and time \"%1\" are not YYYY-MM-DD and HH:MM")
+                      .arg(ImportResult::excerpt(when));
         } else if (!unitText.isEmpty() && !GlucoseUnit::parse(unitText, &unit)) {
-            reason
-                = QStringLiteral("unit \"%1\" is neither mg/dL nor mmol/L").arg(unitText.left(40));
+            reason = QStringLiteral("unit \"%1\" is neither mg/dL nor mmol/L")
+                         .arg(ImportResult::excerpt(unitText));
         } else {
             ReadingValue::parse(field(row, c.value), unit, &reading.value, &reason);
         }
         if (!reason.isEmpty()) {
-            result.rejected.append({ row.line, reason });
+            result.reject(row.line, reason);
             continue;
         }
-        reading.type = field(row, c.type).trimmed();
+        reading.type = field(row, c.type);
         if (reading.type.isEmpty())
-            reading.type = QStringLiteral("unspecified");
-        reading.notes = field(row, c.notes);
+            reading.type = type;
+        reading.notes
+            = c.notes >= 0 && c.notes < row.fields.size() ? row.fields.at(c.notes) : QString();
         result.readings.append(reading);
     }
-    return result;
 }

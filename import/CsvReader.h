@@ -5,22 +5,49 @@
 #define CSVREADER_H
 
 #include "CsvParser.h"
+#include "GlucoseUnit.h"
 #include "ImportResult.h"
 
 // A CSV with a header naming date and time, or one timestamp, and the value;
 // type, unit and notes may follow. CsvExport's files read back as they were
-// written. Names go in any case and order; a missing type is "unspecified",
-// a missing unit the one in the value's name, else mg/dL.
+// written. Names go in any case and order, or as the user names them; a
+// missing type is "unspecified", a missing unit the one in the value's name,
+// else mg/dL. Dates are ISO, or numeric in the day order of the whole file.
 class CsvReader
 {
 public:
     static const QString format;
 
-    static bool recognises(const QList<CsvRow> &head);
-    static ImportResult read(const QByteArray &data);
+    // Which column holds what, -1 where none.
+    struct Columns
+    {
+        int date = -1;
+        int time = -1;
+        int timestamp = -1;
+        int value = -1;
+        int type = -1;
+        int unit = -1;
+        int notes = -1;
+        GlucoseUnit::Unit valueUnit = GlucoseUnit::MgPerDl;
 
-    // ',' unless the first line has no comma and a ';' or a tab.
-    static char delimiterOf(const QByteArray &data);
+        bool usable() const { return value >= 0 && (timestamp >= 0 || (date >= 0 && time >= 0)); }
+    };
+
+    static bool recognises(const QList<CsvRow> &head);
+
+    // Reads by the header's names, or by the columns a user names, such as
+    // "date=Datum,time=Zeit,value=Glukose,unit=mmol/L": the keys date, time,
+    // timestamp, value, type, unit and notes, each a header's name; unit may
+    // name the unit of every value instead, and a date without a time holds
+    // the whole timestamp.
+    static ImportResult read(const QByteArray &data, const QString &columns = QString());
+    // Why the names are no sound list of keys and names, or an empty string.
+    static QString columnsProblem(const QString &columns);
+
+    // The rows after `header` read as readings by the columns; a row without
+    // a type column is of `type`. Every row is a reading or rejected.
+    static void readRows(const QList<CsvRow> &rows, int header, const Columns &columns,
+        const QString &type, ImportResult &result);
 };
 
 #endif

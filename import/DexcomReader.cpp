@@ -6,9 +6,82 @@
 #include "LocalTimestamp.h"
 #include "ReadingValue.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 namespace {
+
+// Clarity's names in the languages known here. A header in another
+// language is still read by its shape: the timestamp's column names its
+// format, the glucose value's its unit in brackets, and the event type
+// follows the timestamp.
+const char *const timestampNames[] = { "Timestamp (", "タイムスタンプ" };
+const char *const eventTypeNames[] = { "Event Type", "イベントタイプ" };
+const char *const glucoseNames[] = { "Glucose Value (", "グルコース値" };
+
+struct EventKind
+{
+    const char *name;
+    const char *kind; // nullptr: a reading
+};
+
+// Event types as Clarity writes them; "EGV" stays so in every language.
+const EventKind eventKinds[] = {
+    { "EGV", nullptr },
+    { "Calibration", nullptr },
+    { "キャリブレーション", nullptr },
+    { "較正", nullptr },
+    { "FirstName", "patient info row" },
+    { "LastName", "patient info row" },
+    { "DateOfBirth", "patient info row" },
+    { "名", "patient info row" },
+    { "姓", "patient info row" },
+    { "生年月日", "patient info row" },
+    { "Device", "device row" },
+    { "デバイス", "device row" },
+    { "Alert", "alert" },
+    { "アラート", "alert" },
+    { "Insulin", "insulin dose" },
+    { "インスリン", "insulin dose" },
+    { "Carbs", "carbohydrate entry" },
+    { "炭水化物", "carbohydrate entry" },
+    { "Exercise", "activity" },
+    { "運動", "activity" },
+    { "Health", "health event" },
+    { "健康", "health event" },
+};
+
+// Out of range the sensor writes a word; Dexcom's range ends at 40 and 400.
+const char *const lowWords[] = { "Low", "低" };
+const char *const highWords[] = { "High", "高" };
+
+template <size_t N> bool isOneOf(const QString &text, const char *const (&words)[N])
+{
+    return std::any_of(std::begin(words), std::end(words), [&text](const char *w) {
+        return text.compare(QString::fromUtf8(w), Qt::CaseInsensitive) == 0;
+    });
+}
+
+template <size_t N> int columnStartingWith(const QStringList &header, const char *const (&names)[N])
+{
+    for (int i = 0; i < header.size(); ++i) {
+        for (const char *name : names) {
+            if (header.at(i).trimmed().startsWith(QString::fromUtf8(name), Qt::CaseInsensitive))
+                return i;
+        }
+    }
+    return -1;
+}
+
+int columnContaining(const QStringList &header, QLatin1String part)
+{
+    for (int i = 0; i < header.size(); ++i) {
+        if (header.at(i).contains(part, Qt::CaseInsensitive))
+            return i;
+    }
+    return -1;
+}
 
 struct Columns
 {
@@ -18,24 +91,34 @@ struct Columns
     GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
 };
 
-int columnStartingWith(const QStringList &header, QLatin1String prefix)
-{
-    for (int i = 0; i < header.size(); ++i) {
-        if (header.at(i).trimmed().startsWith(prefix, Qt::CaseInsensitive))
-            return i;
-    }
-    return -1;
-}
-
 Columns columnsOf(const QStringList &header)
 {
     Columns c;
-    c.timestamp = columnStartingWith(header, QLatin1String("Timestamp ("));
-    c.eventType = columnStartingWith(header, QLatin1String("Event Type"));
-    c.glucose = columnStartingWith(header, QLatin1String("Glucose Value ("));
+    c.timestamp = columnStartingWith(header, timestampNames);
+    if (c.timestamp < 0)
+        c.timestamp = columnContaining(header, QLatin1String("(YYYY-MM-DDThh:mm:ss)"));
+    c.eventType = columnStartingWith(header, eventTypeNames);
+    if (c.eventType < 0 && c.timestamp >= 0 && c.timestamp + 1 < header.size())
+        c.eventType = c.timestamp + 1;
+    c.glucose = columnStartingWith(header, glucoseNames);
+    if (c.glucose < 0) {
+        c.glucose = columnContaining(header, QLatin1String("(mg/dL)"));
+        if (c.glucose < 0)
+            c.glucose = columnContaining(header, QLatin1String("(mmol/L)"));
+    }
     if (c.glucose >= 0 && !ReadingValue::unitInName(header.at(c.glucose), &c.unit))
         c.glucose = -1;
     return c;
+}
+
+// The kind of a row that is no reading, or nullptr for a reading.
+const EventKind *kindOf(const QString &eventType)
+{
+    for (const EventKind &k : eventKinds) {
+        if (eventType.compare(QString::fromUtf8(k.name), Qt::CaseInsensitive) == 0)
+            return &k;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -47,14 +130,14 @@ bool DexcomReader::recognises(const QList<CsvRow> &head)
     if (head.isEmpty())
         return false;
     const Columns c = columnsOf(head.first().fields);
-    return c.timestamp >= 0 && c.eventType >= 0 && c.glucose >= 0;
+    return c.timestamp >= 0 && c.eventType >= 0 && c.glucose >= 0 && c.eventType != c.glucose;
 }
 
 ImportResult DexcomReader::read(const QByteArray &data)
 {
     ImportResult result;
     result.format = format;
-    const QList<CsvRow> rows = CsvParser::parse(data, ',', -1, &result.error);
+    const QList<CsvRow> rows = CsvParser::parse(data, 0, -1, &result.error);
     if (!result.error.isEmpty())
         return result;
     if (!recognises(rows)) {
@@ -62,50 +145,83 @@ ImportResult DexcomReader::read(const QByteArray &data)
                                       "the Timestamp, Event Type and Glucose Value (unit) columns");
         return result;
     }
-    const Columns c = columnsOf(rows.first().fields);
-    const int needed = std::max({ c.timestamp, c.eventType, c.glucose }) + 1;
+    const QStringList header = rows.first().fields;
+    const Columns c = columnsOf(header);
+    const auto field = [](const CsvRow &row, int column) {
+        return column < row.fields.size() ? row.fields.at(column).trimmed() : QString();
+    };
 
+    // A file whose sensor readings go by a name not known here: they are the
+    // event with a time and a glucose value that comes most often.
+    QString egv = QStringLiteral("EGV");
+    QHash<QString, int> timed;
+    bool egvSeen = false;
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        const QString type = field(rows.at(i), c.eventType);
+        egvSeen = egvSeen || type.compare(egv, Qt::CaseInsensitive) == 0;
+        if (!kindOf(type) && !type.isEmpty() && !field(rows.at(i), c.timestamp).isEmpty()
+            && !field(rows.at(i), c.glucose).isEmpty())
+            ++timed[type];
+    }
+    const bool english
+        = header.at(c.eventType).trimmed().compare(QLatin1String("Event Type"), Qt::CaseInsensitive)
+        == 0;
+    if (!egvSeen && !english && !timed.isEmpty())
+        egv = std::max_element(
+            timed.keyValueBegin(), timed.keyValueEnd(), [](const auto &a, const auto &b) {
+                return a.second < b.second;
+            })->first;
+
+    // Clarity leaves the last column (the transmitter) off rows without one;
+    // a row cut inside its glucose value ends there.
+    const int width = int(header.size());
+    const int mayLack = width - 1 > c.glucose + 1 ? 1 : 0;
+    result.rows = int(rows.size()) - 1;
     for (qsizetype i = 1; i < rows.size(); ++i) {
         const CsvRow &row = rows.at(i);
-        if (row.fields.size() <= c.eventType
-            || row.fields.at(c.eventType)
-                    .trimmed()
-                    .compare(QLatin1String("EGV"), Qt::CaseInsensitive)
-                != 0)
+        const QString cut = CsvParser::fieldCountProblem(row, width, mayLack);
+        if (!cut.isEmpty()) {
+            result.reject(row.line, cut);
             continue;
-        if (row.fields.size() < needed) {
-            result.rejected.append({ row.line,
-                QStringLiteral("truncated row: %1 fields, the glucose value is field %2")
-                    .arg(row.fields.size())
-                    .arg(c.glucose + 1) });
+        }
+        const QString type = field(row, c.eventType);
+        const bool isEgv = type.compare(egv, Qt::CaseInsensitive) == 0;
+        const EventKind *known = kindOf(type);
+        if (type.isEmpty()) {
+            result.reject(row.line, QStringLiteral("row without an event type"));
+            continue;
+        }
+        if (!isEgv && (!known || known->kind)) {
+            result.skip(known ? QString::fromUtf8(known->kind)
+                              : QStringLiteral("\"%1\" event").arg(ImportResult::excerpt(type)));
             continue;
         }
         ImportedReading reading;
-        const QString timestamp = row.fields.at(c.timestamp);
-        if (timestamp.trimmed().isEmpty()) {
-            result.rejected.append({ row.line, QStringLiteral("EGV row without a timestamp") });
+        const QString timestamp = field(row, c.timestamp);
+        if (timestamp.isEmpty()) {
+            result.reject(row.line,
+                QStringLiteral("%1 row without a timestamp").arg(ImportResult::excerpt(type)));
             continue;
         }
         if (!LocalTimestamp::parseIso(timestamp, &reading.date, &reading.time)) {
-            result.rejected.append({ row.line,
+            result.reject(row.line,
                 QStringLiteral("timestamp \"%1\" is not a date and time")
-                    .arg(timestamp.left(40)) });
+                    .arg(ImportResult::excerpt(timestamp)));
             continue;
         }
-        // Out of range the sensor writes a word; Dexcom's range ends at 40 and 400.
-        const QString value = row.fields.at(c.glucose).trimmed();
+        const QString value = field(row, c.glucose);
         QString reason;
-        if (value.compare(QLatin1String("Low"), Qt::CaseInsensitive) == 0) {
+        if (isOneOf(value, lowWords)) {
             reading.value = 40;
             reading.notes = QStringLiteral("Low");
-        } else if (value.compare(QLatin1String("High"), Qt::CaseInsensitive) == 0) {
+        } else if (isOneOf(value, highWords)) {
             reading.value = 400;
             reading.notes = QStringLiteral("High");
         } else if (!ReadingValue::parse(value, c.unit, &reading.value, &reason)) {
-            result.rejected.append({ row.line, reason });
+            result.reject(row.line, reason);
             continue;
         }
-        reading.type = QStringLiteral("cgm");
+        reading.type = isEgv ? QStringLiteral("cgm") : QStringLiteral("calibration");
         result.readings.append(reading);
     }
     return result;

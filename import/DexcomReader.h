@@ -7,8 +7,10 @@
 #include "CsvParser.h"
 #include "ImportResult.h"
 
-// Dexcom Clarity's CSV export: its EGV rows are the readings (type "cgm"),
-// the rows before them (names, devices, alerts) and other events are not.
+// Dexcom Clarity's CSV export, with English or Japanese column names: its
+// EGV rows are the readings (type "cgm"), its calibrations fingersticks
+// (type "calibration"); the rows before them (names, devices, alerts) and
+// the other events are skipped by kind.
 class DexcomReader
 {
 public:

@@ -14,7 +14,7 @@ DuplicateFilter::Key DuplicateFilter::keyOf(
 void DuplicateFilter::addExisting(
     const QDate &date, const QTime &time, const QString &type, int value)
 {
-    seen.insert(keyOf(date, time, type, value));
+    seen.insert(keyOf(date, time, type, value), true);
 }
 
 void DuplicateFilter::addExisting(const ImportedReading &reading)
@@ -22,11 +22,12 @@ void DuplicateFilter::addExisting(const ImportedReading &reading)
     addExisting(reading.date, reading.time, reading.type, reading.value);
 }
 
-bool DuplicateFilter::admit(const ImportedReading &reading)
+DuplicateFilter::Verdict DuplicateFilter::check(const ImportedReading &reading)
 {
     const Key key = keyOf(reading.date, reading.time, reading.type, reading.value);
-    if (seen.contains(key))
-        return false;
-    seen.insert(key);
-    return true;
+    const auto found = seen.constFind(key);
+    if (found != seen.constEnd())
+        return *found ? AlreadyThere : Repeated;
+    seen.insert(key, false);
+    return New;
 }

@@ -6,7 +6,7 @@
 
 #include "ImportedReading.h"
 
-#include <QSet>
+#include <QHash>
 
 // Tells which imported readings a journal already holds: one of the same
 // minute, type and value, in the journal or earlier in the same import.
@@ -14,12 +14,17 @@
 class DuplicateFilter
 {
 public:
+    enum Verdict { New, AlreadyThere, Repeated };
+
     // A reading of the journal.
     void addExisting(const QDate &date, const QTime &time, const QString &type, int value);
     void addExisting(const ImportedReading &reading);
 
+    // Whether the reading is new, in the journal, or repeats one admitted
+    // before; a new one is remembered.
+    Verdict check(const ImportedReading &reading);
     // True, and remembers it, when the reading is new.
-    bool admit(const ImportedReading &reading);
+    bool admit(const ImportedReading &reading) { return check(reading) == New; }
 
 private:
     struct Key
@@ -38,7 +43,8 @@ private:
     }
     static Key keyOf(const QDate &date, const QTime &time, const QString &type, int value);
 
-    QSet<Key> seen;
+    // Each key seen, true when it came from the journal.
+    QHash<Key, bool> seen;
 };
 
 #endif

@@ -6,8 +6,6 @@
 #include "LocalTimestamp.h"
 #include "ReadingValue.h"
 
-#include <QLocale>
-
 #include <algorithm>
 
 namespace {
@@ -23,9 +21,8 @@ GlucoseUnit::Unit unitOf(const QList<CsvRow> &rows)
             || (row.fields.at(Method) != QLatin1String("blood sample")
                 && row.fields.at(Method) != QLatin1String("CGM")))
             continue;
-        bool ok = false;
-        const double value = QLocale::c().toDouble(row.fields.at(Value).trimmed(), &ok);
-        if (ok)
+        double value = 0;
+        if (ReadingValue::toNumber(row.fields.at(Value), &value))
             highest = std::max(highest, value);
     }
     return highest > 0 && highest <= GlucometerReader::highestMmolPerL ? GlucoseUnit::MmolPerL
@@ -52,17 +49,18 @@ ImportResult GlucometerReader::read(const QByteArray &data)
     if (!result.error.isEmpty())
         return result;
     const GlucoseUnit::Unit unit = unitOf(rows);
+    result.rows = int(rows.size());
     for (const CsvRow &row : rows) {
-        if (row.fields.size() <= Method) {
-            result.rejected.append({ row.line,
-                QStringLiteral("truncated row: %1 fields, a reading has %2")
-                    .arg(row.fields.size())
-                    .arg(int(FieldCount)) });
+        // The comment is last and not escaped: only too few fields tell a cut.
+        if (row.cut || row.fields.size() < FieldCount) {
+            result.reject(row.line, CsvParser::fieldCountProblem(row, FieldCount));
             continue;
         }
         const QString method = row.fields.at(Method).trimmed();
-        if (method == QLatin1String("time"))
+        if (method == QLatin1String("time")) {
+            result.skip(QStringLiteral("clock change"));
             continue;
+        }
         ImportedReading reading;
         QString reason;
         if (method == QLatin1String("blood sample")) {
@@ -72,13 +70,13 @@ ImportResult GlucometerReader::read(const QByteArray &data)
         } else {
             result.rejected.append({ row.line,
                 QStringLiteral("method \"%1\" is neither blood sample nor CGM")
-                    .arg(method.left(40)) });
+                    .arg(ImportResult::excerpt(method)) });
             continue;
         }
         if (!LocalTimestamp::parseIso(row.fields.at(Timestamp), &reading.date, &reading.time)) {
             result.rejected.append({ row.line,
                 QStringLiteral("timestamp \"%1\" is not a date and time")
-                    .arg(row.fields.at(Timestamp).left(40)) });
+                    .arg(ImportResult::excerpt(row.fields.at(Timestamp))) });
             continue;
         }
         if (!ReadingValue::parse(row.fields.at(Value), unit, &reading.value, &reason)) {

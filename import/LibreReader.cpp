@@ -8,27 +8,53 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 
 // The header follows a title line, which re-saved copies may lack.
 constexpr int headerSearchRows = 3;
 
-// Re-saved copies may pad the names, so the header is read trimmed.
-int columnOf(const QStringList &header, QLatin1String name)
+// LibreView's column names by language: English, French, German, Spanish,
+// Italian, Dutch. Names are matched trimmed and in any case; the glucose
+// columns by their start, the unit follows.
+const char *const timestampNames[] = { "Device Timestamp", "Horodatage de l'appareil",
+    "Horodatage de l’appareil", "Horodatage", "Gerätezeitstempel", "Zeitstempel des Geräts",
+    "Sello de tiempo del dispositivo", "Marca de tiempo del dispositivo",
+    "Indicador de fecha y hora del dispositivo", "Timestamp dispositivo",
+    "Data e ora del dispositivo", "Tijdstempel apparaat", "Apparaattijdstempel" };
+const char *const recordTypeNames[]
+    = { "Record Type", "Type d'enregistrement", "Type d’enregistrement", "Aufzeichnungstyp",
+          "Datensatztyp", "Tipo de registro", "Tipo di registrazione", "Tipo di record",
+          "Registratietype", "Type registratie", "Recordtype" };
+const char *const notesNames[]
+    = { "Notes", "Remarques", "Notizen", "Notas", "Note", "Notities", "Opmerkingen" };
+const char *const historicNames[] = { "Historic Glucose", "Historique du taux de glucose",
+    "Glucose historique", "Glukosewert-Verlauf", "Historischer Glukosewert", "Historial de glucosa",
+    "Glucosa histórica", "Storico glicemia", "Glucosio storico", "Historische glucose" };
+const char *const scanNames[] = { "Scan Glucose", "Taux de glucose scanné", "Glucose scannée",
+    "Glukose-Scan", "Gescannter Glukosewert", "Escaneo de glucosa", "Glucosa escaneada",
+    "Scansione glicemia", "Glucosio scansionato", "Scan glucose", "Gescande glucose" };
+const char *const stripNames[] = { "Strip Glucose", "Glycémie par bandelette",
+    "Glucose par bandelette", "Glukose-Teststreifen", "Teststreifen-Glukosewert",
+    "Tira reactiva para glucosa", "Glucosa en tira", "Strisce per glicemia", "Glucosio da striscia",
+    "Strip glucose", "Glucose teststrip" };
+const char *const ketoneNames[] = { "Ketone", "Cétone", "Keton", "Cetona", "Chetoni" };
+
+template <size_t N> bool matches(const QString &name, const char *const (&names)[N], bool prefix)
 {
-    for (int i = 0; i < header.size(); ++i) {
-        if (header.at(i).trimmed() == name)
-            return i;
-    }
-    return -1;
+    const QString n = name.trimmed();
+    return std::any_of(std::begin(names), std::end(names), [&](const char *candidate) {
+        const QString c = QString::fromUtf8(candidate);
+        return prefix ? n.startsWith(c, Qt::CaseInsensitive)
+                      : n.compare(c, Qt::CaseInsensitive) == 0;
+    });
 }
 
-int headerIndex(const QList<CsvRow> &rows)
+template <size_t N> int columnOf(const QStringList &header, const char *const (&names)[N])
 {
-    for (int i = 0; i < std::min<int>(headerSearchRows, int(rows.size())); ++i) {
-        const QStringList &fields = rows.at(i).fields;
-        if (columnOf(fields, QLatin1String("Device Timestamp")) >= 0
-            && columnOf(fields, QLatin1String("Record Type")) >= 0)
+    for (int i = 0; i < header.size(); ++i) {
+        if (matches(header.at(i), names, false))
             return i;
     }
     return -1;
@@ -38,22 +64,82 @@ struct GlucoseColumn
 {
     int index = -1;
     GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
-    QString name;
 };
 
-GlucoseColumn glucoseColumn(const QStringList &header, QLatin1String prefix)
+// The columns that name a glucose unit and no ketone, in order.
+QList<GlucoseColumn> unitColumns(const QStringList &header)
 {
-    GlucoseColumn column;
+    QList<GlucoseColumn> found;
     for (int i = 0; i < header.size(); ++i) {
-        const QString name = header.at(i).trimmed();
-        if (name.startsWith(prefix) && ReadingValue::unitInName(name, &column.unit)) {
-            column.index = i;
-            column.name = name;
-            break;
+        GlucoseColumn column { i };
+        if (!matches(header.at(i), ketoneNames, true)
+            && ReadingValue::unitInName(header.at(i), &column.unit))
+            found.append(column);
+    }
+    return found;
+}
+
+// LibreView's header by its shape when its names are not known here: the
+// timestamp and the record type third and fourth, and at least three
+// glucose columns (historic, scan, strip) among many.
+bool hasLibreShape(const QStringList &header)
+{
+    constexpr int fewestColumns = 14;
+    return header.size() >= fewestColumns && unitColumns(header).size() >= 3;
+}
+
+struct Columns
+{
+    int timestamp = -1;
+    int recordType = -1;
+    int notes = -1;
+    // Historic, scan and strip.
+    GlucoseColumn glucose[3];
+};
+
+Columns columnsOf(const QStringList &header)
+{
+    Columns c;
+    c.timestamp = columnOf(header, timestampNames);
+    c.recordType = columnOf(header, recordTypeNames);
+    c.notes = columnOf(header, notesNames);
+    bool named = false;
+    for (const GlucoseColumn &column : unitColumns(header)) {
+        const QString &name = header.at(column.index);
+        const int slot = matches(name, historicNames, true) ? 0
+            : matches(name, scanNames, true)                ? 1
+            : matches(name, stripNames, true)               ? 2
+                                                            : -1;
+        if (slot >= 0 && c.glucose[slot].index < 0) {
+            c.glucose[slot] = column;
+            named = true;
         }
     }
-    return column;
+    if ((c.timestamp < 0 || c.recordType < 0 || !named) && hasLibreShape(header)) {
+        if (c.timestamp < 0 && c.recordType < 0) {
+            c.timestamp = 2;
+            c.recordType = 3;
+        }
+        if (!named) {
+            const QList<GlucoseColumn> columns = unitColumns(header);
+            std::copy_n(columns.begin(), 3, c.glucose);
+        }
+    }
+    return c;
 }
+
+int headerIndex(const QList<CsvRow> &rows)
+{
+    for (int i = 0; i < std::min<int>(headerSearchRows, int(rows.size())); ++i) {
+        const Columns c = columnsOf(rows.at(i).fields);
+        if (c.timestamp >= 0 && c.recordType >= 0 && c.timestamp != c.recordType)
+            return i;
+    }
+    return -1;
+}
+
+const char *const glucoseNamesInEnglish[] = { "Historic", "Scan", "Strip" };
+const char *const readingTypes[] = { "cgm", "scan", "meter" };
 
 } // namespace
 
@@ -68,7 +154,7 @@ ImportResult LibreReader::read(const QByteArray &data)
 {
     ImportResult result;
     result.format = format;
-    const QList<CsvRow> rows = CsvParser::parse(data, ',', -1, &result.error);
+    const QList<CsvRow> rows = CsvParser::parse(data, 0, -1, &result.error);
     if (!result.error.isEmpty())
         return result;
     const int h = headerIndex(rows);
@@ -78,19 +164,17 @@ ImportResult LibreReader::read(const QByteArray &data)
         return result;
     }
     const QStringList header = rows.at(h).fields;
-    const int timestampColumn = columnOf(header, QLatin1String("Device Timestamp"));
-    const int typeColumn = columnOf(header, QLatin1String("Record Type"));
-    const int notesColumn = columnOf(header, QLatin1String("Notes"));
-    const GlucoseColumn columns[] = { glucoseColumn(header, QLatin1String("Historic Glucose")),
-        glucoseColumn(header, QLatin1String("Scan Glucose")),
-        glucoseColumn(header, QLatin1String("Strip Glucose")) };
-    const QString types[]
-        = { QStringLiteral("cgm"), QStringLiteral("scan"), QStringLiteral("meter") };
-    if (columns[0].index < 0 && columns[1].index < 0 && columns[2].index < 0) {
+    const Columns c = columnsOf(header);
+    if (std::all_of(std::begin(c.glucose), std::end(c.glucose),
+            [](const GlucoseColumn &g) { return g.index < 0; })) {
         result.error = QStringLiteral("not a LibreView export: no Historic, Scan or Strip Glucose "
                                       "column with a unit");
         return result;
     }
+    const auto field = [](const CsvRow &row, int column) {
+        return column >= 0 && column < row.fields.size() ? row.fields.at(column).trimmed()
+                                                         : QString();
+    };
 
     // The rows that are readings, each once, and every date to tell the day order from.
     QList<const CsvRow *> readingRows;
@@ -98,59 +182,67 @@ ImportResult LibreReader::read(const QByteArray &data)
     QSet<QString> seen;
     if (h > 0 && rows.first().fields.size() > 2)
         stamps.append(QString(rows.first().fields.at(2)).remove(QLatin1String("UTC")));
+    result.rows = int(rows.size()) - h - 1;
     for (qsizetype i = h + 1; i < rows.size(); ++i) {
         const CsvRow &row = rows.at(i);
-        if (row.fields.size() <= std::max(typeColumn, timestampColumn)) {
-            result.rejected.append({ row.line,
-                QStringLiteral("truncated row: %1 fields, the header names %2")
-                    .arg(row.fields.size())
-                    .arg(header.size()) });
+        const QString whole = row.fields.join(QChar(0));
+        if (seen.contains(whole)) {
+            ++result.repeated;
             continue;
         }
-        const QString type = row.fields.at(typeColumn).trimmed();
-        if (type != QLatin1String("0") && type != QLatin1String("1") && type != QLatin1String("2"))
+        seen.insert(whole);
+        const QString cut = CsvParser::fieldCountProblem(row, int(header.size()));
+        if (!cut.isEmpty()) {
+            result.reject(row.line, cut);
             continue;
-        if (!seen.contains(row.fields.join(QChar(0)))) {
-            seen.insert(row.fields.join(QChar(0)));
+        }
+        const QString type = field(row, c.recordType);
+        if (type == QLatin1String("0") || type == QLatin1String("1")
+            || type == QLatin1String("2")) {
             readingRows.append(&row);
-            stamps.append(row.fields.at(timestampColumn));
+            stamps.append(row.fields.at(c.timestamp));
+        } else if (type == QLatin1String("3")) {
+            result.skip(QStringLiteral("ketone reading"));
+        } else if (type == QLatin1String("4")) {
+            result.skip(QStringLiteral("insulin dose"));
+        } else if (type == QLatin1String("5")) {
+            result.skip(QStringLiteral("carbohydrate entry"));
+        } else if (type == QLatin1String("6")) {
+            result.skip(field(row, c.notes).isEmpty() ? QStringLiteral("empty note")
+                                                      : QStringLiteral("note"));
+        } else {
+            result.reject(row.line,
+                QStringLiteral("record type \"%1\" is none that LibreView writes")
+                    .arg(ImportResult::excerpt(type)));
         }
     }
     const LocalTimestamp::DayOrder order = LocalTimestamp::orderOf(stamps);
 
     for (const CsvRow *row : readingRows) {
-        const int type = row->fields.at(typeColumn).trimmed().toInt();
-        const GlucoseColumn &column = columns[type];
+        const int type = field(*row, c.recordType).toInt();
+        const GlucoseColumn &column = c.glucose[type];
         ImportedReading reading;
-        const QString stamp = row->fields.at(timestampColumn);
+        const QString stamp = row->fields.at(c.timestamp);
         QString reason;
         if (!LocalTimestamp::parseNumeric(stamp, order, &reading.date, &reading.time)) {
             reason
                 = QStringLiteral("device timestamp \"%1\" is not a date and time (%2)")
-                      .arg(stamp.left(40),
+                      .arg(ImportResult::excerpt(stamp),
                           order == LocalTimestamp::DayFirst ? QLatin1String("DD-MM-YYYY HH:MM")
                                                             : QLatin1String("MM-DD-YYYY hh:MM AM"));
         } else if (column.index < 0) {
             reason = QStringLiteral("record type %1 but no %2 Glucose column")
                          .arg(type)
-                         .arg(type == 0      ? u"Historic"
-                                 : type == 1 ? u"Scan"
-                                             : u"Strip");
-        } else if (row->fields.size() <= column.index) {
-            reason = QStringLiteral("truncated row: %1 fields, %2 is field %3")
-                         .arg(row->fields.size())
-                         .arg(column.name)
-                         .arg(column.index + 1);
+                         .arg(QLatin1String(glucoseNamesInEnglish[type]));
         }
         if (reason.isEmpty()
             && ReadingValue::parse(
                 row->fields.at(column.index), column.unit, &reading.value, &reason)) {
-            reading.type = types[type];
-            if (notesColumn >= 0 && notesColumn < row->fields.size())
-                reading.notes = row->fields.at(notesColumn).trimmed();
+            reading.type = QLatin1String(readingTypes[type]);
+            reading.notes = field(*row, c.notes);
             result.readings.append(reading);
         } else {
-            result.rejected.append({ row->line, reason });
+            result.reject(row->line, reason);
         }
     }
     return result;

@@ -7,10 +7,11 @@
 #include "CsvParser.h"
 #include "ImportResult.h"
 
-// LibreView's glucose data CSV: record type 0 (historic) is a "cgm" reading,
-// 1 a "scan" and 2 (strip) a "meter" one; the other types are not readings.
-// Columns go by name, the day order of the dates by the whole file, and a
-// row repeated exactly is read once.
+// LibreView's glucose data CSV, in English, French, German, Spanish,
+// Italian or Dutch: record type 0 (historic) is a "cgm" reading, 1 a "scan"
+// and 2 (strip) a "meter" one; the other types are skipped by kind. Columns
+// go by name, the day order of the dates by the whole file, and a row
+// repeated exactly is read once.
 class LibreReader
 {
 public:

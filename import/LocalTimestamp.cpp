@@ -3,6 +3,7 @@
 
 #include "LocalTimestamp.h"
 
+#include <QDateTime>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -11,14 +12,14 @@ namespace {
 const QRegularExpression &isoPattern()
 {
     static const QRegularExpression re(QStringLiteral(
-        R"(^(\d{4})-(\d{2})-(\d{2})[T ](\d{2}):(\d{2})(?::(\d{2})(?:\.\d{1,9})?)?$)"));
+        R"(^([0-9]{4})-([0-9]{2})-([0-9]{2})[T ]([0-9]{2}):([0-9]{2})(?::([0-9]{2})(?:\.[0-9]{1,9})?)?$)"));
     return re;
 }
 
 const QRegularExpression &numericPattern()
 {
     static const QRegularExpression re(QStringLiteral(
-        R"(^(\d{1,2})[-/.](\d{1,2})[-/.](\d{4})\s+(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?$)"));
+        R"(^([0-9]{1,2})[-/.]([0-9]{1,2})[-/.]([0-9]{4})\s+([0-9]{1,2}):([0-9]{2})(?::([0-9]{2}))?\s*([AaPp][Mm])?$)"));
     return re;
 }
 
@@ -32,7 +33,7 @@ bool LocalTimestamp::parseIso(const QString &text, QDate *date, QTime *time)
     const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
     const QTime t(m.captured(4).toInt(), m.captured(5).toInt());
     const bool secondsOk = !m.hasCaptured(6) || m.captured(6).toInt() < 60;
-    if (!d.isValid() || !t.isValid() || !secondsOk)
+    if (!d.isValid() || d.year() < 1 || !t.isValid() || !secondsOk)
         return false;
     *date = d;
     *time = t;
@@ -57,7 +58,7 @@ bool LocalTimestamp::parseNumeric(const QString &text, DayOrder order, QDate *da
     }
     const QTime t(hour, m.captured(5).toInt());
     const bool secondsOk = !m.hasCaptured(6) || m.captured(6).toInt() < 60;
-    if (!d.isValid() || !t.isValid() || !secondsOk)
+    if (!d.isValid() || d.year() < 1 || !t.isValid() || !secondsOk)
         return false;
     *date = d;
     *time = t;
@@ -80,4 +81,25 @@ LocalTimestamp::DayOrder LocalTimestamp::orderOf(const QStringList &texts)
     if (firstOver12)
         return DayFirst;
     return marker || secondOver12 ? MonthFirst : DayFirst;
+}
+
+LocalTimestamp::Result LocalTimestamp::parseMoment(
+    const QString &text, DayOrder order, QDate *date, QTime *time)
+{
+    if (parseIso(text, date, time) || parseNumeric(text, order, date, time))
+        return Read;
+    const QDateTime moment = QDateTime::fromString(text.trimmed(), Qt::ISODateWithMs);
+    if (!moment.isValid() || moment.timeSpec() == Qt::LocalTime)
+        return NotATime;
+    return toLocal(moment, date, time) ? Read : OutOfRange;
+}
+
+bool LocalTimestamp::toLocal(const QDateTime &moment, QDate *date, QTime *time)
+{
+    const QDateTime local = moment.toLocalTime();
+    if (!local.isValid() || local.date().year() < 1 || local.date().year() > 9999)
+        return false;
+    *date = local.date();
+    *time = QTime(local.time().hour(), local.time().minute());
+    return true;
 }

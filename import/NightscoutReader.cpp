@@ -4,21 +4,21 @@
 #include "NightscoutReader.h"
 
 #include "CsvParser.h"
+#include "LocalTimestamp.h"
 #include "ReadingValue.h"
 
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-// 9999-12-31T23:59:59.999Z, the last moment a date can hold.
-constexpr double lastMsecs = 253402300799999.0;
+// Epoch times below this are seconds: in milliseconds it is early 1973.
+constexpr double firstMsecs = 1e11;
 
 bool isJson(const QByteArray &data)
 {
@@ -26,18 +26,12 @@ bool isJson(const QByteArray &data)
     return start == "[" || start == "{";
 }
 
-char delimiterOf(const QByteArray &data)
-{
-    const qsizetype end = data.indexOf('\n');
-    return data.left(end < 0 ? data.size() : end).contains('\t') ? '\t' : ',';
-}
-
-bool isEpochMsecs(const QString &text)
+bool isEpoch(const QString &text)
 {
     const QString t = text.trimmed();
     if (t.size() < 10 || t.size() > 15)
         return false;
-    return std::all_of(t.begin(), t.end(), [](QChar c) { return c.isDigit(); });
+    return std::all_of(t.begin(), t.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 // The number a JSON value or a text holds; NaN when neither.
@@ -45,54 +39,37 @@ double numberOf(const QJsonValue &value)
 {
     if (value.isDouble())
         return value.toDouble();
-    bool ok = false;
-    const double d = QLocale::c().toDouble(value.toString().trimmed(), &ok);
-    return ok ? d : std::nan("");
+    double d = 0;
+    return ReadingValue::toNumber(value.toString(), &d) ? d : std::nan("");
 }
 
 QString textOf(const QJsonValue &value)
 {
     if (value.isString())
-        return value.toString().left(40);
+        return ImportResult::excerpt(value.toString());
     return value.isDouble() ? QString::number(value.toDouble(), 'g', 16) : QStringLiteral("none");
 }
 
-// One entry's type, value and date, from JSON or a CSV row alike.
-void readEntry(int row, const QString &kind, const QJsonValue &value, const QJsonValue &date,
-    const QString &direction, ImportResult &result)
+// The date of an entry on this machine's clock, or why it has none.
+QString readDate(const QJsonValue &date, ImportedReading &reading)
 {
-    ImportedReading reading;
-    QString reason;
-    const double msecs = numberOf(date);
-    if (date.isUndefined() || date.isNull()) {
-        reason = QStringLiteral("no date");
-    } else if (!std::isfinite(msecs) || msecs < 0 || msecs > lastMsecs) {
-        reason = QStringLiteral("date %1 is not a time in epoch milliseconds").arg(textOf(date));
-    } else {
-        const QDateTime local = QDateTime::fromMSecsSinceEpoch(qint64(msecs), Qt::LocalTime);
-        reading.date = local.date();
-        reading.time = QTime(local.time().hour(), local.time().minute());
-        const double number = numberOf(value);
-        if (kind == QLatin1String("sgv") && std::isfinite(number)
-            && number < NightscoutReader::lowestSgv && number >= 0) {
-            reason = QStringLiteral("sgv %1 is a sensor code%2, not a glucose value")
-                         .arg(textOf(value),
-                             direction.isEmpty() ? QString() : u" (" + direction.left(40) + u')');
-        } else if (value.isUndefined() || value.isNull()) {
-            reason = QStringLiteral("%1 entry without a %1 value").arg(kind);
-        } else if (!std::isfinite(number)) {
-            reason = QStringLiteral("%1 \"%2\" is not a number").arg(kind, textOf(value));
-        } else {
-            ReadingValue::parse(
-                QString::number(number, 'g', 16), GlucoseUnit::MgPerDl, &reading.value, &reason);
-        }
-    }
-    if (!reason.isEmpty()) {
-        result.rejected.append({ row, reason });
-        return;
-    }
-    reading.type = kind == QLatin1String("sgv") ? QStringLiteral("cgm") : QStringLiteral("meter");
-    result.readings.append(reading);
+    if (date.isUndefined() || date.isNull())
+        return QStringLiteral("no date");
+    double msecs = numberOf(date);
+    if (!std::isfinite(msecs) || std::abs(msecs) > 1e15)
+        return QStringLiteral("date %1 is not a time in epoch milliseconds or seconds")
+            .arg(textOf(date));
+    if (std::abs(msecs) < firstMsecs)
+        msecs *= 1000;
+    const QDateTime moment = QDateTime::fromMSecsSinceEpoch(qint64(msecs), Qt::UTC);
+    const int lastYear = QDate::currentDate().year() + 1;
+    if (!LocalTimestamp::toLocal(moment, &reading.date, &reading.time)
+        || reading.date.year() < NightscoutReader::firstYear || reading.date.year() > lastYear)
+        return QStringLiteral("date %1 is %2, before %3 or after %4")
+            .arg(textOf(date), moment.toString(Qt::ISODate))
+            .arg(NightscoutReader::firstYear)
+            .arg(lastYear);
+    return QString();
 }
 
 void readJson(const QByteArray &data, ImportResult &result)
@@ -113,10 +90,11 @@ void readJson(const QByteArray &data, ImportResult &result)
         return;
     }
     const QJsonArray entries = document.isArray() ? document.array() : QJsonArray({ single });
+    result.rows = int(entries.size());
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const int row = int(i + 1);
         if (!entries.at(i).isObject()) {
-            result.rejected.append({ row, QStringLiteral("entry is not an object") });
+            result.reject(row, QStringLiteral("entry is not an object"));
             continue;
         }
         const QJsonObject entry = entries.at(i).toObject();
@@ -125,28 +103,34 @@ void readJson(const QByteArray &data, ImportResult &result)
             kind = entry.contains(QLatin1String("sgv")) ? QStringLiteral("sgv")
                 : entry.contains(QLatin1String("mbg"))  ? QStringLiteral("mbg")
                                                         : QString();
-        // Calibrations and the other entry types are not readings.
-        if (kind != QLatin1String("sgv") && kind != QLatin1String("mbg"))
-            continue;
-        readEntry(row, kind, entry.value(kind), entry.value(QLatin1String("date")),
-            entry.value(QLatin1String("direction")).toString(), result);
+        if (kind.isEmpty()) {
+            result.reject(row, QStringLiteral("entry without a type, sgv or mbg"));
+        } else if (kind == QLatin1String("cal")) {
+            // A sensor's calibration factors, not a blood glucose value.
+            result.skip(QStringLiteral("calibration record"));
+        } else if (kind != QLatin1String("sgv") && kind != QLatin1String("mbg")) {
+            result.skip(QStringLiteral("\"%1\" entry").arg(ImportResult::excerpt(kind)));
+        } else {
+            NightscoutReader::readEntry(
+                row, kind, entry.value(kind), entry.value(QLatin1String("date")), result);
+        }
     }
 }
 
 void readTable(const QByteArray &data, ImportResult &result)
 {
-    const QList<CsvRow> rows = CsvParser::parse(data, delimiterOf(data), -1, &result.error);
+    const QList<CsvRow> rows = CsvParser::parse(data, 0, -1, &result.error);
+    // The first row shows how many fields each has; a shorter one was cut.
+    const int width = rows.isEmpty() ? 0 : std::max<int>(3, int(rows.first().fields.size()));
+    result.rows = int(rows.size());
     for (const CsvRow &row : rows) {
-        if (row.fields.size() < 3) {
-            result.rejected.append({ row.line,
-                QStringLiteral("truncated row: %1 fields, sgv is field 3")
-                    .arg(row.fields.size()) });
+        if (row.cut || row.fields.size() < width) {
+            result.reject(row.line, CsvParser::fieldCountProblem(row, width));
             continue;
         }
         const QString date = row.fields.at(1).trimmed();
-        readEntry(row.line, QStringLiteral("sgv"), QJsonValue(row.fields.at(2)),
-            date.isEmpty() ? QJsonValue() : QJsonValue(date),
-            row.fields.size() > 3 ? row.fields.at(3).trimmed() : QString(), result);
+        NightscoutReader::readEntry(row.line, QStringLiteral("sgv"), QJsonValue(row.fields.at(2)),
+            date.isEmpty() ? QJsonValue() : QJsonValue(date), result);
     }
 }
 
@@ -154,20 +138,48 @@ void readTable(const QByteArray &data, ImportResult &result)
 
 const QString NightscoutReader::format = QStringLiteral("nightscout");
 
+void NightscoutReader::readEntry(int row, const QString &kind, const QJsonValue &value,
+    const QJsonValue &date, ImportResult &result)
+{
+    ImportedReading reading;
+    QString reason = readDate(date, reading);
+    const double number = numberOf(value);
+    if (reason.isEmpty()) {
+        if (kind == QLatin1String("sgv") && std::isfinite(number) && number >= 0
+            && number <= highestCode) {
+            result.skip(QStringLiteral("sensor code"));
+            return;
+        }
+        if (value.isUndefined() || value.isNull())
+            reason = QStringLiteral("%1 entry without a %1 value").arg(kind);
+        else if (!std::isfinite(number))
+            reason = QStringLiteral("%1 \"%2\" is not a number").arg(kind, textOf(value));
+        else
+            ReadingValue::fromNumber(number, GlucoseUnit::MgPerDl, &reading.value, &reason);
+    }
+    if (!reason.isEmpty()) {
+        result.reject(row, reason);
+        return;
+    }
+    reading.type = kind == QLatin1String("sgv") ? QStringLiteral("cgm") : QStringLiteral("meter");
+    if (kind == QLatin1String("sgv") && reading.value < lowestInRange)
+        reading.notes = QStringLiteral("below sensor range");
+    result.readings.append(reading);
+}
+
 bool NightscoutReader::recognises(const QByteArray &head)
 {
     if (isJson(head))
         return true;
-    const QList<CsvRow> rows = CsvParser::parse(head, delimiterOf(head), 1);
-    return !rows.isEmpty() && rows.first().fields.size() >= 3
-        && isEpochMsecs(rows.first().fields.at(1));
+    const QList<CsvRow> rows = CsvParser::parse(head, 0, 1);
+    return !rows.isEmpty() && rows.first().fields.size() >= 3 && isEpoch(rows.first().fields.at(1));
 }
 
 ImportResult NightscoutReader::read(const QByteArray &data)
 {
+    const QByteArray text = CsvParser::withoutBom(data);
     ImportResult result;
     result.format = format;
-    const QByteArray text = CsvParser::withoutBom(data);
     if (isJson(text))
         readJson(text, result);
     else
@@ -175,6 +187,7 @@ ImportResult NightscoutReader::read(const QByteArray &data)
     if (!result.error.isEmpty()) {
         result.readings.clear();
         result.rejected.clear();
+        result.skipped.clear();
     }
     return result;
 }

@@ -7,21 +7,30 @@
 #include "ImportResult.h"
 
 #include <QByteArray>
+#include <QJsonValue>
 
 // Nightscout entries, as the JSON array or the header-less CSV or TSV of
 // dateString, date, sgv, direction, device. The reading's time is `date`
-// (epoch ms) on this machine's clock: `dateString` may be the upload time.
-// `sgv` is a "cgm" reading, `mbg` a "meter" one; an sgv under 39 is a
-// sensor's error code.
+// (epoch ms, or seconds) on this machine's clock: `dateString` may be the
+// upload time. `sgv` is a "cgm" reading, `mbg` a "meter" one; an sgv up to
+// 12 is a sensor's error code, as Nightscout reads it, while 13 to 38 are
+// lows below the sensor's range.
 class NightscoutReader
 {
 public:
     static const QString format;
-    static constexpr int lowestSgv = 39;
+    static constexpr int highestCode = 12;
+    static constexpr int lowestInRange = 39;
+    static constexpr int firstYear = 1990;
 
     // The first bytes of a file, without a BOM.
     static bool recognises(const QByteArray &head);
     static ImportResult read(const QByteArray &data);
+
+    // One entry of the kind "sgv" or "mbg", its value and date as JSON or
+    // text: a reading, a sensor code skipped, or a row rejected.
+    static void readEntry(int row, const QString &kind, const QJsonValue &value,
+        const QJsonValue &date, ImportResult &result);
 };
 
 #endif

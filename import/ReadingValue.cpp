@@ -3,9 +3,36 @@
 
 #include "ReadingValue.h"
 
-#include <QLocale>
+#include "ImportResult.h"
+
+#include <QRegularExpression>
 
 #include <cmath>
+
+namespace {
+
+const QRegularExpression &numberPattern()
+{
+    static const QRegularExpression re(
+        QStringLiteral(R"(^([+-]?[0-9]+)(?:\.([0-9]+)|,([0-9]{1,2}))?$)"));
+    return re;
+}
+
+} // namespace
+
+bool ReadingValue::toNumber(const QString &text, double *value)
+{
+    const QRegularExpressionMatch m = numberPattern().match(text.trimmed());
+    if (!m.hasMatch())
+        return false;
+    // Whole part and fraction apart: no locale, no exponent, no grouping.
+    const QString fraction = m.hasCaptured(2) ? m.captured(2) : m.captured(3);
+    bool ok = false;
+    const QString plain
+        = m.captured(1) + u'.' + (fraction.isEmpty() ? QStringLiteral("0") : fraction);
+    *value = plain.toDouble(&ok);
+    return ok;
+}
 
 bool ReadingValue::parse(const QString &text, GlucoseUnit::Unit unit, int *mgPerDl, QString *reason)
 {
@@ -14,22 +41,24 @@ bool ReadingValue::parse(const QString &text, GlucoseUnit::Unit unit, int *mgPer
         *reason = QStringLiteral("no glucose value");
         return false;
     }
-    bool ok = false;
-    const double value = QLocale::c().toDouble(t, &ok);
-    if (!ok || !std::isfinite(value)) {
-        *reason = QStringLiteral("glucose value \"%1\" is not a number").arg(t.left(40));
+    double value = 0;
+    if (!toNumber(t, &value)) {
+        *reason
+            = QStringLiteral("glucose value \"%1\" is not a number").arg(ImportResult::excerpt(t));
         return false;
     }
+    return fromNumber(value, unit, mgPerDl, reason);
+}
+
+bool ReadingValue::fromNumber(double value, GlucoseUnit::Unit unit, int *mgPerDl, QString *reason)
+{
     const double limit = GlucoseUnit::fromMgPerDl(maxMgPerDl, unit);
-    if (value <= 0 || value > limit) {
-        *reason = QStringLiteral("glucose value %1 %2 is impossible")
-                      .arg(t.left(40), GlucoseUnit::name(unit));
-        return false;
-    }
-    const int mg = GlucoseUnit::toMgPerDl(value, unit);
+    const int mg = std::isfinite(value) && value > 0 && value <= limit
+        ? GlucoseUnit::toMgPerDl(value, unit)
+        : 0;
     if (mg < 1) {
         *reason = QStringLiteral("glucose value %1 %2 is impossible")
-                      .arg(t.left(40), GlucoseUnit::name(unit));
+                      .arg(QString::number(value, 'g', 6), GlucoseUnit::name(unit));
         return false;
     }
     *mgPerDl = mg;

@@ -15,8 +15,15 @@ public:
     static constexpr int maxMgPerDl = 1500;
 
     // False, with the reason, when the text is not a number or not a
-    // possible glucose value (not above zero, or over maxMgPerDl).
+    // possible glucose value (not above zero, or over maxMgPerDl). A number
+    // is digits with a decimal point or, as localised exports write it, a
+    // decimal comma before one or two digits: "5,6" is 5.6, while "1,234"
+    // (a thousands separator) and "1e3" are no numbers.
     static bool parse(const QString &text, GlucoseUnit::Unit unit, int *mgPerDl, QString *reason);
+    // The number a text holds by the rule above; false when it holds none.
+    static bool toNumber(const QString &text, double *value);
+    // The same as parse() for a value that is a number already, such as JSON's.
+    static bool fromNumber(double value, GlucoseUnit::Unit unit, int *mgPerDl, QString *reason);
 
     // The unit a column name carries, such as "Glucose Value (mmol/L)";
     // false when it names none.

@@ -5,6 +5,7 @@
 #include "DuplicateFilter.h"
 #include "importtest.h"
 
+#include <QStringEncoder>
 #include <QTest>
 
 using namespace importtest;
@@ -19,6 +20,8 @@ private Q_SLOTS:
     void wrongFormat_data();
     void wrongFormat();
     void duplicates();
+    void encodings_data();
+    void encodings();
     void reimportAddsNothing_data();
     void reimportAddsNothing();
 };
@@ -94,8 +97,44 @@ void TstDeviceImport::duplicates()
     QVERIFY(filter.admit({ a.date, a.time, a.type, 105, "" }));
     QVERIFY(filter.admit({ a.date.addDays(1), a.time, a.type, a.value, "" }));
     QVERIFY(filter.admit({ a.date, a.time.addSecs(60), a.type, a.value, "" }));
-    // The same reading twice in one import is one reading.
-    QVERIFY(!filter.admit({ a.date, a.time, a.type, 105, "" }));
+    // The same reading twice in one import is one reading, and told apart
+    // from one the journal holds.
+    QCOMPARE(filter.check({ a.date, a.time, a.type, 105, "" }), DuplicateFilter::Repeated);
+    QCOMPARE(filter.check(a), DuplicateFilter::AlreadyThere);
+}
+
+void TstDeviceImport::encodings_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("readings");
+    QTest::addColumn<QString>("error");
+
+    const QString csv = QString::fromUtf8("date,time,value,notes\r\n2024-03-05,07:08,104,café\r\n");
+    const auto utf16 = [&csv](QStringConverter::Encoding e, bool bom) {
+        QStringEncoder encoder(
+            e, bom ? QStringEncoder::Flag::WriteBom : QStringEncoder::Flag::Default);
+        return QByteArray(encoder.encode(csv));
+    };
+    const QString reading = QString::fromUtf8("2024-03-05 07:08 unspecified 104 'café'");
+    QTest::newRow("UTF-16LE with a BOM") << utf16(QStringConverter::Utf16LE, true) << reading << "";
+    QTest::newRow("UTF-16BE with a BOM") << utf16(QStringConverter::Utf16BE, true) << reading << "";
+    QTest::newRow("UTF-16LE without one")
+        << utf16(QStringConverter::Utf16LE, false) << reading << "";
+    QTest::newRow("UTF-16 of no known format")
+        << QByteArray("\xFF\xFEn\0a\0m\0e\0\n\0", 12) << ""
+        << "not a known export format (dexcom, libre, nightscout, glucometer, csv), read as "
+           "UTF-16LE";
+    QTest::newRow("UTF-16 of an odd length") << QByteArray("\xFF\xFEn\0a", 5) << ""
+                                             << "the file is not valid UTF-16LE";
+}
+
+void TstDeviceImport::encodings()
+{
+    QFETCH(QByteArray, data);
+    const ImportResult result = DeviceImport::read(data);
+    QFETCH(QString, error);
+    QCOMPARE(result.error, error);
+    QTEST(describe(result.readings), "readings");
 }
 
 void TstDeviceImport::reimportAddsNothing_data()

@@ -38,6 +38,7 @@ void TstDexcomReader::realSamples_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("count");
+    QTest::addColumn<int>("calibrations");
     QTest::addColumn<int>("lows");
     QTest::addColumn<int>("highs");
     QTest::addColumn<QString>("first");
@@ -46,17 +47,17 @@ void TstDexcomReader::realSamples_data()
     QTest::addColumn<int>("lastValue");
 
     QTest::newRow("2016, 12 columns, date of birth in the preamble")
-        << "cgmquantify_test_file.csv" << 2148 << 0 << 0 << "2016-10-24 11:24" << 103
+        << "cgmquantify_test_file.csv" << 2148 << 0 << 0 << 0 << "2016-10-24 11:24" << 103
         << "2016-11-01 09:19" << 108;
     QTest::newRow("unquoted, insulin and calibration rows between EGVs")
-        << "glucosedao_000_2019-10-14_to_2019-10-28.csv" << 3913 << 2 << 13 << "2019-10-14 16:42"
-        << 55 << "2019-10-28 23:57" << 176;
+        << "glucosedao_000_2019-10-14_to_2019-10-28.csv" << 3913 << 9 << 2 << 13
+        << "2019-10-14 16:42" << 55 << "2019-10-28 23:57" << 176;
     QTest::newRow("large, mostly Low out of range")
-        << "glucosedao_008_2020-01-23_to_2020-04-21.csv" << 24936 << 69 << 1 << "2020-01-23 00:01"
-        << 151 << "2020-04-21 23:57" << 202;
+        << "glucosedao_008_2020-01-23_to_2020-04-21.csv" << 24936 << 37 << 69 << 1
+        << "2020-01-23 00:01" << 151 << "2020-04-21 23:57" << 202;
     QTest::newRow("every field quoted")
-        << "glucosedao_022_2023-05-27_to_2023-06-14.csv" << 5112 << 0 << 0 << "2023-05-27 01:27"
-        << 182 << "2023-06-13 22:37" << 136;
+        << "glucosedao_022_2023-05-27_to_2023-06-14.csv" << 5112 << 6 << 0 << 0
+        << "2023-05-27 01:27" << 182 << "2023-06-13 22:37" << 136;
 }
 
 void TstDexcomReader::realSamples()
@@ -69,22 +70,30 @@ void TstDexcomReader::realSamples()
     const ImportResult result = DeviceImport::read(data);
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(result.rejected.size(), 0);
-    QTEST(int(result.readings.size()), "count");
 
+    QList<ImportedReading> cgm;
+    int calibrations = 0;
     int lows = 0;
     int highs = 0;
     for (const ImportedReading &r : result.readings) {
+        if (r.type == QLatin1String("calibration")) {
+            ++calibrations;
+            continue;
+        }
         QCOMPARE(r.type, QStringLiteral("cgm"));
+        cgm.append(r);
         lows += r.notes == QLatin1String("Low") && r.value == 40;
         highs += r.notes == QLatin1String("High") && r.value == 400;
     }
+    QTEST(int(cgm.size()), "count");
+    QTEST(calibrations, "calibrations");
     QTEST(lows, "lows");
     QTEST(highs, "highs");
     const auto stamp = [](const ImportedReading &r) { return describe(r).left(16); };
-    QTEST(stamp(result.readings.first()), "first");
-    QTEST(result.readings.first().value, "firstValue");
-    QTEST(stamp(result.readings.last()), "last");
-    QTEST(result.readings.last().value, "lastValue");
+    QTEST(stamp(cgm.first()), "first");
+    QTEST(cgm.first().value, "firstValue");
+    QTEST(stamp(cgm.last()), "last");
+    QTEST(cgm.last().value, "lastValue");
 }
 
 void TstDexcomReader::clockChanges()
@@ -118,50 +127,102 @@ void TstDexcomReader::rows_data()
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("readings");
     QTest::addColumn<QString>("rejected");
+    QTest::addColumn<QString>("skipped");
 
-    QTest::newRow("preamble numbers and other events are not readings")
+    QTest::newRow("preamble and other events skipped by kind, calibrations read")
         << header
-            + "1,,FirstName,,Ann,,,,\n2,,Alert,High,,,G6,200,\n"
-              "3,2024-03-05T07:08:59,EGV,,,,G6,104,\n4,2024-03-05T07:09:00,Calibration,,,,G6,"
-              "99,\n5,2024-03-05T07:10:00,Insulin,Fast-Acting,,,G6,,4\n"
-        << "2024-03-05 07:08 cgm 104 ''"
-        << "";
+            + "1,,FirstName,,Ann,,,,\n2,,Alert,High,,,G6,200,\n3,,Alert,Low,,,G6,70,\n"
+              "4,2024-03-05T07:08:59,EGV,,,,G6,104,\n5,2024-03-05T07:09:00,Calibration,,,,G6,"
+              "99,\n6,2024-03-05T07:10:00,Insulin,Fast-Acting,,,G6,,4\n"
+              "7,2024-03-05T07:10:00,Sleep,,,,G6,,\n"
+        << "2024-03-05 07:08 cgm 104 ''|2024-03-05 07:09 calibration 99 ''"
+        << ""
+        << "2 alerts, 1 \"Sleep\" event, 1 insulin dose, 1 patient info row";
     QTest::newRow("Low and High become the range's ends, noted")
         << header
             + "1,2024-03-05T07:08:00,EGV,Low,,,G6,Low,\n2,2024-03-05T07:13:00,EGV,High,,,G6,"
               "High,\n"
         << "2024-03-05 07:08 cgm 40 'Low'|2024-03-05 07:13 cgm 400 'High'"
-        << "";
-    QTest::newRow("mmol/L to the nearest mg/dL")
+        << ""
+        << "0";
+    QTest::newRow("mmol/L to the nearest mg/dL, decimal commas quoted")
         << QByteArray(header).replace("(mg/dL)", "(mmol/L)")
             + "1,2024-03-05T07:08:00,EGV,,,,G6,5.8,\n2,2024-03-05T07:13:00,EGV,,,,G6,10.0,\n"
-        << "2024-03-05 07:08 cgm 104 ''|2024-03-05 07:13 cgm 180 ''"
-        << "";
+              "3,2024-03-05T07:18:00,EGV,,,,G6,\"5,6\",\n"
+        << "2024-03-05 07:08 cgm 104 ''|2024-03-05 07:13 cgm 180 ''|2024-03-05 07:18 cgm 101 ''"
+        << ""
+        << "0";
     QTest::newRow("quoted, CRLF") << QByteArray(
         "\"Index\",\"Timestamp (YYYY-MM-DDThh:mm:ss)\",\"Event Type\",\"Glucose Value "
         "(mg/dL)\"\r\n\"1\",\"2024-03-05T07:08:00\",\"EGV\",\"104\"\r\n")
                                   << "2024-03-05 07:08 cgm 104 ''"
-                                  << "";
+                                  << ""
+                                  << "0";
     QTest::newRow("bad EGV rows are rejected with a reason")
         << header
             + "1,,EGV,,,,G6,104,\n2,2024-03-05T07:08:00,EGV,,,,G6,abc,\n"
               "3,2024-02-30T07:08:00,EGV,,,,G6,104,\n4,2024-03-05T07:08:00,EGV,,\n"
-              "5,2024-03-05T07:08:00,EGV,,,,G6,0,\n"
+              "5,2024-03-05T07:08:00,EGV,,,,G6,0,\n6,,,,,,,,\n"
         << ""
         << "2: EGV row without a timestamp|3: glucose value \"abc\" is not a number|"
            "4: timestamp \"2024-02-30T07:08:00\" is not a date and time|"
-           "5: truncated row: 5 fields, the glucose value is field 8|"
-           "6: glucose value 0 mg/dL is impossible";
+           "5: truncated row: 5 of 9 fields|6: glucose value 0 mg/dL is impossible|"
+           "7: row without an event type"
+        << "0";
+    // A row may lack the transmitter, the last column, as Clarity writes it.
+    const QByteArray full = "Index,Timestamp (YYYY-MM-DDThh:mm:ss),Event Type,Event Subtype,"
+                            "Patient Info,Device Info,Source Device ID,Glucose Value (mg/dL),"
+                            "Insulin Value (u),Carb Value (grams),Duration (hh:mm:ss),Glucose "
+                            "Rate of Change (mg/dL/min),Transmitter Time (Long Integer),"
+                            "Transmitter ID\r\n";
+    QTest::newRow("a file cut inside the last value") << full
+            + "1,,Alert,High,,,Android G6,270,,,,,\r\n"
+              "2,2019-10-14T16:42:37,EGV,,,,Android G6,55,,,,,7573,8GH86L\r\n"
+              "3,2019-10-14T16:47:37,EGV,,,,Android G6,20"
+                                                      << "2019-10-14 16:42 cgm 55 ''"
+                                                      << "4: truncated row: 8 of 14 fields"
+                                                      << "1 alert";
+    QTest::newRow("a quoted file cut inside the last value")
+        << QByteArray("\"Index\",\"Timestamp (YYYY-MM-DDThh:mm:ss)\",\"Event Type\",\"Glucose "
+                      "Value (mg/dL)\",\"Transmitter ID\"\n"
+                      "\"1\",\"2024-03-05T07:08:00\",\"EGV\",\"104\",\"8UNNRS\"\n"
+                      "\"2\",\"2024-03-05T07:13:00\",\"EGV\",\"20")
+        << "2024-03-05 07:08 cgm 104 ''"
+        << "3: truncated row: the file ends inside a quoted field"
+        << "0";
+    const QByteArray japanese
+        = "\xEF\xBB\xBF"
+          "インデックス,タイムスタンプ (YYYY-MM-DDThh:mm:ss),イベントタイプ,イベントサブタイプ,"
+          "患者情報,デバイス情報,ソースデバイスID,グルコース値 (mg/dL),インスリン値 (u)\n";
+    QTest::newRow("Japanese headers and event names")
+        << japanese
+            + "1,,名,,Ann,,,,\n2,,アラート,高,,,G6,200,\n3,2024-03-05T07:08:00,EGV,,,,G6,104,\n"
+              "4,2024-03-05T07:09:00,キャリブレーション,,,,G6,99,\n"
+              "5,2024-03-05T07:13:00,EGV,,,,G6,低,\n6,2024-03-05T07:15:00,インスリン,,,,G6,,4\n"
+        << "2024-03-05 07:08 cgm 104 ''|2024-03-05 07:09 calibration 99 ''|"
+           "2024-03-05 07:13 cgm 40 'Low'"
+        << ""
+        << "1 alert, 1 insulin dose, 1 patient info row";
+    QTest::newRow("unknown names read by the header's shape")
+        << QByteArray("Nr,Zeit (YYYY-MM-DDThh:mm:ss),Art,Wert (mg/dL),Rate (mg/dL/min)\n"
+                      "1,,Alarm,200,\n2,2024-03-05T07:08:00,Sensor,104,1\n"
+                      "3,2024-03-05T07:10:00,Blut,99,\n4,2024-03-05T07:13:00,Sensor,110,1\n")
+        << "2024-03-05 07:08 cgm 104 ''|2024-03-05 07:13 cgm 110 ''"
+        << ""
+        << "1 \"Alarm\" event, 1 \"Blut\" event";
 }
 
 void TstDexcomReader::rows()
 {
     QFETCH(QByteArray, data);
+    QCOMPARE(DeviceImport::detect(data), DexcomReader::format);
     const ImportResult result = DeviceImport::read(data);
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(result.format, DexcomReader::format);
     QTEST(describe(result.readings), "readings");
     QTEST(describe(result.rejected), "rejected");
+    QTEST(result.skippedText(), "skipped");
+    QCOMPARE(result.accounted(), result.rows);
 }
 
 QTEST_GUILESS_MAIN(TstDexcomReader)

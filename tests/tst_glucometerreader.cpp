@@ -64,7 +64,7 @@ void TstGlucometerReader::rows_data()
                       "\"yesterday\",\"100.00\",\"\",\"blood sample\",\"\"\n"
                       "\"2018-01-01 00:33:00\",\"-3\",\"\",\"blood sample\",\"\"\n")
         << "2018-01-01 00:30 meter 100 ''"
-        << "2: truncated row: 2 fields, a reading has 5|"
+        << "2: truncated row: 2 of 5 fields|"
            "3: method \"ketone\" is neither blood sample nor CGM|"
            "4: timestamp \"yesterday\" is not a date and time|"
            "5: glucose value -3 mg/dL is impossible";

@@ -97,58 +97,130 @@ void TstLibreReader::rows_data()
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("readings");
     QTest::addColumn<QString>("rejected");
+    QTest::addColumn<QString>("skipped");
 
-    QTest::newRow("record types 0, 1, 2 are readings, the others not")
+    QTest::newRow("record types 0, 1, 2 are readings, the others skipped by kind")
         << title + header
             + "L,1,05-12-2019 16:25,0,104,,,\r\nL,1,05-12-2019 16:26,1,,110,,\r\n"
               "L,1,05-12-2019 16:27,2,,,,98\r\nL,1,05-12-2019 16:28,3,,,,\r\n"
               "L,1,05-12-2019 16:29,5,,,,\r\nL,1,05-12-2019 16:30,6,,,sushi,\r\n"
+              "L,1,05-12-2019 16:31,6,,,,\r\nL,1,05-12-2019 16:32,4,,,,\r\n"
+              "L,1,05-12-2019 16:33,9,,,,\r\n"
         << "2019-12-05 16:25 cgm 104 ''|2019-12-05 16:26 scan 110 ''|"
            "2019-12-05 16:27 meter 98 ''"
-        << "";
+        << "11: record type \"9\" is none that LibreView writes"
+        << "1 carbohydrate entry, 1 empty note, 1 insulin dose, 1 ketone reading, 1 note";
     QTest::newRow("columns by name, no title line")
         << QByteArray("Record Type,Scan Glucose mmol/L,Device Timestamp,Historic Glucose mmol/L\n"
                       "0,,05-12-2019 16:25,6\n1,2.2,05-12-2019 16:26,\n")
         << "2019-12-05 16:25 cgm 108 ''|2019-12-05 16:26 scan 40 ''"
-        << "";
+        << ""
+        << "0";
     QTest::newRow("ambiguous date read as the file's other dates: day first")
         << header + "L,1,01-02-2026 10:00,0,100,,,\nL,1,13-02-2026 10:00,0,101,,,\n"
         << "2026-02-01 10:00 cgm 100 ''|2026-02-13 10:00 cgm 101 ''"
-        << "";
+        << ""
+        << "0";
     QTest::newRow("ambiguous date read as the file's other dates: month first")
         << header + "L,1,01-02-2026 10:00,0,100,,,\nL,1,02-13-2026 10:00,0,101,,,\n"
         << "2026-01-02 10:00 cgm 100 ''|2026-02-13 10:00 cgm 101 ''"
-        << "";
+        << ""
+        << "0";
     QTest::newRow("AM/PM means month first, 12 AM is midnight")
         << header
             + "L,1,01-02-2026 11:40 PM,0,91,,,\nL,1,01-03-2026 12:05 AM,0,92,,,\n"
               "L,1,01-03-2026 12:10 PM,0,93,,,\n"
         << "2026-01-02 23:40 cgm 91 ''|2026-01-03 00:05 cgm 92 ''|2026-01-03 12:10 cgm 93 ''"
-        << "";
+        << ""
+        << "0";
     QTest::newRow("an exact duplicate row is read once, a differing one kept")
         << header
             + "L,1,05-12-2019 16:25,1,,110,,\nL,1,05-12-2019 16:25,1,,110,,\n"
-              "L,1,05-12-2019 16:25,1,,111,,\n"
+              "L,1,05-12-2019 16:25,1,,111,,\nL,1,05-12-2019 16:30,6,,,,\n"
+              "L,1,05-12-2019 16:30,6,,,,\n"
         << "2019-12-05 16:25 scan 110 ''|2019-12-05 16:25 scan 111 ''"
-        << "";
+        << ""
+        << "1 empty note";
     QTest::newRow("padded, quoted timestamp and a note with a comma")
         << header + "L,1,\" 02-06-2022 09:35 \",1,,110,\"ate sushi, about 10 rolls\",\n"
         << "2022-06-02 09:35 scan 110 'ate sushi, about 10 rolls'"
-        << "";
-    QTest::newRow("padded column names")
-        << QByteArray("\" Device Timestamp \",\"Record Type\f\",Historic Glucose mg/dL,\" Notes\"\n"
-                      "05-12-2019 16:25,0,104,woke\n")
-        << "2019-12-05 16:25 cgm 104 'woke'"
-        << "";
+        << ""
+        << "0";
+    QTest::newRow("padded column names") << QByteArray(
+        "\" Device Timestamp \",\"Record Type\f\",Historic Glucose mg/dL,\" Notes\"\n"
+        "05-12-2019 16:25,0,104,woke\n") << "2019-12-05 16:25 cgm 104 'woke'"
+                                         << ""
+                                         << "0";
     QTest::newRow("bad rows are rejected with a reason")
         << QByteArray("Device Timestamp,Record Type,Historic Glucose mg/dL\n"
                       "31-02-2020 10:00,0,100\n05-12-2019 16:25,0,\n05-12-2019 16:25,2,99\n"
-                      "05-12-2019 16:25\n05-12-2019 16:25,0,x\n")
+                      "05-12-2019 16:25\n05-12-2019 16:25,0,x\n05-12-2019 16:30,0,101,7\n")
         << ""
         << "2: device timestamp \"31-02-2020 10:00\" is not a date and time (DD-MM-YYYY HH:MM)|"
            "3: no glucose value|4: record type 2 but no Strip Glucose column|"
-           "5: truncated row: 1 fields, the header names 3|"
-           "6: glucose value \"x\" is not a number";
+           "5: truncated row: 1 of 3 fields|6: glucose value \"x\" is not a number|"
+           "7: 4 fields where the header has 3: a value holds an unquoted delimiter"
+        << "0";
+    QTest::newRow("a file cut inside the last value")
+        << title + header + "L,1,05-12-2019 16:25,0,104,,,\r\nL,1,05-12-2019 16:40,0,10"
+        << "2019-12-05 16:25 cgm 104 ''"
+        << "4: truncated row: 5 of 8 fields"
+        << "0";
+
+    // Localised exports, as LibreView writes them in each language.
+    const QByteArray french
+        = "Données de glucose,Généré le,13-12-2020 10:23 UTC,Généré par,Anne\r\n"
+          "Appareil,Numéro de série,Horodatage de l'appareil,Type d'enregistrement,Historique du "
+          "taux de glucose mmol/L,Taux de glucose scanné mmol/L,Notes,Glycémie par bandelette "
+          "mmol/L,Cétone mmol/L\r\n";
+    QTest::newRow("French, decimal commas quoted")
+        << french
+            + "L,1,05-12-2019 16:25,0,\"5,8\",,,,\r\nL,1,05-12-2019 16:26,1,,\"6,1\",,,\r\n"
+              "L,1,05-12-2019 16:27,2,,,,\"10,0\",\r\nL,1,05-12-2019 16:28,3,,,,,\"0,6\"\r\n"
+        << "2019-12-05 16:25 cgm 104 ''|2019-12-05 16:26 scan 110 ''|"
+           "2019-12-05 16:27 meter 180 ''"
+        << ""
+        << "1 ketone reading";
+    QTest::newRow("German, semicolons and decimal commas")
+        << QByteArray("Glukose-Daten;Erstellt am;13.12.2020 10:23 UTC;Erstellt von;Anna\r\n"
+                      "Gerät;Seriennummer;Gerätezeitstempel;Aufzeichnungstyp;Glukosewert-Verlauf "
+                      "mmol/L;Glukose-Scan mmol/L;Notizen;Glukose-Teststreifen mmol/L\r\n"
+                      "L;1;05.12.2019 16:25;0;5,8;;;\r\nL;1;05.12.2019 16:26;1;;6,1;Laufen;\r\n")
+        << "2019-12-05 16:25 cgm 104 ''|2019-12-05 16:26 scan 110 'Laufen'"
+        << ""
+        << "0";
+    QTest::newRow("Spanish") << QByteArray(
+        "Dispositivo,Número de serie,Sello de tiempo del dispositivo,Tipo de "
+        "registro,Historial de glucosa mg/dL,Escaneo de glucosa mg/dL,Notas,Tira "
+        "reactiva para glucosa mg/dL\n"
+        "L,1,05-12-2019 16:25,0,104,,,\nL,1,05-12-2019 16:26,1,,110,,\n")
+                             << "2019-12-05 16:25 cgm 104 ''|2019-12-05 16:26 scan 110 ''"
+                             << ""
+                             << "0";
+    QTest::newRow("Italian") << QByteArray(
+        "Dispositivo,Numero di serie,Timestamp dispositivo,Tipo di registrazione,"
+        "Storico glicemia mg/dL,Scansione glicemia mg/dL,Note,Strisce per glicemia "
+        "mg/dL\n"
+        "L,1,05-12-2019 16:25,0,104,,,\nL,1,05-12-2019 16:27,2,,,,98\n")
+                             << "2019-12-05 16:25 cgm 104 ''|2019-12-05 16:27 meter 98 ''"
+                             << ""
+                             << "0";
+    QTest::newRow("Dutch") << QByteArray(
+        "Apparaat,Serienummer,Tijdstempel apparaat,Registratietype,Historische "
+        "glucose mmol/L,Scan glucose mmol/L,Notities,Strip glucose mmol/L\n"
+        "L,1,05-12-2019 16:25,0,\"5,8\",,,\nL,1,05-12-2019 16:26,1,,\"6,1\",,\n")
+                           << "2019-12-05 16:25 cgm 104 ''|2019-12-05 16:26 scan 110 ''"
+                           << ""
+                           << "0";
+    QTest::newRow("a language not known here, by the header's shape")
+        << QByteArray("Data Glukozy,Wygenerowano,13-12-2020 10:23 UTC,Przez,Anna\n"
+                      "Urządzenie,Numer,Czas urządzenia,Typ,Historia mg/dL,Skan mg/dL,a,b,c,d,e,"
+                      "f,g,Uwagi,Pasek mg/dL,Ketony mmol/L,h,i,j\n"
+                      "L,1,05-12-2019 16:25,0,104,,,,,,,,,,,,,,\n"
+                      "L,1,05-12-2019 16:27,2,,,,,,,,,,,98,,,,\n")
+        << "2019-12-05 16:25 cgm 104 ''|2019-12-05 16:27 meter 98 ''"
+        << ""
+        << "0";
 }
 
 void TstLibreReader::rows()
@@ -159,6 +231,8 @@ void TstLibreReader::rows()
     QVERIFY2(result.ok(), qPrintable(result.error));
     QTEST(describe(result.readings), "readings");
     QTEST(describe(result.rejected), "rejected");
+    QTEST(result.skippedText(), "skipped");
+    QCOMPARE(result.accounted(), result.rows);
 }
 
 QTEST_GUILESS_MAIN(TstLibreReader)

@@ -58,9 +58,9 @@ void TstNightscoutReader::realSamples()
     const ImportResult result = DeviceImport::read(data);
     QVERIFY2(result.ok(), qPrintable(result.error));
     QTEST(int(result.readings.size()), "count");
-    QTEST(int(result.rejected.size()), "codes");
-    for (const RejectedRow &r : result.rejected)
-        QVERIFY2(r.reason.contains(QLatin1String("sensor code")), qPrintable(r.reason));
+    QCOMPARE(describe(result.rejected), QString());
+    QTEST(result.skipped.value(QStringLiteral("sensor code")), "codes");
+    QCOMPARE(result.accounted(), result.rows);
     QTEST(describe(result.readings.first()), "first");
     QTEST(describe(result.readings.last()), "last");
 }
@@ -70,46 +70,79 @@ void TstNightscoutReader::entries_data()
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("readings");
     QTest::addColumn<QString>("rejected");
+    QTest::addColumn<QString>("skipped");
 
+    const QString nextYear = QString::number(QDate::currentDate().year() + 1);
     // 1405791855000 is 2014-07-19 17:44:15 UTC, 10:44 in Los Angeles.
     QTest::newRow("date, not dateString; sgv a string; newest first")
         << QByteArray(R"([{"type":"sgv","sgv":"176","date":1405792155000,
                          "dateString":"2014-07-19T23:00:00Z"},
                         {"type":"sgv","sgv":175,"date":1405791855000}])")
         << "2014-07-19 10:44 cgm 175 ''|2014-07-19 10:49 cgm 176 ''"
-        << "";
-    QTest::newRow("mbg is a meter reading, calibrations are no readings")
+        << ""
+        << "0";
+    QTest::newRow("mbg is a meter reading, calibrations and other types skipped")
         << QByteArray(R"([{"type":"mbg","mbg":120,"date":1405791855000},
                         {"type":"cal","slope":900,"date":1405791855000},
+                        {"type":"sensor","date":1405791855000},
                         {"sgv":100,"date":"1405791855000"}])")
         << "2014-07-19 10:44 meter 120 ''|2014-07-19 10:44 cgm 100 ''"
-        << "";
-    QTest::newRow("codes under 39, bad entries rejected with reasons")
+        << ""
+        << "1 \"sensor\" entry, 1 calibration record";
+    QTest::newRow("real lows down to 13 are readings, codes up to 12 skipped")
+        << QByteArray(R"([{"sgv":51,"date":1405791855000,"direction":"Flat"},
+                        {"sgv":38,"date":1405792155000,"direction":"Flat"},
+                        {"sgv":"13","date":1405792455000,"direction":"Flat"},
+                        {"sgv":39,"date":1405792755000},
+                        {"sgv":12,"date":1405793055000,"direction":"NOT COMPUTABLE"},
+                        {"sgv":"5","date":1405793355000,"direction":"NOT COMPUTABLE"}])")
+        << "2014-07-19 10:44 cgm 51 ''|2014-07-19 10:49 cgm 38 'below sensor range'|"
+           "2014-07-19 10:54 cgm 13 'below sensor range'|2014-07-19 10:59 cgm 39 ''"
+        << ""
+        << "2 sensor codes";
+    QTest::newRow("epoch seconds as well as milliseconds; dates out of range rejected")
+        << QByteArray(R"([{"sgv":100,"date":1405791855},
+                        {"sgv":101,"date":"1405792155"},
+                        {"sgv":102,"date":0.5},
+                        {"sgv":103,"date":"-0"},
+                        {"sgv":104,"date":599616000000},
+                        {"sgv":105,"date":4102444800000}])")
+        << "2014-07-19 10:44 cgm 100 ''|2014-07-19 10:49 cgm 101 ''"
+        << "3: date 0.5 is 1970-01-01T00:00:00Z, before 1990 or after " + nextYear
+            + "|4: date -0 is 1970-01-01T00:00:00Z, before 1990 or after " + nextYear
+            + "|5: date 599616000000 is 1989-01-01T00:00:00Z, before 1990 or after " + nextYear
+            + "|6: date 4102444800000 is 2100-01-01T00:00:00Z, before 1990 or after " + nextYear
+        << "0";
+    QTest::newRow("bad entries rejected with reasons")
         << QByteArray(
-               R"([{"type":"sgv","sgv":"5","date":1405791855000,"direction":"NOT COMPUTABLE"},
-                        {"type":"sgv","sgv":39,"date":1405791855000},
+               R"([{"type":"sgv","sgv":"1,234","date":1405791855000},
                         {"type":"sgv","sgv":100},
                         {"type":"sgv","sgv":"abc","date":1405791855000},
-                        {"type":"sgv","sgv":100,"date":-5},
                         {"type":"sgv","sgv":100,"date":1e300},
                         {"type":"sgv","date":1405791855000},
+                        {"device":"x"},
                         42])")
-        << "2014-07-19 10:44 cgm 39 ''"
-        << "1: sgv 5 is a sensor code (NOT COMPUTABLE), not a glucose value|3: no date|"
-           "4: sgv \"abc\" is not a number|5: date -5 is not a time in epoch milliseconds|"
-           "6: date 1e+300 is not a time in epoch milliseconds|"
-           "7: sgv entry without a sgv value|8: entry is not an object";
-    QTest::newRow("CSV of JSON-encoded fields, CRLF")
-        << QByteArray(
-               "\"2014-07-19T17:44:15.000Z\",1405791855000,176,\"Flat\",\"dexcom\"\r\n"
-               "\"2014-07-19T17:49:15.000Z\",1405792155000,1,\"NOT COMPUTABLE\",\"dexcom\"\r\n")
-        << "2014-07-19 10:44 cgm 176 ''"
-        << "2: sgv 1 is a sensor code (NOT COMPUTABLE), not a glucose value";
-    QTest::newRow("TSV, short row rejected")
+        << ""
+        << "1: sgv \"1,234\" is not a number|2: no date|3: sgv \"abc\" is not a number|"
+           "4: date 1e+300 is not a time in epoch milliseconds or seconds|"
+           "5: sgv entry without a sgv value|6: entry without a type, sgv or mbg|"
+           "7: entry is not an object"
+        << "0";
+    QTest::newRow("CSV of JSON-encoded fields, CRLF") << QByteArray(
+        "\"2014-07-19T17:44:15.000Z\",1405791855000,176,\"Flat\",\"dexcom\"\r\n"
+        "\"2014-07-19T17:49:15.000Z\",1405792155000,1,\"NOT COMPUTABLE\",\"dexcom\"\r\n")
+                                                      << "2014-07-19 10:44 cgm 176 ''"
+                                                      << ""
+                                                      << "1 sensor code";
+    QTest::newRow("TSV cut off: short rows rejected, the last cut in its value")
         << QByteArray("07/19/2014 10:44:15 AM\t1405791855000\t176\tFlat\tdexcom\n"
-                      "07/19/2014 10:49:15 AM\t1405792155000\n")
-        << "2014-07-19 10:44 cgm 176 ''"
-        << "2: truncated row: 2 fields, sgv is field 3";
+                      "07/19/2014 10:49:15 AM\t1405792155000\n"
+                      "07/19/2014 10:39:15 AM\t1405791555000\t175\tFlat\tdexcom\n"
+                      "07/19/2014 10:34:15 AM\t1405791255000\t174\tFlat\tdexcom\n"
+                      "07/19/2014 10:54:15 AM\t1405792455000\t17")
+        << "2014-07-19 10:34 cgm 174 ''|2014-07-19 10:39 cgm 175 ''|2014-07-19 10:44 cgm 176 ''"
+        << "2: truncated row: 2 of 5 fields|5: truncated row: 3 of 5 fields"
+        << "0";
 }
 
 void TstNightscoutReader::entries()
@@ -120,6 +153,8 @@ void TstNightscoutReader::entries()
     QVERIFY2(result.ok(), qPrintable(result.error));
     QTEST(describe(result.readings), "readings");
     QTEST(describe(result.rejected), "rejected");
+    QTEST(result.skippedText(), "skipped");
+    QCOMPARE(result.accounted(), result.rows);
 }
 
 void TstNightscoutReader::notEntries_data()
