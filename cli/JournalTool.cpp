@@ -109,8 +109,16 @@ struct Journal
     {
         std::vector<GlucoseReading> all;
         all.reserve(readings.size());
-        for (const auto &r : readings)
-            all.push_back({ r->getDate(), r->getTime(), r->getValue() });
+        // Lines share the text of a reading type: its kind is found once a run.
+        QString lastType;
+        GlucoseReading::Type type = GlucoseReading::Unspecified;
+        for (const auto &r : readings) {
+            if (!r->getRType().isSharedWith(lastType)) {
+                lastType = r->getRType();
+                type = GlucoseReading::typeOf(lastType);
+            }
+            all.push_back({ r->getDate(), r->getTime(), r->getValue(), type });
+        }
         return all;
     }
 };
@@ -143,7 +151,8 @@ QString counted(qsizetype n, const char *one, const char *many)
 
 void addPeriodOptions(QCommandLineParser &parser)
 {
-    parser.addOption({ "days", "The last N days, ending on the newest reading's day.", "N" });
+    parser.addOption({ "days",
+        "The last N days, ending on the newest reading's day, today at the latest.", "N" });
     parser.addOption({ "from", "The first day, YYYY-MM-DD.", "DATE" });
     parser.addOption({ "to", "The last day, YYYY-MM-DD.", "DATE" });
 }
@@ -231,6 +240,97 @@ QString percent(double v)
     return std::isnan(v) ? QStringLiteral("-") : QString::number(v, 'f', 1) + u" %";
 }
 
+const char *const episodeKeys[GlucoseEpisodes::kindCount]
+    = { "hypo_lv1", "hypo_lv2", "hypo_extended", "hyper_lv1", "hyper_lv2" };
+const char *const timeOfDayKeys[GlucoseStatistics::timeOfDayCount]
+    = { "night", "morning", "afternoon", "evening" };
+
+// The figures of one period as JSON, glucose in the unit. A meter's
+// readings are too sparse for the figures of a sensor: those are null.
+QJsonObject statsJson(const GlucoseStatistics &s, GlucoseUnit::Unit unit)
+{
+    const auto inUnit
+        = [unit](double mgPerDl) { return number(GlucoseUnit::fromMgPerDl(mgPerDl, unit)); };
+    const bool cgm = !s.isMeter();
+    const auto sensor = [cgm](double v) { return cgm ? number(v) : QJsonValue(); };
+    const auto date = [](const QDate &d) {
+        return d.isValid() ? QJsonValue(d.toString(Qt::ISODate)) : QJsonValue();
+    };
+    QJsonObject o;
+    o["kind"] = cgm ? "cgm" : "meter";
+    o["period_start"] = date(s.periodStart());
+    o["period_end"] = date(s.periodEnd());
+    o["readings"] = s.count();
+    o["ignored"] = s.ignored();
+    o["first"] = date(s.firstDay());
+    o["last"] = date(s.lastDay());
+    o["days"] = s.daysWithReadings();
+    o["readings_per_day"] = s.readingsPerDay();
+    o["active"] = sensor(s.activePercent());
+    o["unit"] = GlucoseUnit::name(unit);
+    o["mean"] = inUnit(s.mean());
+    o["sd"] = inUnit(s.sd());
+    o["cv"] = number(s.cv());
+    o["gmi"] = number(s.gmiPercent());
+    o["gmi_mmol_mol"] = number(s.gmiMmolPerMol());
+    o["gri"] = sensor(s.gri());
+    o["min"] = inUnit(s.minimum());
+    o["q1"] = inUnit(s.firstQuartile());
+    o["median"] = inUnit(s.median());
+    o["q3"] = inUnit(s.thirdQuartile());
+    o["max"] = inUnit(s.maximum());
+    QJsonObject ranges;
+    ranges["very_low"] = s.bandPercent(GlucoseStatistics::VeryLow);
+    ranges["low"] = s.bandPercent(GlucoseStatistics::Low);
+    ranges["in_range"] = s.bandPercent(GlucoseStatistics::InRange);
+    ranges["high"] = s.bandPercent(GlucoseStatistics::High);
+    ranges["very_high"] = s.bandPercent(GlucoseStatistics::VeryHigh);
+    o["ranges"] = ranges;
+    o["counts"] = QJsonObject { { "below_70", s.countBelow70() }, { "below_54", s.countBelow54() },
+        { "above_250", s.countAbove250() } };
+
+    const auto group = [&inUnit](const GlucoseStatistics::Group &g) {
+        return QJsonObject { { "n", g.count }, { "mean", inUnit(g.mean) }, { "sd", inUnit(g.sd) } };
+    };
+    QJsonObject types;
+    for (int t = 0; t < GlucoseReading::typeCount; ++t) {
+        const auto type = GlucoseReading::Type(t);
+        if (s.byType(type).count > 0)
+            types[QLatin1String(GlucoseReading::typeName(type))] = group(s.byType(type));
+    }
+    o["by_type"] = types;
+    QJsonObject parts;
+    for (int p = 0; p < GlucoseStatistics::timeOfDayCount; ++p)
+        parts[QLatin1String(timeOfDayKeys[p])]
+            = group(s.byTimeOfDay(GlucoseStatistics::TimeOfDay(p)));
+    o["by_time_of_day"] = parts;
+
+    if (cgm) {
+        const GlucoseEpisodes &e = s.episodes();
+        QJsonObject episodes;
+        QJsonObject perWeek;
+        QJsonObject minutes;
+        for (int k = 0; k < GlucoseEpisodes::kindCount; ++k) {
+            const auto kind = GlucoseEpisodes::Kind(k);
+            episodes[QLatin1String(episodeKeys[k])] = e.count(kind);
+            perWeek[QLatin1String(episodeKeys[k])] = e.perWeek(kind);
+            minutes[QLatin1String(episodeKeys[k])] = e.meanMinutes(kind);
+        }
+        episodes["per_week"] = perWeek;
+        episodes["mean_minutes"] = minutes;
+        o["episodes"] = episodes;
+    } else {
+        o["episodes"] = QJsonValue();
+    }
+    const GlucoseVariability &v = s.variability();
+    // Changes in glucose are in the unit; the indices have none.
+    o["variability"] = QJsonObject { { "mage", inUnit(v.mage()) }, { "modd", inUnit(v.modd()) },
+        { "conga", inUnit(v.conga()) }, { "lbgi", number(v.lbgi()) }, { "hbgi", number(v.hbgi()) },
+        { "adrr", number(v.adrr()) }, { "j_index", number(v.jIndex()) }, { "mag", inUnit(v.mag()) },
+        { "cogi", number(v.cogi()) }, { "gvp", number(v.gvp()) } };
+    return o;
+}
+
 } // namespace
 
 JournalTool::JournalTool(QTextStream &out, QTextStream &err)
@@ -266,12 +366,13 @@ int JournalTool::run(const QStringList &arguments)
             out << "journal-tool " << QCoreApplication::applicationVersion() << "\n";
             return 0;
         }
-        if (command.isEmpty() || command == QLatin1String("--help") || command == QLatin1String("-h")
-            || command == QLatin1String("help")) {
+        if (command.isEmpty() || command == QLatin1String("--help")
+            || command == QLatin1String("-h") || command == QLatin1String("help")) {
             out << "Usage: journal-tool COMMAND [OPTIONS] JOURNAL ...\n\n"
                 << "The readings of a health journal from the command line.\n\nCommands:\n";
             for (const Command &c : commands)
-                out << "  " << QString::fromLatin1(c.name).leftJustified(8) << c.description << "\n";
+                out << "  " << QString::fromLatin1(c.name).leftJustified(8) << c.description
+                    << "\n";
             out << "\n'journal-tool COMMAND --help' shows a command's options.\n";
             out.flush();
             return command.isEmpty() ? 2 : 0;
@@ -289,6 +390,7 @@ int JournalTool::run(const QStringList &arguments)
         addUnitOption(parser);
         parser.addOption({ "json", "One JSON object, numbers unrounded." });
         parser.addOption({ "profile", "With --json: the daily profile, 96 bins of 15 minutes." });
+        parser.addOption({ "compare", "Also the period of the same length just before." });
     } else if (name == QLatin1String("add")) {
         QString records = QStringLiteral(
             "\n\nA record other than a reading: journal-tool add JOURNAL RECORD FIELD..., "
@@ -312,8 +414,8 @@ int JournalTool::run(const QStringList &arguments)
     } else if (name == QLatin1String("export")) {
         addPeriodOptions(parser);
         addUnitOption(parser);
-        parser.addOption({ { "o", "output" }, "The CSV file; standard output when not given.",
-            "FILE" });
+        parser.addOption(
+            { { "o", "output" }, "The CSV file; standard output when not given.", "FILE" });
     } else if (name == QLatin1String("report")) {
         addPeriodOptions(parser);
         addUnitOption(parser);
@@ -364,7 +466,8 @@ int JournalTool::check(QCommandLineParser &parser)
         const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(line));
         QString problem = JournalFile::problem(entry.get());
         const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get());
-        if (problem.isEmpty() && sugar && (sugar->getValue() <= 0 || sugar->getValue() > highestValue))
+        if (problem.isEmpty() && sugar
+            && (sugar->getValue() <= 0 || sugar->getValue() > highestValue))
             problem = QStringLiteral("impossible value %1").arg(sugar->getValue());
         // A record's own account names the field and what it holds.
         const auto *record = dynamic_cast<const RecordEntry *>(entry.get());
@@ -399,37 +502,16 @@ int JournalTool::stats(QCommandLineParser &parser)
 
     const std::vector<GlucoseReading> readings = journal.glucose();
     const GlucoseStatistics s(readings, period);
-    const auto inUnit = [unit](double mgPerDl) {
-        return number(GlucoseUnit::fromMgPerDl(mgPerDl, unit));
-    };
+    const bool compare = parser.isSet("compare");
+    const GlucoseStatistics before
+        = compare ? GlucoseStatistics(readings, period.previous(readings)) : GlucoseStatistics();
+    const auto inUnit
+        = [unit](double mgPerDl) { return number(GlucoseUnit::fromMgPerDl(mgPerDl, unit)); };
 
     if (parser.isSet("json")) {
-        QJsonObject o;
-        o["readings"] = s.count();
-        o["ignored"] = s.ignored();
-        o["first"] = s.firstDay().isValid() ? QJsonValue(s.firstDay().toString(Qt::ISODate)) : QJsonValue();
-        o["last"] = s.lastDay().isValid() ? QJsonValue(s.lastDay().toString(Qt::ISODate)) : QJsonValue();
-        o["days"] = s.daysWithReadings();
-        o["active"] = number(s.activePercent());
-        o["unit"] = GlucoseUnit::name(unit);
-        o["mean"] = inUnit(s.mean());
-        o["sd"] = inUnit(s.sd());
-        o["cv"] = number(s.cv());
-        o["gmi"] = number(s.gmiPercent());
-        o["gmi_mmol_mol"] = number(s.gmiMmolPerMol());
-        o["gri"] = number(s.gri());
-        o["min"] = inUnit(s.minimum());
-        o["q1"] = inUnit(s.firstQuartile());
-        o["median"] = inUnit(s.median());
-        o["q3"] = inUnit(s.thirdQuartile());
-        o["max"] = inUnit(s.maximum());
-        QJsonObject ranges;
-        ranges["very_low"] = s.bandPercent(GlucoseStatistics::VeryLow);
-        ranges["low"] = s.bandPercent(GlucoseStatistics::Low);
-        ranges["in_range"] = s.bandPercent(GlucoseStatistics::InRange);
-        ranges["high"] = s.bandPercent(GlucoseStatistics::High);
-        ranges["very_high"] = s.bandPercent(GlucoseStatistics::VeryHigh);
-        o["ranges"] = ranges;
+        QJsonObject o = statsJson(s, unit);
+        if (compare)
+            o["previous"] = statsJson(before, unit);
         if (parser.isSet("profile")) {
             const GlucoseProfile profile(readings, period);
             QJsonArray bins;
@@ -452,27 +534,39 @@ int JournalTool::stats(QCommandLineParser &parser)
             + QString::number(GlucoseStatistics::targetLimit(t)) + u" %";
         return QStringLiteral("  (target %1%2)").arg(limit, s.targetMet(t) ? "" : ", missed");
     };
+    const int decimals = unit == GlucoseUnit::MmolPerL ? 1 : 0;
+    const auto glucose = [&](double mgPerDl) {
+        return std::isnan(mgPerDl)
+            ? QStringLiteral("-")
+            : QString::number(GlucoseUnit::fromMgPerDl(mgPerDl, unit), 'f', decimals);
+    };
     out << "Journal: " << CommandLine::printable(QFileInfo(args[0]).fileName()) << "\n";
     if (!s.count()) {
         out << "No readings in the period.\n";
         out.flush();
         return 0;
     }
+    const bool meter = s.isMeter();
     out << "Period: " << s.periodStart().toString(Qt::ISODate) << " to "
         << s.periodEnd().toString(Qt::ISODate) << ", "
-        << counted(s.daysWithReadings(), "day", "days") << " with readings, active "
-        << percent(s.activePercent()) << "\n";
-    if (!s.isSufficient())
+        << counted(s.daysWithReadings(), "day", "days") << " with readings";
+    if (meter)
+        out << ", a meter's readings (" << QString::number(s.readingsPerDay(), 'f', 1)
+            << " a day)\n";
+    else
+        out << ", CGM active " << percent(s.activePercent()) << "\n";
+    if (!meter && !s.isSufficient())
         out << "Too few data for the consensus: it asks for 14 days and 70 % active.\n";
     out << "Readings: " << s.count() << " (ignored " << s.ignored() << ")\n"
-        << "Mean: " << shown(s.mean(), unit) << ' ' << u << "   SD: "
-        << QString::number(GlucoseUnit::fromMgPerDl(s.sd(), unit), 'f', unit == GlucoseUnit::MmolPerL ? 1 : 0)
-        << ' ' << u << "   CV: " << percent(s.cv()) << mark(GlucoseStatistics::VariabilityTarget)
-        << "\n"
+        << "Mean: " << shown(s.mean(), unit) << ' ' << u << "   SD: " << glucose(s.sd()) << ' ' << u
+        << "   CV: " << percent(s.cv()) << mark(GlucoseStatistics::VariabilityTarget) << "\n"
         << "GMI: " << percent(s.gmiPercent()) << " (" << QString::number(s.gmiMmolPerMol(), 'f', 0)
-        << " mmol/mol)   GRI: " << QString::number(s.gri(), 'f', 1) << "\n"
-        << "Time in ranges:\n"
-        << "  very high  > 250 mg/dL   " << percent(s.bandPercent(GlucoseStatistics::VeryHigh))
+        << " mmol/mol)";
+    if (!meter)
+        out << "   GRI: " << QString::number(s.gri(), 'f', 1);
+    out << "\n"
+        << (meter ? "Readings in ranges:\n" : "Time in ranges:\n") << "  very high  > 250 mg/dL   "
+        << percent(s.bandPercent(GlucoseStatistics::VeryHigh))
         << mark(GlucoseStatistics::VeryHighTarget) << "\n"
         << "  high     181-250 mg/dL   " << percent(s.bandPercent(GlucoseStatistics::High))
         << mark(GlucoseStatistics::AboveRangeTarget) << " with very high\n"
@@ -484,7 +578,87 @@ int JournalTool::stats(QCommandLineParser &parser)
         << mark(GlucoseStatistics::VeryLowTarget) << "\n"
         << "Min / Q1 / median / Q3 / max: " << shown(s.minimum(), unit) << " / "
         << shown(s.firstQuartile(), unit) << " / " << shown(s.median(), unit) << " / "
-        << shown(s.thirdQuartile(), unit) << " / " << shown(s.maximum(), unit) << ' ' << u << "\n";
+        << shown(s.thirdQuartile(), unit) << " / " << shown(s.maximum(), unit) << ' ' << u << "\n"
+        << "Readings below 70: " << s.countBelow70() << ", below 54: " << s.countBelow54()
+        << ", above 250: " << s.countAbove250() << "\n";
+    const auto group = [&](const char *name, const GlucoseStatistics::Group &g) {
+        if (g.count > 0)
+            out << "  " << QString::fromLatin1(name).leftJustified(15) << glucose(g.mean) << " ± "
+                << glucose(g.sd) << ' ' << u << "  (" << g.count << ")\n";
+    };
+    if (meter) {
+        out << "By reading type:\n";
+        for (int t = 0; t < GlucoseReading::typeCount; ++t)
+            group(GlucoseReading::typeName(GlucoseReading::Type(t)),
+                s.byType(GlucoseReading::Type(t)));
+        out << "By time of day:\n";
+        for (int p = 0; p < GlucoseStatistics::timeOfDayCount; ++p)
+            group(timeOfDayKeys[p], s.byTimeOfDay(GlucoseStatistics::TimeOfDay(p)));
+    } else {
+        const GlucoseEpisodes &e = s.episodes();
+        out << "Episodes (count, per week, mean minutes):\n";
+        const char *const names[]
+            = { "hypo < 70", "hypo < 54", "hypo < 70, 2 h", "hyper > 180", "hyper > 250" };
+        for (int k = 0; k < GlucoseEpisodes::kindCount; ++k) {
+            const auto kind = GlucoseEpisodes::Kind(k);
+            out << "  " << QString::fromLatin1(names[k]).leftJustified(15) << e.count(kind) << ", "
+                << QString::number(e.perWeek(kind), 'f', 1) << ", "
+                << QString::number(e.meanMinutes(kind), 'f', 0) << "\n";
+        }
+    }
+    const GlucoseVariability &v = s.variability();
+    const auto index
+        = [](double x) { return std::isnan(x) ? QStringLiteral("-") : QString::number(x, 'f', 1); };
+    out << "Variability: MAGE " << glucose(v.mage()) << ", MODD " << glucose(v.modd()) << ", CONGA "
+        << glucose(v.conga()) << ", MAG " << glucose(v.mag()) << ' ' << u << "\n  LBGI "
+        << index(v.lbgi()) << ", HBGI " << index(v.hbgi()) << ", ADRR " << index(v.adrr())
+        << ", J-index " << index(v.jIndex()) << ", COGI " << index(v.cogi()) << ", GVP "
+        << percent(v.gvp()) << "\n";
+
+    if (compare) {
+        out << "Previous period: ";
+        if (!before.periodStart().isValid() || before.count() == 0) {
+            out << "no readings\n";
+        } else {
+            out << before.periodStart().toString(Qt::ISODate) << " to "
+                << before.periodEnd().toString(Qt::ISODate) << "\n";
+            const auto change = [&](const char *name, double, double, const QString &text) {
+                out << "  " << QString::fromLatin1(name).leftJustified(12) << text << "\n";
+            };
+            const auto both
+                = [](double now, double then, const QString &a, const QString &b) -> QString {
+                const QString arrow = std::isnan(now) || std::isnan(then) || now == then ? QString()
+                    : now > then ? QStringLiteral(" ▲")
+                                 : QStringLiteral(" ▼");
+                return b + QStringLiteral(" → ") + a + arrow;
+            };
+            change("readings", s.count(), before.count(),
+                both(s.count(), before.count(), QString::number(s.count()),
+                    QString::number(before.count())));
+            change("mean", s.mean(), before.mean(),
+                both(s.mean(), before.mean(), glucose(s.mean()) + u' ' + u,
+                    glucose(before.mean()) + u' ' + u));
+            change("SD", s.sd(), before.sd(),
+                both(s.sd(), before.sd(), glucose(s.sd()) + u' ' + u,
+                    glucose(before.sd()) + u' ' + u));
+            change("CV", s.cv(), before.cv(),
+                both(s.cv(), before.cv(), percent(s.cv()), percent(before.cv())));
+            change("GMI", s.gmiPercent(), before.gmiPercent(),
+                both(s.gmiPercent(), before.gmiPercent(), percent(s.gmiPercent()),
+                    percent(before.gmiPercent())));
+            const double inNow = s.bandPercent(GlucoseStatistics::InRange);
+            const double inThen = before.bandPercent(GlucoseStatistics::InRange);
+            change("in range", inNow, inThen, both(inNow, inThen, percent(inNow), percent(inThen)));
+            const double lowNow = s.targetValue(GlucoseStatistics::BelowRangeTarget);
+            const double lowThen = before.targetValue(GlucoseStatistics::BelowRangeTarget);
+            change("below 70", lowNow, lowThen,
+                both(lowNow, lowThen, percent(lowNow), percent(lowThen)));
+            const double highNow = s.targetValue(GlucoseStatistics::AboveRangeTarget);
+            const double highThen = before.targetValue(GlucoseStatistics::AboveRangeTarget);
+            change("above 180", highNow, highThen,
+                both(highNow, highThen, percent(highNow), percent(highThen)));
+        }
+    }
     out.flush();
     return 0;
 }
@@ -669,7 +843,8 @@ int JournalTool::exportCsv(QCommandLineParser &parser)
     const QByteArray csv = CsvExport::write(rows, unit);
     if (!parser.isSet("output")) {
         QFile standardOutput;
-        if (!standardOutput.open(stdout, QIODevice::WriteOnly) || standardOutput.write(csv) != csv.size())
+        if (!standardOutput.open(stdout, QIODevice::WriteOnly)
+            || standardOutput.write(csv) != csv.size())
             return fail(QStringLiteral("cannot write the CSV"));
         return 0;
     }

@@ -35,19 +35,45 @@ GlucosePeriod GlucosePeriod::resolved(const std::vector<GlucoseReading> &reading
 {
     if (m_kind == Between)
         return *this;
+    // The last days end on the newest reading's day, but never after today:
+    // a reading dated in the future does not take the period over.
+    const QDate today = QDate::currentDate();
     QDate first;
     QDate last;
+    bool dated = false;
     for (const GlucoseReading &r : readings) {
-        if (!r.date.isValid())
+        dated = dated || r.date.isValid();
+        if (!r.date.isValid() || (m_kind == LastDays && r.date > today))
             continue;
         if (!first.isValid() || r.date < first)
             first = r.date;
         if (!last.isValid() || r.date > last)
             last = r.date;
     }
-    if (m_kind == LastDays && last.isValid())
+    if (m_kind == LastDays && dated) {
+        if (!last.isValid() && dated)
+            last = first = today;
         first = std::max(first, last.addDays(1 - m_days));
+    }
     return between(first, last);
+}
+
+GlucosePeriod GlucosePeriod::previous(const std::vector<GlucoseReading> &readings) const
+{
+    const GlucosePeriod days = resolved(readings);
+    if (!days.m_from.isValid())
+        return between(QDate(), QDate());
+    const int length = m_kind == LastDays ? m_days : days.m_days;
+    const QDate start = m_kind == LastDays ? days.m_to.addDays(1 - length) : days.m_from;
+    return between(start.addDays(-length), start.addDays(-1));
+}
+
+bool GlucosePeriod::endsBeforeNewest(const std::vector<GlucoseReading> &readings) const
+{
+    const QDate end = resolved(readings).m_to;
+    return end.isValid()
+        && std::any_of(readings.begin(), readings.end(),
+            [&end](const GlucoseReading &r) { return r.date.isValid() && r.date > end; });
 }
 
 std::vector<GlucoseReading> GlucosePeriod::select(
@@ -60,9 +86,23 @@ std::vector<GlucoseReading> GlucosePeriod::select(
     const auto earlier = [](const GlucoseReading &a, const GlucoseReading &b) {
         return a.date != b.date ? a.date < b.date : a.time < b.time;
     };
-    // Journals are mostly in order already.
-    if (!std::is_sorted(used.begin(), used.end(), earlier))
-        std::stable_sort(used.begin(), used.end(), earlier);
+    // Journals are in order but for a few lines stored late: those are set
+    // aside, sorted and merged back, which is linear in the rest.
+    std::vector<GlucoseReading> late;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < used.size(); ++i) {
+        if (kept == 0 || !earlier(used[i], used[kept - 1]))
+            used[kept++] = used[i];
+        else
+            late.push_back(used[i]);
+    }
+    if (!late.empty()) {
+        used.resize(kept);
+        std::stable_sort(late.begin(), late.end(), earlier);
+        std::vector<GlucoseReading> merged(used.size() + late.size());
+        std::merge(used.begin(), used.end(), late.begin(), late.end(), merged.begin(), earlier);
+        used.swap(merged);
+    }
     if (ignored)
         *ignored = unusable;
     return used;

@@ -12,8 +12,8 @@
 #include <vector>
 
 // The days the statistics look at: all readings, the last N days ending on
-// the newest reading's day, or the days from one date to another, both
-// inclusive.
+// the newest reading's day up to today, or the days from one date to
+// another, both inclusive.
 class GLUCOSE_EXPORT GlucosePeriod
 {
 public:
@@ -35,6 +35,12 @@ public:
     // The first and last day the period covers among these readings, as a
     // period of kind Between; both dates are invalid when it covers none.
     GlucosePeriod resolved(const std::vector<GlucoseReading> &readings) const;
+    // The days of the same length just before, to compare with; covers
+    // none when this one does.
+    GlucosePeriod previous(const std::vector<GlucoseReading> &readings) const;
+    // Whether readings are dated after the period's last day: the last days
+    // stop at today when some are in the future.
+    bool endsBeforeNewest(const std::vector<GlucoseReading> &readings) const;
 
     // The readings the period uses, in time order. *ignored, when given,
     // counts the readings in the period that have no usable value.

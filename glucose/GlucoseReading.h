@@ -4,16 +4,44 @@
 #ifndef GLUCOSEREADING_H
 #define GLUCOSEREADING_H
 
+#include "glucose_export.h"
+
 #include <QDate>
+#include <QStringView>
 #include <QTime>
+
+#include <cstdint>
 
 // One glucose reading as the statistics see it. A value of 0 or below is
 // one that did not convert: it is counted as ignored, never used.
-struct GlucoseReading
+struct GLUCOSE_EXPORT GlucoseReading
 {
+    // The moment of a reading that a meter journal groups by: what the
+    // reading type says, read from its usual names.
+    enum Type : std::uint8_t {
+        Unspecified,
+        PreBreakfast,
+        PostBreakfast,
+        PreLunch,
+        PostLunch,
+        PreDinner,
+        PostDinner,
+        Snack,
+        Bedtime,
+        Night,
+        Sensor
+    };
+    static constexpr int typeCount = Sensor + 1;
+
     QDate date;
     QTime time;
     int value = 0; // whole mg/dL
+    Type type = Unspecified;
+
+    // "pre-breakfast" and "fasting", "post-supper" and "post-dinner", "cgm" … in any case.
+    static Type typeOf(QStringView text);
+    // A short English name: "pre-breakfast", "post-dinner", "sensor" …
+    static const char *typeName(Type type);
 };
 
 #endif

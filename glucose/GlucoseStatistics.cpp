@@ -4,6 +4,7 @@
 #include "GlucoseStatistics.h"
 
 #include "GlucoseDistribution.h"
+#include "GlucoseGrid.h"
 #include "GlucoseUnit.h"
 
 #include <algorithm>
@@ -29,38 +30,6 @@ GlucoseStatistics::Band bandOf(int value)
     return GlucoseStatistics::VeryHigh;
 }
 
-// Seconds on one wall clock: a journal has no time zone.
-std::int64_t secondsOf(const GlucoseReading &r)
-{
-    return r.date.toJulianDay() * 86400 + r.time.msecsSinceStartOfDay() / 1000;
-}
-
-std::int64_t dayOf(std::int64_t seconds)
-{
-    return seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
-}
-
-// Journals are in order but for a few lines stored late: those are set
-// aside, sorted and merged back, which is linear in the rest.
-void sortMostlySorted(std::vector<std::int64_t> &keys)
-{
-    std::vector<std::int64_t> late;
-    std::size_t kept = 0;
-    for (const std::int64_t key : keys) {
-        if (kept == 0 || key >= keys[kept - 1])
-            keys[kept++] = key;
-        else
-            late.push_back(key);
-    }
-    if (late.empty())
-        return;
-    keys.resize(kept);
-    std::sort(late.begin(), late.end());
-    std::vector<std::int64_t> merged(keys.size() + late.size());
-    std::merge(keys.begin(), keys.end(), late.begin(), late.end(), merged.begin());
-    keys.swap(merged);
-}
-
 // R's round(): halves go to the even neighbour, so the counts match iglu's.
 double roundHalfEven(double x)
 {
@@ -68,32 +37,46 @@ double roundHalfEven(double x)
 }
 
 // iglu's "% time CGM is active" over reading times in order, in seconds.
-double activeOf(const std::vector<std::int64_t> &seconds)
+double activeOf(const std::vector<std::int64_t> &seconds, double medianGap)
 {
     if (seconds.size() < 2)
         return seconds.empty() ? 0 : 100;
-    std::vector<double> gaps(seconds.size() - 1);
-    for (std::size_t i = 1; i < seconds.size(); ++i)
-        gaps[i - 1] = double(seconds[i] - seconds[i - 1]) / 60;
     const double span = double(seconds.back() - seconds.front()) / 60;
-
-    std::vector<double> order = gaps;
-    const auto middle = order.begin() + std::ptrdiff_t(order.size() / 2);
-    std::nth_element(order.begin(), middle, order.end());
-    double median = *middle;
-    if (order.size() % 2 == 0)
-        median = (median + *std::max_element(order.begin(), middle)) / 2;
     // Readings at one moment would make the interval 0; a minute is the least a clock shows.
-    const double dt0 = std::max(roundHalfEven(median), 1.0);
-
+    const double dt0 = std::max(roundHalfEven(medianGap), 1.0);
     const double theoretical = roundHalfEven(span / dt0) + 1;
     double missing = 0;
-    for (const double gap : gaps) {
+    for (std::size_t i = 1; i < seconds.size(); ++i) {
+        const double gap = double(seconds[i] - seconds[i - 1]) / 60;
         if (gap > dt0)
             missing += roundHalfEven((gap - dt0) / dt0);
     }
     return 100 * (theoretical - missing) / theoretical;
 }
+
+// Sums for a mean and an SD, made into a group at the end.
+struct Sums
+{
+    int n = 0;
+    double sum = 0;
+    double squares = 0;
+    void add(double x)
+    {
+        ++n;
+        sum += x;
+        squares += x * x;
+    }
+    GlucoseStatistics::Group group() const
+    {
+        GlucoseStatistics::Group g;
+        g.count = n;
+        if (n > 0)
+            g.mean = sum / n;
+        if (n > 1)
+            g.sd = std::sqrt(std::max(0.0, (squares - sum * sum / n) / (n - 1)));
+        return g;
+    }
+};
 
 } // namespace
 
@@ -103,27 +86,40 @@ GlucoseStatistics::GlucoseStatistics(
     const GlucosePeriod days = period.resolved(readings);
     m_periodStart = days.from();
     m_periodEnd = days.to();
-    std::vector<std::int64_t> seconds;
-    std::vector<int> values;
-    seconds.reserve(readings.size());
-    values.reserve(readings.size());
-    std::array<std::size_t, bandCount> inBand {};
-    m_ignored = period.forEachUsed(readings, [&](const GlucoseReading &r) {
-        seconds.push_back(secondsOf(r));
-        values.push_back(r.value);
-        ++inBand[bandOf(r.value)];
-    });
-    m_count = int(values.size());
-    if (values.empty())
+    const std::vector<GlucoseReading> inOrder = period.select(readings, &m_ignored);
+    m_count = int(inOrder.size());
+    if (inOrder.empty())
         return;
 
-    sortMostlySorted(seconds);
-    m_firstDay = QDate::fromJulianDay(dayOf(seconds.front()));
-    m_lastDay = QDate::fromJulianDay(dayOf(seconds.back()));
+    std::vector<std::int64_t> seconds;
+    std::vector<int> values;
+    seconds.reserve(inOrder.size());
+    values.reserve(inOrder.size());
+    std::array<std::size_t, bandCount> inBand {};
+    std::array<Sums, GlucoseReading::typeCount> types {};
+    std::array<Sums, timeOfDayCount> parts {};
+    for (const GlucoseReading &r : inOrder) {
+        seconds.push_back(GlucoseGrid::secondsOf(r));
+        values.push_back(r.value);
+        ++inBand[bandOf(r.value)];
+        types[r.type].add(r.value);
+        parts[timeOfDayOf(r.time)].add(r.value);
+    }
+    for (int t = 0; t < GlucoseReading::typeCount; ++t)
+        m_byType[std::size_t(t)] = types[std::size_t(t)].group();
+    for (int p = 0; p < timeOfDayCount; ++p)
+        m_byTimeOfDay[std::size_t(p)] = parts[std::size_t(p)].group();
+    m_below54 = int(inBand[VeryLow]);
+    m_below70 = int(inBand[VeryLow] + inBand[Low]);
+    m_above250 = int(inBand[VeryHigh]);
+
+    m_firstDay = inOrder.front().date;
+    m_lastDay = inOrder.back().date;
     m_days = 1;
-    for (std::size_t i = 1; i < seconds.size(); ++i)
-        m_days += dayOf(seconds[i]) != dayOf(seconds[i - 1]);
-    m_active = activeOf(seconds);
+    for (std::size_t i = 1; i < inOrder.size(); ++i)
+        m_days += inOrder[i].date != inOrder[i - 1].date;
+    m_medianGap = GlucoseGrid::medianGapMinutes(seconds);
+    m_active = activeOf(seconds, m_medianGap);
     for (int b = 0; b < bandCount; ++b)
         m_bands[b] = 100.0 * double(inBand[b]) / double(values.size());
 
@@ -139,6 +135,22 @@ GlucoseStatistics::GlucoseStatistics(
     const double ps[] = { 0, 0.25, 0.5, 0.75, 1 };
     for (int i = 0; i < 5; ++i)
         m_quantiles[i] = distribution.quantile(ps[i]);
+
+    const GlucoseGrid grid(inOrder);
+    m_variability = GlucoseVariability(inOrder, grid);
+    m_episodes = GlucoseEpisodes(grid);
+}
+
+GlucoseStatistics::TimeOfDay GlucoseStatistics::timeOfDayOf(const QTime &time)
+{
+    return TimeOfDay(std::clamp(time.hour() / 6, 0, timeOfDayCount - 1));
+}
+
+double GlucoseStatistics::readingsPerDay() const
+{
+    if (!m_periodStart.isValid())
+        return 0;
+    return double(m_count) / double(m_periodStart.daysTo(m_periodEnd) + 1);
 }
 
 bool GlucoseStatistics::isSufficient() const

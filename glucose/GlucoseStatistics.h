@@ -4,8 +4,10 @@
 #ifndef GLUCOSESTATISTICS_H
 #define GLUCOSESTATISTICS_H
 
+#include "GlucoseEpisodes.h"
 #include "GlucosePeriod.h"
 #include "GlucoseReading.h"
+#include "GlucoseVariability.h"
 #include "glucose_export.h"
 
 #include <QDate>
@@ -39,6 +41,21 @@ public:
     // The data the consensus needs: 14 days and 70 % of the possible readings.
     static constexpr int sufficientDays = 14;
     static constexpr double sufficientActivePercent = 70;
+    // Readings further apart than this, at the median, come from a meter.
+    static constexpr double meterGapMinutes = 30;
+
+    // The quarters of a day a meter journal is looked at by.
+    enum TimeOfDay { Night, Morning, Afternoon, Evening };
+    static constexpr int timeOfDayCount = 4;
+    static TimeOfDay timeOfDayOf(const QTime &time);
+
+    // The readings of one kind of moment: count, mean and sample SD.
+    struct Group
+    {
+        int count = 0;
+        double mean = std::numeric_limits<double>::quiet_NaN();
+        double sd = std::numeric_limits<double>::quiet_NaN();
+    };
 
     GlucoseStatistics() = default;
     GlucoseStatistics(const std::vector<GlucoseReading> &readings, const GlucosePeriod &period);
@@ -56,6 +73,20 @@ public:
     // The share of the possible readings that are there, as iglu computes it.
     double activePercent() const { return m_active; }
     bool isSufficient() const;
+    // The median time between readings; sparse readings are a meter's,
+    // whose figures are shares of readings, not of time.
+    double medianGapMinutes() const { return m_medianGap; }
+    bool isMeter() const { return m_count < 2 || m_medianGap > meterGapMinutes; }
+    // Readings over the days of the period.
+    double readingsPerDay() const;
+    int countBelow70() const { return m_below70; }
+    int countBelow54() const { return m_below54; }
+    int countAbove250() const { return m_above250; }
+    const Group &byType(GlucoseReading::Type type) const { return m_byType[type]; }
+    const Group &byTimeOfDay(TimeOfDay part) const { return m_byTimeOfDay[part]; }
+
+    const GlucoseVariability &variability() const { return m_variability; }
+    const GlucoseEpisodes &episodes() const { return m_episodes; }
 
     double mean() const { return m_mean; }
     double sd() const { return m_sd; }
@@ -96,6 +127,14 @@ private:
     QDate m_lastDay;
     int m_days = 0;
     double m_active = 0;
+    double m_medianGap = 0;
+    int m_below70 = 0;
+    int m_below54 = 0;
+    int m_above250 = 0;
+    std::array<Group, GlucoseReading::typeCount> m_byType {};
+    std::array<Group, timeOfDayCount> m_byTimeOfDay {};
+    GlucoseVariability m_variability;
+    GlucoseEpisodes m_episodes;
     double m_mean = nan;
     double m_sd = nan;
     double m_cv = nan;

@@ -75,6 +75,7 @@ private Q_SLOTS:
     void usage();
     void check();
     void statsJson();
+    void statsCompareCgm();
     void add();
     void addRecord_data();
     void addRecord();
@@ -112,10 +113,10 @@ void TstJournalTool::usage_data()
     QTest::newRow("version") << QStringList { "--version" } << 0 << "journal-tool 1.0.0";
     QTest::newRow("a command's help") << QStringList { "stats", "--help" } << 0 << "--profile";
     QTest::newRow("no command") << QStringList {} << 2 << "Usage:";
-    QTest::newRow("unknown command") << QStringList { "frobnicate" } << 2
-                                     << "journal-tool: unknown command";
-    QTest::newRow("unknown option") << QStringList { "check", "--loud", "x" } << 2
-                                    << "journal-tool: Unknown option 'loud'";
+    QTest::newRow("unknown command")
+        << QStringList { "frobnicate" } << 2 << "journal-tool: unknown command";
+    QTest::newRow("unknown option")
+        << QStringList { "check", "--loud", "x" } << 2 << "journal-tool: Unknown option 'loud'";
     QTest::newRow("bad unit") << QStringList { "stats", "x", "--unit", "g/l" } << 2
                               << "the unit is mg/dL or mmol/L";
     QTest::newRow("days and dates") << QStringList { "stats", "x", "--days", "3", "--from", "2024-01-01", "--to", "2024-01-02" }
@@ -163,16 +164,25 @@ void TstJournalTool::check()
 void TstJournalTool::statsJson()
 {
     const QString path = dir.filePath("stats.journal");
-    put(path, "SUGR|20240305|0800|x|50|\nSUGR|20240305|0805|x|100|\nSUGR|20240305|0810|x|0Hi|\n"
-              "SUGR|20240306|0800|x|300|\n");
+    put(path,
+        "SUGR|20240305|0800|x|50|\nSUGR|20240305|0805|x|100|\nSUGR|20240305|0810|x|0Hi|\n"
+        "SUGR|20240306|0800|x|300|\n");
     const Run r = tool({ "stats", path, "--json", "--profile", "--unit", "mmol/L" });
     QCOMPARE(r.code, 0);
     const QJsonObject o = QJsonDocument::fromJson(r.out).object();
     QStringList keys = o.keys();
     QCOMPARE(keys,
-        (QStringList { "active", "cv", "days", "first", "gmi", "gmi_mmol_mol", "gri", "ignored",
-            "last", "max", "mean", "median", "min", "profile", "q1", "q3", "ranges", "readings",
-            "sd", "unit" }));
+        (QStringList { "active", "by_time_of_day", "by_type", "counts", "cv", "days", "episodes",
+            "first", "gmi", "gmi_mmol_mol", "gri", "ignored", "kind", "last", "max", "mean",
+            "median", "min", "period_end", "period_start", "profile", "q1", "q3", "ranges",
+            "readings", "readings_per_day", "sd", "unit", "variability" }));
+    // Readings a day apart are a meter's: no sensor figures, counts instead.
+    QCOMPARE(o["kind"].toString(), "meter");
+    QVERIFY(o["active"].isNull() && o["gri"].isNull() && o["episodes"].isNull());
+    QCOMPARE(o["counts"]["below_54"].toInt(), 1);
+    QCOMPARE(o["counts"]["above_250"].toInt(), 1);
+    QCOMPARE(o["by_time_of_day"]["morning"]["n"].toInt(), 3);
+    QCOMPARE(o["readings_per_day"].toDouble(), 1.5);
     QCOMPARE(o["readings"].toInt(), 3);
     QCOMPARE(o["ignored"].toInt(), 1);
     QCOMPARE(o["first"].toString(), "2024-03-05");
@@ -186,15 +196,58 @@ void TstJournalTool::statsJson()
     QCOMPARE(o["profile"][32]["p50"].toDouble(), 100 / 18.016);
 }
 
+void TstJournalTool::statsCompareCgm()
+{
+    // Two days of readings every 5 minutes, the first lower than the second.
+    const QString path = dir.filePath("cgm.journal");
+    QByteArray lines;
+    for (int day = 0; day < 2; ++day) {
+        for (int m = 0; m < 24 * 60; m += 5) {
+            const QTime t = QTime(0, 0).addSecs(m * 60);
+            lines += QStringLiteral("SUGR|2024030%1|%2|cgm|%3|\n")
+                         .arg(day + 5)
+                         .arg(t.toString(QStringLiteral("HHmm")))
+                         .arg(day == 0 ? 60 : 200)
+                         .toUtf8();
+        }
+    }
+    put(path, lines);
+    const Run r = tool(
+        { "stats", path, "--json", "--compare", "--from", "2024-03-06", "--to", "2024-03-06" });
+    QCOMPARE(r.code, 0);
+    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    QCOMPARE(o["kind"].toString(), "cgm");
+    QCOMPARE(o["episodes"].toObject().keys(),
+        (QStringList { "hyper_lv1", "hyper_lv2", "hypo_extended", "hypo_lv1", "hypo_lv2",
+            "mean_minutes", "per_week" }));
+    QCOMPARE(o["variability"].toObject().keys(),
+        (QStringList {
+            "adrr", "cogi", "conga", "gvp", "hbgi", "j_index", "lbgi", "mag", "mage", "modd" }));
+    // The day above 180 is one long episode; the day before, one below 70.
+    QCOMPARE(o["episodes"]["hyper_lv1"].toInt(), 1);
+    QCOMPARE(o["episodes"]["hypo_lv1"].toInt(), 0);
+    const QJsonObject before = o["previous"].toObject();
+    QCOMPARE(before.keys(), o.keys().filter(QRegularExpression("^(?!previous$)")));
+    QCOMPARE(before["period_start"].toString(), "2024-03-05");
+    QCOMPARE(before["episodes"]["hypo_lv1"].toInt(), 1);
+    QCOMPARE(before["episodes"]["hypo_extended"].toInt(), 1);
+    QCOMPARE(before["mean"].toDouble(), 60.0);
+
+    const Run text = tool({ "stats", path, "--compare", "--days", "1" });
+    QCOMPARE(text.code, 0);
+    QVERIFY2(text.out.contains("mean        60 mg/dL → 200 mg/dL ▲"), text.out.constData());
+}
+
 void TstJournalTool::add()
 {
     const QString path = dir.filePath("add.journal");
     put(path, "SUGR|20240305|0800|x|104|"); // no line end
-    const Run r = tool({ "add", path, "6.1", "fasting", "before\nthe run", "--at", "2024-03-06 07:15",
-        "--unit", "mmol/L" });
+    const Run r = tool({ "add", path, "6.1", "fasting", "before\nthe run", "--at",
+        "2024-03-06 07:15", "--unit", "mmol/L" });
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out, "SUGR|20240306|0715|fasting|110|before\\nthe run\n");
-    QCOMPARE(bytesOf(path), "SUGR|20240305|0800|x|104|\nSUGR|20240306|0715|fasting|110|before\\nthe run\n");
+    QCOMPARE(bytesOf(path),
+        "SUGR|20240305|0800|x|104|\nSUGR|20240306|0715|fasting|110|before\\nthe run\n");
     QCOMPARE(tool({ "add", path, "120", "--at", "2024-02-30 07:15" }).code, 2);
 }
 
@@ -268,7 +321,8 @@ void TstJournalTool::checkRecords()
 
 void TstJournalTool::importTwiceAddsNothing()
 {
-    const QString source = shared("fixtures/dexcom-clarity/glucosedao_000_2019-10-14_to_2019-10-28.csv");
+    const QString source
+        = shared("fixtures/dexcom-clarity/glucosedao_000_2019-10-14_to_2019-10-28.csv");
     if (!QFile::exists(source))
         QSKIP("the shared device exports are not here");
     const QString path = dir.filePath("import.journal");

@@ -268,9 +268,17 @@ std::vector<GlucoseReading> JournalViewer::readings() const
 {
     std::vector<GlucoseReading> all;
     all.reserve(entries.size());
+    // Lines share the text of a reading type: its kind is found once a run.
+    QString lastType;
+    GlucoseReading::Type type = GlucoseReading::Unspecified;
     for (const auto &entry : entries) {
-        if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get()))
-            all.push_back({ sugar->getDate(), sugar->getTime(), sugar->getValue() });
+        if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get())) {
+            if (!sugar->getRType().isSharedWith(lastType)) {
+                lastType = sugar->getRType();
+                type = GlucoseReading::typeOf(lastType);
+            }
+            all.push_back({ sugar->getDate(), sugar->getTime(), sugar->getValue(), type });
+        }
     }
     return all;
 }

@@ -1,0 +1,310 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+#include "GlucoseVariability.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double noValue = std::numeric_limits<double>::quiet_NaN();
+
+// Mean and sample SD, one pass at a time.
+struct Moments
+{
+    double n = 0;
+    double mean = 0;
+    double squares = 0;
+    void add(double x)
+    {
+        ++n;
+        const double d = x - mean;
+        mean += d / n;
+        squares += d * (x - mean);
+    }
+    double sd() const { return n > 1 ? std::sqrt(squares / (n - 1)) : noValue; }
+};
+
+double sdOf(const std::vector<double> &values)
+{
+    double sum = 0;
+    for (const double v : values)
+        sum += v;
+    const double mean = sum / double(values.size());
+    double squares = 0;
+    for (const double v : values)
+        squares += (v - mean) * (v - mean);
+    return values.size() > 1 ? std::sqrt(squares / double(values.size() - 1)) : noValue;
+}
+
+// Kovatchev's symmetrised glucose, as iglu scales it for its risk indices.
+double riskOf(double mgPerDl)
+{
+    const double f = std::pow(std::log(mgPerDl), 1.084) - 5.381;
+    return 22.77 * f * f * (f < 0 ? -1 : 1);
+}
+
+// Mean over trailing windows of width points, the first width - 1 taking
+// the first full window's.
+std::vector<double> movingMean(const std::vector<double> &x, std::size_t width)
+{
+    std::vector<double> mean(x.size());
+    double sum = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        sum += x[i];
+        if (i >= width)
+            sum -= x[i - width];
+        if (i + 1 >= width)
+            mean[i] = sum / double(width);
+    }
+    std::fill(mean.begin(), mean.begin() + std::ptrdiff_t(width - 1), mean[width - 1]);
+    return mean;
+}
+
+// MAGE of one stretch without long gaps: the extremes between crossings of
+// the short and the long moving average, then the rises and falls between
+// turns that exceed one SD. Returns (MAGE+ + MAGE-) / 2, NaN without one.
+double mageOfStretch(const std::vector<double> &x)
+{
+    constexpr std::size_t shortWidth = 5;
+    constexpr std::size_t longWidth = 32;
+    if (x.size() < longWidth)
+        return noValue;
+    const std::vector<double> fast = movingMean(x, shortWidth);
+    const std::vector<double> slow = movingMean(x, longWidth);
+
+    // Crossings: where the sign of fast - slow changes, zero taking none.
+    struct Cross
+    {
+        std::size_t at;
+        bool above;
+    };
+    std::vector<Cross> crosses;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double d = fast[i] - slow[i];
+        if (d == 0)
+            continue;
+        const bool above = d > 0;
+        if (crosses.empty())
+            crosses.push_back({ 0, above });
+        else if (above != crosses.back().above)
+            crosses.push_back({ i, above });
+    }
+    if (crosses.empty())
+        return noValue;
+
+    // One extreme between each crossing and the next, searched from the
+    // last extreme found: a peak while fast is above, a nadir below.
+    std::vector<double> turns;
+    std::size_t from = 0;
+    for (std::size_t c = 0; c < crosses.size(); ++c) {
+        const std::size_t to = c + 1 < crosses.size() ? crosses[c + 1].at : x.size() - 1;
+        std::size_t best = from;
+        for (std::size_t i = from; i <= to; ++i) {
+            if (crosses[c].above ? x[i] > x[best] : x[i] < x[best])
+                best = i;
+        }
+        turns.push_back(x[best]);
+        from = best;
+    }
+
+    // The turns that count: the highest peak or lowest nadir before the
+    // curve moves back by more than one SD.
+    const double sd = sdOf(x);
+    std::size_t i = 1;
+    double low = turns[0];
+    double high = turns[0];
+    int direction = 0;
+    double extreme = 0;
+    std::vector<double> kept;
+    for (; i < turns.size() && direction == 0; ++i) {
+        const double v = turns[i];
+        if (v - low > sd) {
+            direction = 1;
+            kept.push_back(low);
+            extreme = v;
+        } else if (high - v > sd) {
+            direction = -1;
+            kept.push_back(high);
+            extreme = v;
+        }
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    if (direction == 0)
+        return noValue;
+    for (; i < turns.size(); ++i) {
+        const double v = turns[i];
+        if (direction > 0 ? v > extreme : v < extreme) {
+            extreme = v;
+        } else if (std::abs(v - extreme) > sd) {
+            kept.push_back(extreme);
+            direction = -direction;
+            extreme = v;
+        }
+    }
+    kept.push_back(extreme);
+
+    Moments rises;
+    Moments falls;
+    for (std::size_t k = 1; k < kept.size(); ++k) {
+        const double change = kept[k] - kept[k - 1];
+        if (change > sd)
+            rises.add(change);
+        else if (-change > sd)
+            falls.add(-change);
+    }
+    if (rises.n == 0 && falls.n == 0)
+        return noValue;
+    if (rises.n == 0)
+        return falls.mean;
+    if (falls.n == 0)
+        return rises.mean;
+    return (rises.mean + falls.mean) / 2;
+}
+
+// MAGE over the whole grid: stretches split where more than 3 hours are
+// empty, shorter gaps bridged linearly, each stretch weighted by its length.
+double mageOf(const GlucoseGrid &grid)
+{
+    const std::vector<double> &g = grid.values();
+    const std::size_t longestBridge = std::size_t(180 / std::max(1, grid.step()));
+    double weighted = 0;
+    double weights = 0;
+    std::size_t i = 0;
+    while (i < g.size()) {
+        while (i < g.size() && std::isnan(g[i]))
+            ++i;
+        if (i == g.size())
+            break;
+        std::vector<double> stretch { g[i] };
+        std::size_t last = i;
+        for (std::size_t k = i + 1; k < g.size(); ++k) {
+            if (std::isnan(g[k]))
+                continue;
+            if (k - last - 1 > longestBridge)
+                break;
+            for (std::size_t m = last + 1; m < k; ++m)
+                stretch.push_back(g[last] + (g[k] - g[last]) * double(m - last) / double(k - last));
+            stretch.push_back(g[k]);
+            last = k;
+        }
+        i = last + 1;
+        const double m = mageOfStretch(stretch);
+        if (!std::isnan(m)) {
+            weighted += m * double(stretch.size() - 1);
+            weights += double(stretch.size() - 1);
+        }
+    }
+    return weights > 0 ? weighted / weights : noValue;
+}
+
+} // namespace
+
+double GlucoseVariability::conga(const GlucoseGrid &grid, double hours)
+{
+    if (grid.step() <= 0)
+        return noValue;
+    const auto lag = std::size_t(std::max(1.0, std::nearbyint(hours * 60 / grid.step())));
+    const std::vector<double> &g = grid.values();
+    std::vector<double> diffs;
+    for (std::size_t i = lag; i < g.size(); ++i) {
+        if (!std::isnan(g[i]) && !std::isnan(g[i - lag]))
+            diffs.push_back(g[i] - g[i - lag]);
+    }
+    return sdOf(diffs);
+}
+
+GlucoseVariability::GlucoseVariability(
+    const std::vector<GlucoseReading> &inOrder, const GlucoseGrid &grid)
+{
+    if (inOrder.empty())
+        return;
+
+    // On the readings: risk, J-index, COGI.
+    Moments all;
+    double low = 0;
+    double high = 0;
+    double inRange = 0;
+    double below = 0;
+    double dailyRisk = 0;
+    int days = 0;
+    double dayLow = 0;
+    double dayHigh = 0;
+    QDate day;
+    for (const GlucoseReading &r : inOrder) {
+        all.add(r.value);
+        const double risk = riskOf(r.value);
+        (risk < 0 ? low : high) += std::abs(risk);
+        inRange += r.value >= 70 && r.value <= 180;
+        below += r.value < 70;
+        if (r.date != day) {
+            dailyRisk += dayLow + dayHigh;
+            days += day.isValid();
+            day = r.date;
+            dayLow = dayHigh = 0;
+        }
+        (risk < 0 ? dayLow : dayHigh) = std::max(risk < 0 ? dayLow : dayHigh, std::abs(risk));
+    }
+    dailyRisk += dayLow + dayHigh;
+    ++days;
+    const double n = all.n;
+    m_lbgi = low / n;
+    m_hbgi = high / n;
+    m_adrr = dailyRisk / days;
+    m_jIndex = 0.001 * (all.mean + all.sd()) * (all.mean + all.sd());
+    // COGI: time in range, time below and SD, each scaled to 0-100 and weighed.
+    const auto scaled = [](double x, double lowest, double highest) {
+        return std::clamp((x - lowest) / (highest - lowest), 0.0, 1.0);
+    };
+    m_cogi = 100
+        * (0.5 * scaled(100 * inRange / n, 0, 100) + 0.35 * (1 - scaled(100 * below / n, 0, 15))
+            + 0.15 * (1 - scaled(all.sd(), 18, 108)));
+
+    // On the grid: MODD, CONGA, GVP, MAG and MAGE.
+    const std::vector<double> &g = grid.values();
+    if (g.empty())
+        return;
+    const double step = grid.step();
+    Moments dayToDay;
+    const auto lag = std::size_t(grid.pointsPerDay());
+    for (std::size_t i = lag; i < g.size(); ++i) {
+        if (!std::isnan(g[i]) && !std::isnan(g[i - lag]))
+            dayToDay.add(std::abs(g[i] - g[i - lag]));
+    }
+    m_modd = dayToDay.n > 0 ? dayToDay.mean : nan;
+    m_conga = conga(grid, 24);
+
+    double length = 0;
+    double steps = 0;
+    for (std::size_t i = 1; i < g.size(); ++i) {
+        if (std::isnan(g[i]) || std::isnan(g[i - 1]))
+            continue;
+        const double d = g[i] - g[i - 1];
+        length += std::sqrt(step * step + d * d);
+        ++steps;
+    }
+    m_gvp = steps > 0 ? (length / (steps * step) - 1) * 100 : nan;
+
+    // MAG: the change per hour between points an hour apart.
+    const auto stride = std::size_t(std::max(1.0, std::nearbyint(60 / step)));
+    const double hours = double(stride) * step / 60;
+    double change = 0;
+    double counted = 0;
+    for (std::size_t i = 0; i < g.size(); i += stride) {
+        if (std::isnan(g[i]))
+            continue;
+        ++counted;
+        if (i >= stride && !std::isnan(g[i - stride]))
+            change += std::abs(g[i] - g[i - stride]);
+    }
+    m_mag = counted > 0 ? change / (counted * hours) : nan;
+
+    // MAGE always on a grid of 5 minutes; readings further apart than its
+    // stretches can bridge have none.
+    if (grid.step() == 5)
+        m_mage = mageOf(grid);
+    else if (grid.step() < 180)
+        m_mage = mageOf(GlucoseGrid(inOrder, 5));
+}
