@@ -37,10 +37,10 @@ private:
     QPainter *m_painter;
 };
 
-double yOf(const QRectF &plot, double mgPerDl)
+double yOf(const QRectF &plot, double mgPerDl, int top)
 {
-    const double clamped = std::clamp(mgPerDl, 0.0, double(GlucoseChart::axisTop));
-    return plot.bottom() - plot.height() * clamped / GlucoseChart::axisTop;
+    const double clamped = std::clamp(mgPerDl, 0.0, double(top));
+    return plot.bottom() - plot.height() * clamped / top;
 }
 
 double xOfMinutes(const QRectF &plot, double minutes)
@@ -49,7 +49,7 @@ double xOfMinutes(const QRectF &plot, double minutes)
 }
 
 // The grid, the target lines and, unless compact, the labels of both axes.
-void paintAxes(QPainter *painter, const QRectF &plot, GlucoseUnit::Unit unit, bool compact)
+void paintAxes(QPainter *painter, const QRectF &plot, int top, GlucoseUnit::Unit unit, bool compact)
 {
     painter->setPen(QPen(gridLine, 0));
     painter->setBrush(Qt::NoBrush);
@@ -58,12 +58,12 @@ void paintAxes(QPainter *painter, const QRectF &plot, GlucoseUnit::Unit unit, bo
         painter->drawLine(QPointF(xOfMinutes(plot, hour * 60), plot.top()),
             QPointF(xOfMinutes(plot, hour * 60), plot.bottom()));
     for (const int level : { 54, 250 })
-        painter->drawLine(
-            QPointF(plot.left(), yOf(plot, level)), QPointF(plot.right(), yOf(plot, level)));
+        painter->drawLine(QPointF(plot.left(), yOf(plot, level, top)),
+            QPointF(plot.right(), yOf(plot, level, top)));
     painter->setPen(QPen(targetLine, compact ? 0 : 1.5));
     for (const int level : { 70, 180 })
-        painter->drawLine(
-            QPointF(plot.left(), yOf(plot, level)), QPointF(plot.right(), yOf(plot, level)));
+        painter->drawLine(QPointF(plot.left(), yOf(plot, level, top)),
+            QPointF(plot.right(), yOf(plot, level, top)));
     if (compact)
         return;
 
@@ -72,15 +72,15 @@ void paintAxes(QPainter *painter, const QRectF &plot, GlucoseUnit::Unit unit, bo
     // Target lines first; the others only where they leave room.
     double taken[5];
     int labels = 0;
-    for (const int level : { 70, 180, GlucoseChart::axisTop, 54, 250 }) {
-        const double y = yOf(plot, level);
+    for (const int level : { 70, 180, top, 54, 250 }) {
+        const double y = yOf(plot, level, top);
         if (std::any_of(taken, taken + labels,
                 [&](double other) { return std::abs(other - y) < metrics.height(); }))
             continue;
         taken[labels++] = y;
         const QString text = GlucoseUnit::format(level, unit);
         const QRectF box(plot.left() - metrics.horizontalAdvance(text) - metrics.height() / 3,
-            yOf(plot, level) - metrics.height() / 2, metrics.horizontalAdvance(text),
+            yOf(plot, level, top) - metrics.height() / 2, metrics.horizontalAdvance(text),
             metrics.height());
         painter->drawText(box, Qt::AlignRight | Qt::AlignVCenter, text);
     }
@@ -220,6 +220,12 @@ void GlucoseChart::paintProfile(
     const SavedPainter saved(painter);
     painter->setRenderHint(QPainter::Antialiasing);
     const QRectF plot = plotArea(rect, painter);
+    double highest = 0;
+    for (int b = 0; b < GlucoseProfile::binCount; ++b) {
+        if (profile.bin(b).count > 0)
+            highest = std::max(highest, profile.bin(b).p95);
+    }
+    const int top = axisTopFor(highest);
     const auto x
         = [&plot](int bin) { return xOfMinutes(plot, (bin + 0.5) * GlucoseProfile::binMinutes); };
 
@@ -237,9 +243,9 @@ void GlucoseChart::paintProfile(
                           double GlucoseProfile::Bin::*high) {
         QPolygonF area;
         for (int b = first; b <= last; ++b)
-            area << QPointF(x(b), yOf(plot, profile.bin(b).*high));
+            area << QPointF(x(b), yOf(plot, profile.bin(b).*high, top));
         for (int b = last; b >= first; --b)
-            area << QPointF(x(b), yOf(plot, profile.bin(b).*low));
+            area << QPointF(x(b), yOf(plot, profile.bin(b).*low, top));
         return area;
     };
     painter->setPen(Qt::NoPen);
@@ -249,11 +255,11 @@ void GlucoseChart::paintProfile(
             const double halfBin = plot.width() / GlucoseProfile::binCount / 2;
             const GlucoseProfile::Bin &bin = profile.bin(first);
             painter->setBrush(outerBand);
-            painter->drawRect(QRectF(QPointF(x(first) - halfBin, yOf(plot, bin.p95)),
-                QPointF(x(first) + halfBin, yOf(plot, bin.p5))));
+            painter->drawRect(QRectF(QPointF(x(first) - halfBin, yOf(plot, bin.p95, top)),
+                QPointF(x(first) + halfBin, yOf(plot, bin.p5, top))));
             painter->setBrush(innerBand);
-            painter->drawRect(QRectF(QPointF(x(first) - halfBin, yOf(plot, bin.p75)),
-                QPointF(x(first) + halfBin, yOf(plot, bin.p25))));
+            painter->drawRect(QRectF(QPointF(x(first) - halfBin, yOf(plot, bin.p75, top)),
+                QPointF(x(first) + halfBin, yOf(plot, bin.p25, top))));
             continue;
         }
         painter->setBrush(outerBand);
@@ -263,13 +269,13 @@ void GlucoseChart::paintProfile(
         painter->drawPolygon(
             band(first, last, &GlucoseProfile::Bin::p25, &GlucoseProfile::Bin::p75));
     }
-    paintAxes(painter, plot, unit, false);
+    paintAxes(painter, plot, top, unit, false);
     painter->setPen(QPen(medianLine, std::max(1.5, rect.height() / 150)));
     painter->setBrush(Qt::NoBrush);
     for (const auto &[first, last] : runs) {
         QPolygonF median;
         for (int b = first; b <= last; ++b)
-            median << QPointF(x(b), yOf(plot, profile.bin(b).p50));
+            median << QPointF(x(b), yOf(plot, profile.bin(b).p50, top));
         if (first == last)
             median << median.first() + QPointF(0.1, 0);
         painter->drawPolyline(median);
@@ -280,20 +286,37 @@ void GlucoseChart::paintProfile(
     }
 }
 
+int GlucoseChart::axisTopFor(double highest)
+{
+    return std::max(axisTop, int(std::ceil(highest / 50)) * 50);
+}
+
+double GlucoseChart::highestOf(const std::vector<GlucoseReading> &readings)
+{
+    double highest = 0;
+    for (const GlucoseReading &r : readings) {
+        if (GlucosePeriod::isUsable(r))
+            highest = std::max(highest, double(r.value));
+    }
+    return highest;
+}
+
 void GlucoseChart::paintDay(QPainter *painter, const QRectF &rect,
-    const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, bool compact)
+    const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, bool compact,
+    double highest)
 {
     const SavedPainter saved(painter);
     painter->setRenderHint(QPainter::Antialiasing);
     const QRectF plot = plotArea(rect, painter, compact);
-    painter->fillRect(
-        QRectF(QPointF(plot.left(), yOf(plot, 180)), QPointF(plot.right(), yOf(plot, 70))),
+    const int top = axisTopFor(highest > 0 ? highest : highestOf(readings));
+    painter->fillRect(QRectF(QPointF(plot.left(), yOf(plot, 180, top)),
+                          QPointF(plot.right(), yOf(plot, 70, top))),
         targetFill);
-    paintAxes(painter, plot, unit, compact);
+    paintAxes(painter, plot, top, unit, compact);
 
-    const auto point = [&plot](const GlucoseReading &r) {
+    const auto point = [&plot, top](const GlucoseReading &r) {
         return QPointF(
-            xOfMinutes(plot, r.time.msecsSinceStartOfDay() / 60000.0), yOf(plot, r.value));
+            xOfMinutes(plot, r.time.msecsSinceStartOfDay() / 60000.0), yOf(plot, r.value, top));
     };
     const double width = std::max(compact ? 1.0 : 1.5, rect.height() / 120);
     painter->setPen(QPen(curveLine, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

@@ -47,13 +47,19 @@ public:
     // A day's readings in time order as a curve over 0-24 h on the target
     // band; gaps over an hour break the curve and lone readings are dots.
     // A compact chart has no axis labels, for small multiples.
+    // Its scale holds the highest reading, or the highest given, so that
+    // small multiples share one.
     static void paintDay(QPainter *painter, const QRectF &rect,
-        const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, bool compact = false);
+        const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, bool compact = false,
+        double highest = 0);
 
     // The plot area of a profile or day chart inside rect, without the axes.
     static QRectF plotArea(const QRectF &rect, const QPainter *painter, bool compact = false);
-    // The mg/dL at the top of the value axis.
+    // The mg/dL at the top of the value axis, at the least; higher values
+    // raise it to the next 50 above them.
     static constexpr int axisTop = 350;
+    static int axisTopFor(double highestMgPerDl);
+    static double highestOf(const std::vector<GlucoseReading> &readings);
 };
 
 #endif

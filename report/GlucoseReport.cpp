@@ -183,6 +183,10 @@ void GlucoseReport::paint(QPainter *painter, const QRectF &rect) const
     const double cell = width / columns;
     const double cellHeight = std::min(100.0, (page.height() - margin - y) / 2);
     setFont(7);
+    // One scale for all days, high enough for the highest of them.
+    double highest = 0;
+    for (const std::vector<GlucoseReading> &day : m_days)
+        highest = std::max(highest, GlucoseChart::highestOf(day));
     for (int d = 0; d < dailyCurves && m_lastDay.isValid(); ++d) {
         const QDate day = m_lastDay.addDays(d + 1 - dailyCurves);
         const QRectF box(
@@ -191,7 +195,7 @@ void GlucoseReport::paint(QPainter *painter, const QRectF &rect) const
         text(QRectF(box.left() + 2, box.top(), box.width() - 4, 10),
             Qt::AlignLeft | Qt::AlignVCenter, QLocale().toString(day, QStringLiteral("ddd d MMM")));
         chart(box.adjusted(2, 11, -2, -3), [&](const QRectF &plot) {
-            GlucoseChart::paintDay(painter, plot, m_days[std::size_t(d)], m_unit, true);
+            GlucoseChart::paintDay(painter, plot, m_days[std::size_t(d)], m_unit, true, highest);
         });
     }
     painter->restore();

@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <limits>
+
 #include <vector>
 
 // The statistics as the lines a person reads, the same in the panel and in
@@ -28,11 +30,25 @@ public:
         QString value;
         QString target;
         State state = NoTarget;
+        // What the figure measures, or why it is not shown.
+        QString tooltip;
+        // The change since the period before: "▲ 12", "▼ 0.4", "=".
+        QString change;
+        // A section's title, and a figure a meter's readings cannot give.
+        bool heading = false;
+        bool greyed = false;
+        // The figure as a number in the unit shown, for the change; NaN for none.
+        double number = std::numeric_limits<double>::quiet_NaN();
+        int decimals = 0;
     };
 
-    static std::vector<Line> lines(const GlucoseStatistics &statistics, GlucoseUnit::Unit unit);
+    // With the period before, each figure that both have carries its change.
+    static std::vector<Line> lines(const GlucoseStatistics &statistics, GlucoseUnit::Unit unit,
+        const GlucoseStatistics *previous = nullptr);
     // The period's days as text: "14 days: 2024-03-01 – 2024-03-14".
     static QString period(const GlucoseStatistics &statistics);
+    // The period before as text, for the change column's heading.
+    static QString previousPeriod(const GlucoseStatistics &previous);
     // Empty when the data meet the consensus; otherwise what is lacking.
     static QString insufficiency(const GlucoseStatistics &statistics);
 };

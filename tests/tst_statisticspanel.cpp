@@ -7,7 +7,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDockWidget>
+#include <QHeaderView>
 #include <QLabel>
+#include <QMainWindow>
+#include <QScrollArea>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -92,6 +96,12 @@ private Q_SLOTS:
     void unitChangesEveryText();
     void dayCurve();
     void followsTheJournal();
+    void everyFigureIsVisible_data();
+    void everyFigureIsVisible();
+    void sectionsSayWhatTheyMeasure();
+    void meterFiguresAreGreyed();
+    void changeSincePeriodBefore();
+    void futureReadingsAreLeftOut();
 
 private:
     std::unique_ptr<StatisticsPanel> panel;
@@ -176,7 +186,8 @@ void TstStatisticsPanel::periods()
     panel->setReadings(days(100, [](int day, int) { return 100 + day; }));
     QCOMPARE(figure(*panel, QStringLiteral("Readings")), QStringLiteral("4032 | "));
     const auto *text = panel->findChild<QLabel *>(QStringLiteral("periodText"));
-    QCOMPARE(text->text(), QStringLiteral("14 days: 2024-06-26 – 2024-07-09"));
+    QCOMPARE(text->text(),
+        QStringLiteral("14 days: 2024-06-26 – 2024-07-09, ending on the newest reading"));
     choose(*panel, QStringLiteral("Last 90 days"));
     QCOMPARE(figure(*panel, QStringLiteral("Readings")), QStringLiteral("25920 | "));
     QCOMPARE(panel->period(), GlucosePeriod::lastDays(90));
@@ -261,6 +272,154 @@ void TstStatisticsPanel::followsTheJournal()
     panel->setReadings(readings);
     QCOMPARE(figure(*panel, QStringLiteral("Mean glucose")), QStringLiteral("200 mg/dL | "));
     QCOMPARE(figure(*panel, QStringLiteral("Readings")), QStringLiteral("4032 (1 ignored) | "));
+}
+
+void TstStatisticsPanel::everyFigureIsVisible_data()
+{
+    QTest::addColumn<QSize>("window");
+    QTest::newRow("1920x1080") << QSize(1920, 1080);
+    QTest::newRow("1024x768") << QSize(1024, 768);
+    QTest::newRow("default under X") << QSize(660, 401);
+}
+
+void TstStatisticsPanel::everyFigureIsVisible()
+{
+    QFETCH(QSize, window);
+    // In a dock of a window, as the viewer has it, with a period before.
+    QMainWindow main;
+    auto *dock = new QDockWidget(QStringLiteral("Statistics"), &main);
+    auto *docked = new StatisticsPanel;
+    dock->setWidget(docked);
+    main.setCentralWidget(new QWidget);
+    main.addDockWidget(Qt::RightDockWidgetArea, dock);
+    main.resize(window);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    docked->setReadings(
+        days(28, [](int day, int minute) { return 60 + (day * 7 + minute) % 250; }));
+    QTest::qWait(10);
+    const auto *tree = docked->findChild<QTreeWidget *>(QStringLiteral("figures"));
+    QVERIFY(!tree->isColumnHidden(3));
+    const QRect viewport = tree->viewport()->rect();
+    for (int c = 0; c < tree->columnCount(); ++c) {
+        if (tree->isColumnHidden(c))
+            continue;
+        const int right
+            = tree->header()->sectionViewportPosition(c) + tree->header()->sectionSize(c);
+        QVERIFY2(right <= viewport.width(),
+            qPrintable(QStringLiteral("column %1 ends at %2 of %3")
+                           .arg(c)
+                           .arg(right)
+                           .arg(viewport.width())));
+        // The widest text of the column fits its section.
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = tree->topLevelItem(i);
+            if (c == 0 || !item->isFirstColumnSpanned())
+                QVERIFY2(QFontMetrics(item->font(c)).horizontalAdvance(item->text(c))
+                        <= tree->header()->sectionSize(c),
+                    qPrintable(item->text(c)));
+        }
+    }
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QRect row = tree->visualItemRect(tree->topLevelItem(i));
+        QVERIFY2(viewport.contains(row.topLeft()) && row.bottom() <= viewport.bottom(),
+            qPrintable(tree->topLevelItem(i)->text(0)));
+    }
+    // The panel itself scrolls to them: the table is never cut sideways.
+    const auto *scroll = docked->findChild<QScrollArea *>();
+    QVERIFY(tree->width() <= scroll->viewport()->width());
+}
+
+void TstStatisticsPanel::sectionsSayWhatTheyMeasure()
+{
+    panel->setReadings(days(14, [](int, int minute) { return minute < 60 ? 50 : 120; }));
+    const auto *tree = panel->findChild<QTreeWidget *>(QStringLiteral("figures"));
+    QStringList headings;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = tree->topLevelItem(i);
+        QVERIFY2(!item->toolTip(0).isEmpty()
+                || item->text(0).startsWith(QStringLiteral("Above range"))
+                || item->text(0).startsWith(QStringLiteral("Below range"))
+                || !item->text(1).isEmpty(),
+            qPrintable(item->text(0)));
+        if (item->isFirstColumnSpanned())
+            headings << item->text(0);
+    }
+    QCOMPARE(headings, (QStringList { "Episodes", "Variability" }));
+    const auto tip = [tree](const QString &label) {
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            if (tree->topLevelItem(i)->text(0) == label)
+                return tree->topLevelItem(i)->toolTip(1);
+        return QString();
+    };
+    QVERIFY(tip(QStringLiteral("MAGE")).contains(QStringLiteral("excursions")));
+    QVERIFY(tip(QStringLiteral("Below 70")).contains(QStringLiteral("Hypoglycaemia")));
+    // Every day below 70 from midnight to 00:55: 14 episodes of an hour, the
+    // first from 00:05, where the grid begins.
+    QCOMPARE(
+        figure(*panel, QStringLiteral("Below 70")), QStringLiteral("14 (7.0 a week, 60 min) | "));
+    QVERIFY(!figure(*panel, QStringLiteral("MODD")).startsWith(QStringLiteral("–")));
+}
+
+void TstStatisticsPanel::meterFiguresAreGreyed()
+{
+    // Four readings a day.
+    Readings readings;
+    for (int d = 0; d < 14; ++d)
+        for (const int hour : { 7, 12, 18, 22 })
+            readings.push_back({ firstDay.addDays(d), QTime(hour, 0), 80 + 10 * hour,
+                hour == 7 ? GlucoseReading::PreBreakfast : GlucoseReading::Unspecified });
+    panel->setReadings(readings);
+    const auto *tree = panel->findChild<QTreeWidget *>(QStringLiteral("figures"));
+    const QColor grey = panel->palette().color(QPalette::Disabled, QPalette::Text);
+    bool sawActive = false;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = tree->topLevelItem(i);
+        if (item->text(0) == QLatin1String("CGM active") || item->text(0) == QLatin1String("GRI")) {
+            sawActive = true;
+            QCOMPARE(item->text(1), QStringLiteral("– (meter)"));
+            QCOMPARE(item->foreground(1).color(), grey);
+            QVERIFY(item->toolTip(1).contains(QStringLiteral("meter")));
+        }
+    }
+    QVERIFY(sawActive);
+    QCOMPARE(figure(*panel, QStringLiteral("% of readings in range")), QStringLiteral(" | "));
+    QCOMPARE(figure(*panel, QStringLiteral("Readings per day")), QStringLiteral("4.0 | "));
+    QCOMPARE(figure(*panel, QStringLiteral("pre-breakfast")), QStringLiteral("150 ± 0 (14) | "));
+    QCOMPARE(figure(*panel, QStringLiteral("Evening")), QStringLiteral("280 ± 20 (28) | "));
+    QCOMPARE(figure(*panel, QStringLiteral("Episodes per week")), QStringLiteral("– (meter) | "));
+    // No warning about sensor data that a meter never gives.
+    QVERIFY(panel->findChild<QLabel *>(QStringLiteral("warning"))->isHidden());
+}
+
+void TstStatisticsPanel::changeSincePeriodBefore()
+{
+    // Two weeks at 100, then two weeks at 150.
+    panel->setReadings(days(28, [](int day, int) { return day < 14 ? 100 : 150; }));
+    const auto *tree = panel->findChild<QTreeWidget *>(QStringLiteral("figures"));
+    QVERIFY(!tree->isColumnHidden(3));
+    QVERIFY(tree->headerItem()->toolTip(3).contains(QStringLiteral("2024-04-01 – 2024-04-14")));
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = tree->topLevelItem(i);
+        if (item->text(0) == QLatin1String("Mean glucose"))
+            QCOMPARE(item->text(3), QStringLiteral("▲ 50"));
+        if (item->text(0) == QLatin1String("Readings"))
+            QCOMPARE(item->text(3), QStringLiteral("="));
+    }
+    choose(*panel, QStringLiteral("All readings"));
+    QVERIFY(tree->isColumnHidden(3));
+}
+
+void TstStatisticsPanel::futureReadingsAreLeftOut()
+{
+    const QDate today = QDate::currentDate();
+    panel->setReadings(
+        { { today.addDays(-1), QTime(8, 0), 100 }, { today.addYears(1), QTime(8, 0), 300 } });
+    const auto *text = panel->findChild<QLabel *>(QStringLiteral("periodText"));
+    QVERIFY2(
+        text->text().endsWith(QStringLiteral("up to today: readings dated later are left out")),
+        qPrintable(text->text()));
+    QCOMPARE(figure(*panel, QStringLiteral("Mean glucose")), QStringLiteral("100 mg/dL | "));
 }
 
 QTEST_MAIN(TstStatisticsPanel)

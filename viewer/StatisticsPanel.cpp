@@ -14,8 +14,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -81,11 +85,15 @@ StatisticsPanel::StatisticsPanel(QWidget *parent)
 
     figures = new QTreeWidget(content);
     figures->setObjectName(QStringLiteral("figures"));
-    figures->setHeaderLabels({ tr("Figure"), tr("Value"), tr("Target") });
+    figures->setHeaderLabels({ tr("Figure"), tr("Value"), tr("Target"), tr("Change") });
     figures->setRootIsDecorated(false);
     figures->setSelectionMode(QAbstractItemView::NoSelection);
+    // The list shows all its rows and columns: the panel scrolls, not the list.
     figures->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    figures->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    figures->setTextElideMode(Qt::ElideMiddle);
     figures->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    figures->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     figures->header()->setStretchLastSection(false);
     layout->addWidget(figures);
 
@@ -117,7 +125,7 @@ StatisticsPanel::StatisticsPanel(QWidget *parent)
     layout->addStretch(1);
 
     // A dock may be short: the panel scrolls rather than squeezes its charts.
-    auto *scroll = new QScrollArea(this);
+    scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -209,6 +217,7 @@ void StatisticsPanel::showDay(const QDate &d)
 void StatisticsPanel::recompute()
 {
     stats = GlucoseStatistics(all, chosen);
+    before = GlucoseStatistics(all, chosen.previous(all));
     profile = GlucoseProfile(all, chosen);
     refreshDay();
     refreshTexts();
@@ -232,30 +241,77 @@ void StatisticsPanel::refreshDay()
 
 void StatisticsPanel::refreshTexts()
 {
-    periodText->setText(GlucoseSummary::period(stats));
-    const QString lacking = GlucoseSummary::insufficiency(stats);
-    warning->setText(lacking);
-    warning->setVisible(!lacking.isEmpty());
+    QString label = GlucoseSummary::period(stats);
+    if (chosen.kind() == GlucosePeriod::LastDays && stats.periodEnd().isValid()) {
+        label += stats.periodEnd() == QDate::currentDate() ? tr(", ending today")
+            : chosen.endsBeforeNewest(all) ? tr(", up to today: readings dated later are left out")
+                                           : tr(", ending on the newest reading");
+    }
+    periodText->setText(label);
+    const QString lacking = stats.isMeter() ? QString() : GlucoseSummary::insufficiency(stats);
+    warning->setText(stats.count() == 0 ? GlucoseSummary::insufficiency(stats) : lacking);
+    warning->setVisible(!warning->text().isEmpty());
 
     figures->clear();
     const QColor missed(183, 28, 28);
-    for (const GlucoseSummary::Line &line : GlucoseSummary::lines(stats, shownUnit)) {
+    const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
+    const bool comparing = before.count() > 0 && stats.count() > 0;
+    figures->headerItem()->setText(3, comparing ? tr("Change") : QString());
+    figures->headerItem()->setToolTip(3, GlucoseSummary::previousPeriod(before));
+    figures->setColumnHidden(3, !comparing);
+    for (const GlucoseSummary::Line &line :
+        GlucoseSummary::lines(stats, shownUnit, comparing ? &before : nullptr)) {
         const QString mark = line.state == GlucoseSummary::Met ? QStringLiteral("✓ ")
             : line.state == GlucoseSummary::Missed             ? QStringLiteral("✗ ")
                                                                : QString();
-        auto *item = new QTreeWidgetItem(figures, { line.label, mark + line.value, line.target });
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        auto *item = new QTreeWidgetItem(
+            figures, { line.label, mark + line.value, line.target, line.change });
+        for (int c = 0; c < 4; ++c)
+            item->setToolTip(c, line.tooltip);
+        if (line.heading) {
+            QFont bold = item->font(0);
+            bold.setBold(true);
+            item->setFont(0, bold);
+            item->setFirstColumnSpanned(true);
+            continue;
+        }
+        for (const int c : { 1, 2, 3 })
+            item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+        if (line.greyed) {
+            for (int c = 0; c < 4; ++c)
+                item->setForeground(c, grey);
+        }
         if (line.state == GlucoseSummary::Missed) {
             item->setForeground(1, missed);
-            item->setToolTip(1, tr("Out of target"));
+            item->setToolTip(1, line.tooltip + tr(" (out of target)"));
         }
     }
-    // Every figure shows without scrolling the list itself.
-    const int rows = figures->topLevelItemCount();
-    const int rowHeight = rows ? figures->sizeHintForRow(0) : 0;
-    figures->setFixedHeight(
-        figures->header()->sizeHint().height() + rows * rowHeight + 2 * figures->frameWidth());
+    // Every figure shows without scrolling the list itself, and the panel
+    // is never narrower than the list's columns.
+    int height = figures->header()->sizeHint().height() + 2 * figures->frameWidth();
+    for (int i = 0; i < figures->topLevelItemCount(); ++i)
+        height += figures->sizeHintForRow(i);
+    figures->setFixedHeight(height);
+    // The labels need their own width; the other columns fit their contents.
+    const int margin = 2 * figures->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+    int width = 2 * figures->frameWidth() + margin;
+    for (int i = 0; i < figures->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = figures->topLevelItem(i);
+        if (!item->isFirstColumnSpanned())
+            width = std::max(width,
+                2 * figures->frameWidth() + margin
+                    + QFontMetrics(item->font(0)).horizontalAdvance(item->text(0)));
+    }
+    for (int c = 1; c < figures->columnCount(); ++c) {
+        if (!figures->isColumnHidden(c)) {
+            figures->resizeColumnToContents(c);
+            width += figures->header()->sectionSize(c);
+        }
+    }
+    figures->setMinimumWidth(width);
+    scroll->setMinimumWidth(width + figures->parentWidget()->layout()->contentsMargins().left()
+        + figures->parentWidget()->layout()->contentsMargins().right()
+        + scroll->verticalScrollBar()->sizeHint().width());
 
     dayTitle->setText(day.isValid()
             ? tr("Readings on %1").arg(QLocale().toString(day, QLocale::LongFormat))

@@ -19,6 +19,7 @@ class ChartWidget;
 class QComboBox;
 class QDateEdit;
 class QLabel;
+class QScrollArea;
 class QTreeWidget;
 
 // The glucose summary of a journal beside its list: the period, the
@@ -62,6 +63,8 @@ private:
     GlucoseUnit::Unit shownUnit = GlucoseUnit::MgPerDl;
     GlucosePeriod chosen = GlucosePeriod::lastDays(14);
     GlucoseStatistics stats;
+    // The period of the same length before, for the change of each figure.
+    GlucoseStatistics before;
     GlucoseProfile profile;
     QDate day;
     bool dayChosen = false;
@@ -74,6 +77,7 @@ private:
     QLabel *periodText;
     QLabel *warning;
     QTreeWidget *figures;
+    QScrollArea *scroll;
     ChartWidget *bands;
     ChartWidget *profileChart;
     QLabel *dayTitle;
