@@ -38,6 +38,7 @@ GlucoseReport::GlucoseReport(const std::vector<GlucoseReading> &readings,
     : m_unit(unit)
     , m_pageSize(pageSizeFor(paperLocale()))
     , m_statistics(readings, period)
+    , m_previous(readings, period.previous(readings))
     , m_profile(readings, period)
     , m_lastDay(m_statistics.periodEnd())
 {
@@ -123,46 +124,79 @@ void GlucoseReport::paint(QPainter *painter, const QRectF &rect) const
                 QDate::currentDate().toString(Qt::ISODate)));
     y += 18;
 
+    const bool meter = m_statistics.count() > 0 && m_statistics.isMeter();
     const QString lacking = GlucoseSummary::insufficiency(m_statistics);
     setFont(9.5, true);
-    painter->setPen(lacking.isEmpty() ? QColor(27, 94, 32) : QColor(183, 28, 28));
+    painter->setPen(meter || lacking.isEmpty() ? QColor(27, 94, 32) : QColor(183, 28, 28));
     text(QRectF(margin, y, width, 14), Qt::AlignLeft | Qt::AlignVCenter,
-        lacking.isEmpty()
+        meter ? tr("A meter's readings, %1 a day: the ranges are shares of readings; a sensor's "
+                   "figures are left out.")
+                    .arg(QLocale().toString(m_statistics.readingsPerDay(), 'f', 1))
+            : lacking.isEmpty()
             ? tr("Enough data for the consensus: %1 days with readings, CGM active %2 %.")
                   .arg(m_statistics.daysWithReadings())
                   .arg(QLocale().toString(m_statistics.activePercent(), 'f', 1))
             : lacking);
     y += 22;
 
-    // The figures on the left, the bands on the right.
-    const std::vector<GlucoseSummary::Line> lines = GlucoseSummary::lines(m_statistics, m_unit);
+    // The figures on the left, the bands on the right; episodes,
+    // variability and a meter's groups below in two columns.
+    const std::vector<GlucoseSummary::Line> lines
+        = GlucoseSummary::lines(m_statistics, m_unit, &m_previous);
+    const auto table = [&](std::size_t from, std::size_t to, double left, double top,
+                           double tableWidth, double row) {
+        for (std::size_t i = from; i < to; ++i) {
+            const GlucoseSummary::Line &line = lines[i];
+            const QRectF box(left, top + double(i - from) * row, tableWidth, row);
+            if ((i - from) % 2 == 0 && !line.heading)
+                painter->fillRect(box, QColor(245, 245, 245));
+            setFont(8.5, line.heading);
+            painter->setPen(line.greyed ? Qt::gray : Qt::black);
+            text(box.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, line.label);
+            const QString mark = line.state == GlucoseSummary::Met ? QStringLiteral("✓ ")
+                : line.state == GlucoseSummary::Missed             ? QStringLiteral("✗ ")
+                                                                   : QString();
+            if (line.state == GlucoseSummary::Missed)
+                painter->setPen(QColor(183, 28, 28));
+            text(QRectF(box.left() + tableWidth * 0.28, box.top(), tableWidth * 0.48, row),
+                Qt::AlignRight | Qt::AlignVCenter, mark + line.value);
+            painter->setPen(Qt::darkGray);
+            text(QRectF(box.left() + tableWidth * 0.76, box.top(), tableWidth * 0.11, row),
+                Qt::AlignRight | Qt::AlignVCenter, line.target);
+            text(QRectF(box.left() + tableWidth * 0.87, box.top(), tableWidth * 0.13 - 3, row),
+                Qt::AlignRight | Qt::AlignVCenter, line.change);
+        }
+    };
+    std::size_t core = 0;
+    while (core < lines.size()
+        && !(lines[core].heading && lines[core].label != GlucoseSummary::readingsInRange()))
+        ++core;
     const double row = 12.5;
     const double tableWidth = width * 0.62;
-    setFont(8.5);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const GlucoseSummary::Line &line = lines[i];
-        const QRectF box(margin, y + double(i) * row, tableWidth, row);
-        if (i % 2 == 0)
-            painter->fillRect(box, QColor(245, 245, 245));
-        painter->setPen(Qt::black);
-        text(box.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, line.label);
-        const QString mark = line.state == GlucoseSummary::Met ? QStringLiteral("✓ ")
-            : line.state == GlucoseSummary::Missed             ? QStringLiteral("✗ ")
-                                                               : QString();
-        painter->setPen(line.state == GlucoseSummary::Missed ? QColor(183, 28, 28) : Qt::black);
-        text(QRectF(box.left() + tableWidth * 0.45, box.top(), tableWidth * 0.37, row),
-            Qt::AlignRight | Qt::AlignVCenter, mark + line.value);
-        painter->setPen(Qt::darkGray);
-        text(QRectF(box.left() + tableWidth * 0.84, box.top(), tableWidth * 0.16 - 3, row),
-            Qt::AlignRight | Qt::AlignVCenter, line.target);
-    }
-    const double tableHeight = double(lines.size()) * row;
+    table(0, core, margin, y, tableWidth, row);
+    const double tableHeight = double(core) * row;
     setFont(8.5);
     painter->setPen(Qt::black);
     const QRectF bands(margin + tableWidth + 16, y, width - tableWidth - 16, tableHeight);
     chart(bands,
         [&](const QRectF &box) { GlucoseChart::paintBands(painter, box, m_statistics, m_unit); });
-    y += tableHeight + 12;
+    y += tableHeight + 8;
+    if (!m_previous.periodStart().isValid() || m_previous.count() == 0) {
+        // Nothing to compare with: the change column stays empty.
+    } else {
+        setFont(7.5);
+        painter->setPen(Qt::darkGray);
+        text(QRectF(margin, y - 6, tableWidth, 10), Qt::AlignRight | Qt::AlignVCenter,
+            GlucoseSummary::previousPeriod(m_previous));
+        y += 6;
+    }
+    const std::size_t rest = lines.size() - core;
+    const std::size_t half = (rest + 1) / 2;
+    const double columnWidth = (width - 16) / 2;
+    const double smallRow = 11;
+    table(core, core + half, margin, y, columnWidth, smallRow);
+    table(core + half, lines.size(), margin + columnWidth + 16, y, columnWidth, smallRow);
+    y += double(half) * smallRow + 10;
 
     setFont(11, true);
     painter->setPen(Qt::black);
@@ -170,9 +204,19 @@ void GlucoseReport::paint(QPainter *painter, const QRectF &rect) const
         tr("Ambulatory glucose profile (median, 25–75 % and 5–95 %)"));
     y += 18;
     setFont(8);
-    chart(QRectF(margin, y, width, 235),
-        [&](const QRectF &box) { GlucoseChart::paintProfile(painter, box, m_profile, m_unit); });
-    y += 242;
+    if (meter) {
+        // Percentiles of a few readings an hour say little: no bands.
+        setFont(8.5);
+        painter->setPen(Qt::gray);
+        text(QRectF(margin, y, width, 14), Qt::AlignLeft | Qt::AlignVCenter,
+            tr("Left out: a meter's readings are too few at each time of day for percentiles."));
+        y += 22;
+    } else {
+        chart(QRectF(margin, y, width, 165), [&](const QRectF &box) {
+            GlucoseChart::paintProfile(painter, box, m_profile, m_unit);
+        });
+        y += 172;
+    }
 
     setFont(11, true);
     painter->setPen(Qt::black);

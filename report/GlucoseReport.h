@@ -58,6 +58,8 @@ private:
     GlucoseUnit::Unit m_unit;
     QPageSize::PageSizeId m_pageSize;
     GlucoseStatistics m_statistics;
+    // The period of the same length before, for the change of each figure.
+    GlucoseStatistics m_previous;
     GlucoseProfile m_profile;
     QDate m_lastDay;
     std::array<std::vector<GlucoseReading>, dailyCurves> m_days;

@@ -137,7 +137,7 @@ std::vector<GlucoseSummary::Line> GlucoseSummary::lines(
     // A meter's ranges are shares of readings, a sensor's of time.
     const QString of = meter ? tr("Share of the readings") : tr("Share of the time");
     if (meter)
-        heading(tr("% of readings in range"), of);
+        heading(readingsInRange(), of);
     const auto bandLine = [&](const QString &label, double value, const QString &target, State st) {
         add(label, share(value), target, st, sharePercent(value)).tooltip = of;
     };

@@ -47,6 +47,8 @@ public:
         const GlucoseStatistics *previous = nullptr);
     // The period's days as text: "14 days: 2024-03-01 – 2024-03-14".
     static QString period(const GlucoseStatistics &statistics);
+    // The heading of a meter's ranges, which stay with the main figures.
+    static QString readingsInRange() { return tr("% of readings in range"); }
     // The period before as text, for the change column's heading.
     static QString previousPeriod(const GlucoseStatistics &previous);
     // Empty when the data meet the consensus; otherwise what is lacking.

@@ -44,6 +44,8 @@ private Q_SLOTS:
     void pdfIsOnePage_data();
     void pdfIsOnePage();
     void png();
+    void meterAndSensorPages_data();
+    void meterAndSensorPages();
     void unwritablePlace();
     void pageSizeFor_data();
     void pageSizeFor();
@@ -107,6 +109,53 @@ void TstGlucoseReport::png()
     QVERIFY(has(GlucoseChart::bandColour(GlucoseStatistics::Low)));
     QVERIFY(!has(GlucoseChart::bandColour(GlucoseStatistics::VeryHigh)));
     QVERIFY(has(QColor(100, 151, 177))); // the profile's 25-75 band
+}
+
+void TstGlucoseReport::meterAndSensorPages_data()
+{
+    QTest::addColumn<bool>("meter");
+    QTest::newRow("sensor") << false;
+    QTest::newRow("meter") << true;
+}
+
+void TstGlucoseReport::meterAndSensorPages()
+{
+    QFETCH(bool, meter);
+    // A meter's four readings a day, or the sensor's three weeks; one
+    // reading above the old top of the scale.
+    std::vector<GlucoseReading> readings;
+    if (meter) {
+        for (int d = 0; d < 28; ++d)
+            for (const int hour : { 7, 12, 18, 22 })
+                readings.push_back({ QDate(2024, 2, 1).addDays(d), QTime(hour, 0), 60 + 20 * hour,
+                    hour == 7 ? GlucoseReading::PreBreakfast : GlucoseReading::PostDinner });
+    } else {
+        readings = weeks();
+    }
+    readings.push_back({ QDate(2024, 2, 21), QTime(23, 55), 390 });
+    GlucoseReport report(readings, GlucosePeriod::lastDays(14));
+    report.setPageSize(QPageSize::A4);
+    // Kept under the build folder, to be looked at.
+    const QString path = QStringLiteral("report-%1.png").arg(meter ? "meter" : "sensor");
+    QString error;
+    QVERIFY2(report.write(path, &error), qPrintable(error));
+    QVERIFY2(report.write(QString(path).replace(".png", ".pdf"), &error), qPrintable(error));
+    const QImage image(path);
+    const auto rowsWith = [&image](const QColor &colour, int fromRow) {
+        int rows = 0;
+        for (int y = fromRow; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); x += 2)
+                if (image.pixelColor(x, y) == colour) {
+                    ++rows;
+                    break;
+                }
+        return rows;
+    };
+    // No profile bands for a meter's few readings.
+    QCOMPARE(rowsWith(QColor(100, 151, 177), 0) > 0, !meter);
+    // The daily curves' second row, drawn on their target band, ends on the page.
+    QVERIFY(rowsWith(QColor(232, 245, 233), image.height() * 3 / 4) > 20);
+    QVERIFY(rowsWith(QColor(232, 245, 233), image.height() - 60) == 0);
 }
 
 void TstGlucoseReport::unwritablePlace()
