@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -842,10 +843,11 @@ int JournalTool::exportCsv(QCommandLineParser &parser)
     err.flush();
     const QByteArray csv = CsvExport::write(rows, unit);
     if (!parser.isSet("output")) {
+        // Unbuffered, so that a full disk behind it is told, not lost.
         QFile standardOutput;
-        if (!standardOutput.open(stdout, QIODevice::WriteOnly)
-            || standardOutput.write(csv) != csv.size())
-            return fail(QStringLiteral("cannot write the CSV"));
+        if (!standardOutput.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered)
+            || !RegularFile::write(standardOutput, csv, &error))
+            return fail(u"standard output: " + error);
         return 0;
     }
     if (!RegularFile::save(parser.value("output"), csv, &error))

@@ -83,7 +83,9 @@ QString writeError(const QFileDevice &file, const QString &otherwise)
         : file.errorString();
 }
 
-bool writeLoop(QFileDevice &file, QByteArrayView bytes, QString *error)
+} // namespace
+
+bool RegularFile::write(QFileDevice &file, QByteArrayView bytes, QString *error)
 {
     for (qsizetype done = 0; done < bytes.size();) {
         const qint64 n = file.write(bytes.data() + done, bytes.size() - done);
@@ -95,8 +97,6 @@ bool writeLoop(QFileDevice &file, QByteArrayView bytes, QString *error)
     }
     return true;
 }
-
-} // namespace
 
 bool RegularFile::open(QSaveFile &file, QString *error)
 {
@@ -111,7 +111,7 @@ bool RegularFile::open(QSaveFile &file, QString *error)
 
 bool RegularFile::writeAll(QSaveFile &file, QByteArrayView bytes, QString *error)
 {
-    if (!writeLoop(file, bytes, error))
+    if (!write(file, bytes, error))
         return false;
     // Some file systems tell of a full disk only when the data go to it.
     if (::fdatasync(file.handle()) != 0) {
@@ -134,7 +134,7 @@ bool RegularFile::save(const QString &path, QByteArrayView bytes, QString *error
             *error = device.errorString();
             return false;
         }
-        return writeLoop(device, bytes, error);
+        return write(device, bytes, error);
     }
     QSaveFile file(path);
     if (!open(file, error))

@@ -11,6 +11,7 @@
 #include <QString>
 
 class QFile;
+class QFileDevice;
 class QSaveFile;
 
 // Files read and written whole. Only regular files are read: a FIFO would
@@ -31,6 +32,9 @@ public:
     static bool save(const QString &path, QByteArrayView bytes, QString *error);
     // Opens the new file beside the old one, to be filled by writeAll().
     static bool open(QSaveFile &file, QString *error);
+    // Writes all the bytes to a file opened unbuffered, with the system's
+    // reason when it cannot.
+    static bool write(QFileDevice &file, QByteArrayView bytes, QString *error);
     // Writes all the bytes to a file that open() opened and puts them on
     // the disk, with the system's reason when it cannot ("No space left on
     // device"); the caller commits or cancels.

@@ -30,10 +30,13 @@ struct Run
     QByteArray err;
 };
 
-// The tool run to its end; a file size limit of more than 0 holds in it.
-Run tool(const QStringList &args, rlim_t sizeLimit = 0)
+// The tool run to its end; a file size limit of more than 0 holds in it,
+// and its standard output goes to the file when one is named.
+Run tool(const QStringList &args, rlim_t sizeLimit = 0, const QString &output = QString())
 {
     QProcess p;
+    if (!output.isEmpty())
+        p.setStandardOutputFile(output);
     if (sizeLimit > 0)
         p.setChildProcessModifier([sizeLimit] { fulldisk::limitFileSize(sizeLimit); });
     p.start(QStringLiteral(TOOL), args);
@@ -469,7 +472,8 @@ void TstJournalTool::report()
 
 void TstJournalTool::fullDisk_data()
 {
-    fulldisk::addRows({ 1024, 16384, 65536 }, { "add", "import", "export", "report" });
+    fulldisk::addRows({ 1024, 16384, 65536 },
+        { "add", "import", "export", "export to standard output", "report" });
 }
 
 void TstJournalTool::fullDisk()
@@ -492,11 +496,14 @@ void TstJournalTool::fullDisk()
     const QString output = folder + (command == "report" ? "/report.png" : "/readings.csv");
     const QStringList args = command == "add" ? QStringList { "add", path, "120" }
         : command == "import"                 ? QStringList { "import", path, source }
+        : command.contains("standard")        ? QStringList { "export", path }
                                               : QStringList { command, path, "-o", output };
 
-    const Run r = tool(args, disk.fill(before.size()));
+    const Run r
+        = tool(args, disk.fill(before.size()), command.contains("standard") ? output : QString());
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(disk.full().toUtf8()), r.err.constData());
+    QFile::remove(output);
     QCOMPARE(bytesOf(path), before);
     QCOMPARE(disk.files(), QStringList { "full.journal" });
 }
