@@ -277,6 +277,7 @@ void JournalFile::reset()
     error.clear();
     knownSize = 0;
     knownHash = 0;
+    knownStamp = Stamp();
     knownLines = 0;
 }
 
@@ -296,6 +297,8 @@ bool JournalFile::read()
     QFile file;
     if (!open(file))
         return false;
+    // Taken before the bytes: a change while they are read does not show it.
+    const Stamp stamp = stampOf(file.handle());
     data = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         error = file.errorString();
@@ -303,6 +306,7 @@ bool JournalFile::read()
         return false;
     }
     present = true;
+    knownStamp = stamp;
     if (isUtf16Mark(data)) {
         wide = true;
         QStringDecoder utf16(data.startsWith("\xff\xfe") ? QStringDecoder::Utf16LE
@@ -332,6 +336,7 @@ bool JournalFile::scan(const std::function<void(int number, QByteArrayView line)
     }
     keep = false;
     present = true;
+    const Stamp stamp = stampOf(file.handle());
 
     Fingerprint print;
     QByteArray buffer;
@@ -374,6 +379,7 @@ bool JournalFile::scan(const std::function<void(int number, QByteArrayView line)
     }
     knownSize = print.size;
     knownHash = print.value();
+    knownStamp = stamp;
     knownLines = number;
     return true;
 }
@@ -407,11 +413,13 @@ bool JournalFile::hold() const
     QString ignored;
     if (!RegularFile::open(file, filePath, &ignored))
         return false;
+    const Stamp stamp = stampOf(file.handle());
     QByteArray bytes = file.readAll();
     Fingerprint print;
     print.add(bytes);
     if (print.size != knownSize || print.value() != knownHash)
         return false;
+    knownStamp = stamp;
     data = std::move(bytes);
     index();
     return true;
@@ -540,8 +548,11 @@ bool JournalFile::isCurrent(QFile &file) const
     QString ignored;
     qsizetype size = 0;
     quint64 hash = 0;
-    return present && RegularFile::open(file, filePath, &ignored)
-        && fingerprintOf(file, &size, &hash) && size == knownSize && hash == knownHash;
+    if (!present || !RegularFile::open(file, filePath, &ignored))
+        return false;
+    if (knownStamp.size >= 0 && stampOf(file.handle()) == knownStamp)
+        return true;
+    return fingerprintOf(file, &size, &hash) && size == knownSize && hash == knownHash;
 }
 
 QString JournalFile::whyNotWritable() const
@@ -606,6 +617,8 @@ bool JournalFile::write(const QByteArray &contents)
         out.cancelWriting();
         return false;
     }
+    // No other program can have written the new file yet.
+    const Stamp stamp = stampOf(out.handle());
     if (!out.commit()) {
         error = out.errorString();
         return false;
@@ -614,6 +627,7 @@ bool JournalFile::write(const QByteArray &contents)
     rescue(old, target);
     present = true;
     know();
+    knownStamp = stamp;
     if (!keep) {
         data.clear();
         starts.clear();
@@ -681,6 +695,15 @@ void JournalFile::rescue(QFile &old, const QString &target)
             && now.write(theirs) == theirs.size() && ::fdatasync(now.handle()) == 0)
             data += theirs;
     }
+}
+
+JournalFile::Stamp JournalFile::stampOf(int fd)
+{
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0)
+        return {};
+    return { quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size),
+        qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec };
 }
 
 void JournalFile::keepOwner(QSaveFile &out, const QString &target)

@@ -99,6 +99,21 @@ private:
     QByteArray withAppended(const QList<QByteArray> &lines) const;
     void know();
     bool isCurrent(QFile &file) const;
+    // What the file system tells of the file read or last written: a file
+    // that still shows it needs no second reading to be known unchanged.
+    struct Stamp
+    {
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 size = -1;
+        qint64 modified = 0;
+        bool operator==(const Stamp &o) const
+        {
+            return device == o.device && inode == o.inode && size == o.size
+                && modified == o.modified;
+        }
+    };
+    static Stamp stampOf(int fd);
     QString writeTarget() const;
     // Writes the whole file anew, under the lock that begin() took.
     bool write(const QByteArray &contents);
@@ -116,6 +131,7 @@ private:
     // What was read or last written, to tell another program's change.
     qsizetype knownSize = 0;
     quint64 knownHash = 0;
+    mutable Stamp knownStamp;
     int knownLines = 0;
     bool wide = false;
     QStringList wideLines;
