@@ -47,7 +47,11 @@ void onRow(int, void *data)
     auto *c = static_cast<Collector *>(data);
     if (!c->rowStarted)
         c->current.line = c->line;
-    c->rows.append(std::move(c->current));
+    // A line of delimiters only, as spreadsheets leave between parts, is blank.
+    const bool blank = std::all_of(c->current.fields.cbegin(), c->current.fields.cend(),
+        [](const QString &f) { return f.trimmed().isEmpty(); });
+    if (!blank)
+        c->rows.append(std::move(c->current));
     c->current = CsvRow();
     c->rowStarted = false;
 }
@@ -110,6 +114,13 @@ char CsvParser::delimiterOf(const QByteArray &data)
         pos = end + 1;
     }
     return best;
+}
+
+bool CsvParser::isTitle(const CsvRow &row)
+{
+    return std::count_if(row.fields.begin(), row.fields.end(), [](const QString &f) {
+        return !f.trimmed().isEmpty();
+    }) == 1;
 }
 
 QString CsvParser::fieldCountProblem(const CsvRow &row, int expected, int mayLack)

@@ -20,7 +20,7 @@ struct CsvRow
 
 // Splits UTF-8 CSV (RFC 4180, and the loose kinds devices write) into rows
 // with libcsv. A BOM is dropped at the start of the file only, blank lines
-// give no row, spaces around unquoted fields are trimmed.
+// and lines of empty fields give no row, spaces around unquoted fields are trimmed.
 class CsvParser
 {
 public:
@@ -40,6 +40,9 @@ public:
     // ',', ';' or a tab: the one found most often outside quotes on one of
     // the first lines, so that a title line does not decide for its header.
     static char delimiterOf(const QByteArray &data);
+
+    // A line of one field, such as a section's title.
+    static bool isTitle(const CsvRow &row);
 
     // Why a row that should have `expected` fields is not whole, or an empty
     // string. Fewer fields mean a row cut off (a device may leave `mayLack`

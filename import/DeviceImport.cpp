@@ -8,7 +8,9 @@
 #include "DexcomReader.h"
 #include "GlucometerReader.h"
 #include "LibreReader.h"
+#include "LingoReader.h"
 #include "NightscoutReader.h"
+#include "TandemReader.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -18,9 +20,10 @@
 
 namespace {
 
-// Enough for any header and a few rows, and quick on a file of one huge line.
+// Enough for any header and a few rows, and quick on a file of one huge line;
+// a pump's export has its patient's lines first.
 constexpr qsizetype headBytes = 64 * 1024;
-constexpr int headRows = 8;
+constexpr int headRows = 40;
 
 // The export as UTF-8. UTF-16 and UTF-32 are known by their BOM, UTF-16
 // also by ASCII text with every other byte NUL; `encoding` names the one
@@ -90,7 +93,7 @@ void refuseIfMisread(ImportResult &result)
 QStringList DeviceImport::formats()
 {
     return { DexcomReader::format, LibreReader::format, NightscoutReader::format,
-        GlucometerReader::format, CsvReader::format };
+        GlucometerReader::format, LingoReader::format, TandemReader::format, CsvReader::format };
 }
 
 QString DeviceImport::detect(const QByteArray &data)
@@ -103,6 +106,10 @@ QString DeviceImport::detect(const QByteArray &data)
         return DexcomReader::format;
     if (LibreReader::recognises(rows))
         return LibreReader::format;
+    if (TandemReader::recognises(rows))
+        return TandemReader::format;
+    if (LingoReader::recognises(rows))
+        return LingoReader::format;
     if (CsvReader::recognises(rows))
         return CsvReader::format;
     if (NightscoutReader::recognises(head))
@@ -137,6 +144,10 @@ ImportResult DeviceImport::read(
         result = NightscoutReader::read(data);
     } else if (chosen == GlucometerReader::format) {
         result = GlucometerReader::read(data);
+    } else if (chosen == LingoReader::format) {
+        result = LingoReader::read(data);
+    } else if (chosen == TandemReader::format) {
+        result = TandemReader::read(data);
     } else if (chosen == CsvReader::format) {
         result = CsvReader::read(data, columns);
     } else {

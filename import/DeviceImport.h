@@ -14,7 +14,7 @@
 class DeviceImport
 {
 public:
-    // "dexcom", "libre", "nightscout", "glucometer", "csv".
+    // "dexcom", "libre", "nightscout", "glucometer", "lingo", "tandem", "csv".
     static QStringList formats();
 
     // The format of an export from its first lines, or an empty string.

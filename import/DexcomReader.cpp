@@ -3,6 +3,7 @@
 
 #include "DexcomReader.h"
 
+#include "ColumnNames.h"
 #include "LocalTimestamp.h"
 #include "ReadingValue.h"
 
@@ -16,9 +17,9 @@ namespace {
 // language is still read by its shape: the timestamp's column names its
 // format, the glucose value's its unit in brackets, and the event type
 // follows the timestamp.
-const char *const timestampNames[] = { "Timestamp (", "タイムスタンプ" };
-const char *const eventTypeNames[] = { "Event Type", "イベントタイプ" };
-const char *const glucoseNames[] = { "Glucose Value (", "グルコース値" };
+const ColumnNames::Names timestampNames = { "Timestamp (", "タイムスタンプ" };
+const ColumnNames::Names eventTypeNames = { "Event Type", "イベントタイプ" };
+const ColumnNames::Names glucoseNames = { "Glucose Value (", "グルコース値" };
 
 struct EventKind
 {
@@ -53,26 +54,8 @@ const EventKind eventKinds[] = {
 };
 
 // Out of range the sensor writes a word; Dexcom's range ends at 40 and 400.
-const char *const lowWords[] = { "Low", "低" };
-const char *const highWords[] = { "High", "高" };
-
-template <size_t N> bool isOneOf(const QString &text, const char *const (&words)[N])
-{
-    return std::any_of(std::begin(words), std::end(words), [&text](const char *w) {
-        return text.compare(QString::fromUtf8(w), Qt::CaseInsensitive) == 0;
-    });
-}
-
-template <size_t N> int columnStartingWith(const QStringList &header, const char *const (&names)[N])
-{
-    for (int i = 0; i < header.size(); ++i) {
-        for (const char *name : names) {
-            if (header.at(i).trimmed().startsWith(QString::fromUtf8(name), Qt::CaseInsensitive))
-                return i;
-        }
-    }
-    return -1;
-}
+const ColumnNames::Names lowWords = { "Low", "低" };
+const ColumnNames::Names highWords = { "High", "高" };
 
 int columnContaining(const QStringList &header, QLatin1String part)
 {
@@ -94,13 +77,13 @@ struct Columns
 Columns columnsOf(const QStringList &header)
 {
     Columns c;
-    c.timestamp = columnStartingWith(header, timestampNames);
+    c.timestamp = ColumnNames::find(header, timestampNames, ColumnNames::Start);
     if (c.timestamp < 0)
         c.timestamp = columnContaining(header, QLatin1String("(YYYY-MM-DDThh:mm:ss)"));
-    c.eventType = columnStartingWith(header, eventTypeNames);
+    c.eventType = ColumnNames::find(header, eventTypeNames, ColumnNames::Start);
     if (c.eventType < 0 && c.timestamp >= 0 && c.timestamp + 1 < header.size())
         c.eventType = c.timestamp + 1;
-    c.glucose = columnStartingWith(header, glucoseNames);
+    c.glucose = ColumnNames::find(header, glucoseNames, ColumnNames::Start);
     if (c.glucose < 0) {
         c.glucose = columnContaining(header, QLatin1String("(mg/dL)"));
         if (c.glucose < 0)
@@ -211,10 +194,10 @@ ImportResult DexcomReader::read(const QByteArray &data)
         }
         const QString value = field(row, c.glucose);
         QString reason;
-        if (isOneOf(value, lowWords)) {
+        if (ColumnNames::matches(value, lowWords)) {
             reading.value = 40;
             reading.notes = QStringLiteral("Low");
-        } else if (isOneOf(value, highWords)) {
+        } else if (ColumnNames::matches(value, highWords)) {
             reading.value = 400;
             reading.notes = QStringLiteral("High");
         } else if (!ReadingValue::parse(value, c.unit, &reading.value, &reason)) {

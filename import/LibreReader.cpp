@@ -3,6 +3,7 @@
 
 #include "LibreReader.h"
 
+#include "ColumnNames.h"
 #include "LocalTimestamp.h"
 #include "ReadingValue.h"
 
@@ -18,47 +19,28 @@ constexpr int headerSearchRows = 3;
 // LibreView's column names by language: English, French, German, Spanish,
 // Italian, Dutch. Names are matched trimmed and in any case; the glucose
 // columns by their start, the unit follows.
-const char *const timestampNames[] = { "Device Timestamp", "Horodatage de l'appareil",
+const ColumnNames::Names timestampNames = { "Device Timestamp", "Horodatage de l'appareil",
     "Horodatage de l’appareil", "Horodatage", "Gerätezeitstempel", "Zeitstempel des Geräts",
     "Sello de tiempo del dispositivo", "Marca de tiempo del dispositivo",
     "Indicador de fecha y hora del dispositivo", "Timestamp dispositivo",
     "Data e ora del dispositivo", "Tijdstempel apparaat", "Apparaattijdstempel" };
-const char *const recordTypeNames[]
+const ColumnNames::Names recordTypeNames
     = { "Record Type", "Type d'enregistrement", "Type d’enregistrement", "Aufzeichnungstyp",
           "Datensatztyp", "Tipo de registro", "Tipo di registrazione", "Tipo di record",
           "Registratietype", "Type registratie", "Recordtype" };
-const char *const notesNames[]
+const ColumnNames::Names notesNames
     = { "Notes", "Remarques", "Notizen", "Notas", "Note", "Notities", "Opmerkingen" };
-const char *const historicNames[] = { "Historic Glucose", "Historique du taux de glucose",
+const ColumnNames::Names historicNames = { "Historic Glucose", "Historique du taux de glucose",
     "Glucose historique", "Glukosewert-Verlauf", "Historischer Glukosewert", "Historial de glucosa",
     "Glucosa histórica", "Storico glicemia", "Glucosio storico", "Historische glucose" };
-const char *const scanNames[] = { "Scan Glucose", "Taux de glucose scanné", "Glucose scannée",
+const ColumnNames::Names scanNames = { "Scan Glucose", "Taux de glucose scanné", "Glucose scannée",
     "Glukose-Scan", "Gescannter Glukosewert", "Escaneo de glucosa", "Glucosa escaneada",
     "Scansione glicemia", "Glucosio scansionato", "Scan glucose", "Gescande glucose" };
-const char *const stripNames[] = { "Strip Glucose", "Glycémie par bandelette",
+const ColumnNames::Names stripNames = { "Strip Glucose", "Glycémie par bandelette",
     "Glucose par bandelette", "Glukose-Teststreifen", "Teststreifen-Glukosewert",
     "Tira reactiva para glucosa", "Glucosa en tira", "Strisce per glicemia", "Glucosio da striscia",
     "Strip glucose", "Glucose teststrip" };
-const char *const ketoneNames[] = { "Ketone", "Cétone", "Keton", "Cetona", "Chetoni" };
-
-template <size_t N> bool matches(const QString &name, const char *const (&names)[N], bool prefix)
-{
-    const QString n = name.trimmed();
-    return std::any_of(std::begin(names), std::end(names), [&](const char *candidate) {
-        const QString c = QString::fromUtf8(candidate);
-        return prefix ? n.startsWith(c, Qt::CaseInsensitive)
-                      : n.compare(c, Qt::CaseInsensitive) == 0;
-    });
-}
-
-template <size_t N> int columnOf(const QStringList &header, const char *const (&names)[N])
-{
-    for (int i = 0; i < header.size(); ++i) {
-        if (matches(header.at(i), names, false))
-            return i;
-    }
-    return -1;
-}
+const ColumnNames::Names ketoneNames = { "Ketone", "Cétone", "Keton", "Cetona", "Chetoni" };
 
 struct GlucoseColumn
 {
@@ -72,7 +54,7 @@ QList<GlucoseColumn> unitColumns(const QStringList &header)
     QList<GlucoseColumn> found;
     for (int i = 0; i < header.size(); ++i) {
         GlucoseColumn column { i };
-        if (!matches(header.at(i), ketoneNames, true)
+        if (!ColumnNames::matches(header.at(i), ketoneNames, ColumnNames::Start)
             && ReadingValue::unitInName(header.at(i), &column.unit))
             found.append(column);
     }
@@ -100,16 +82,16 @@ struct Columns
 Columns columnsOf(const QStringList &header)
 {
     Columns c;
-    c.timestamp = columnOf(header, timestampNames);
-    c.recordType = columnOf(header, recordTypeNames);
-    c.notes = columnOf(header, notesNames);
+    c.timestamp = ColumnNames::find(header, timestampNames);
+    c.recordType = ColumnNames::find(header, recordTypeNames);
+    c.notes = ColumnNames::find(header, notesNames);
     bool named = false;
     for (const GlucoseColumn &column : unitColumns(header)) {
         const QString &name = header.at(column.index);
-        const int slot = matches(name, historicNames, true) ? 0
-            : matches(name, scanNames, true)                ? 1
-            : matches(name, stripNames, true)               ? 2
-                                                            : -1;
+        const int slot = ColumnNames::matches(name, historicNames, ColumnNames::Start) ? 0
+            : ColumnNames::matches(name, scanNames, ColumnNames::Start)                ? 1
+            : ColumnNames::matches(name, stripNames, ColumnNames::Start)               ? 2
+                                                                                       : -1;
         if (slot >= 0 && c.glucose[slot].index < 0) {
             c.glucose[slot] = column;
             named = true;

@@ -5,6 +5,7 @@
 
 #include "CsvParser.h"
 #include "LocalTimestamp.h"
+#include "NightscoutReportReader.h"
 #include "ReadingValue.h"
 
 #include <QDateTime>
@@ -16,6 +17,9 @@
 #include <cmath>
 
 namespace {
+
+// Enough to find the header of a report.
+constexpr qsizetype headBytes = 64 * 1024;
 
 // Epoch times below this are seconds: in milliseconds it is early 1973.
 constexpr double firstMsecs = 1e11;
@@ -172,12 +176,19 @@ bool NightscoutReader::recognises(const QByteArray &head)
     if (isJson(head))
         return true;
     const QList<CsvRow> rows = CsvParser::parse(head, 0, 1);
-    return !rows.isEmpty() && rows.first().fields.size() >= 3 && isEpoch(rows.first().fields.at(1));
+    if (!rows.isEmpty() && rows.first().fields.size() >= 3 && isEpoch(rows.first().fields.at(1)))
+        return true;
+    return NightscoutReportReader::recognises(
+        CsvParser::parse(head, 0, NightscoutReportReader::headRows));
 }
 
 ImportResult NightscoutReader::read(const QByteArray &data)
 {
     const QByteArray text = CsvParser::withoutBom(data);
+    if (!isJson(text)
+        && NightscoutReportReader::recognises(
+            CsvParser::parse(text.left(headBytes), 0, NightscoutReportReader::headRows)))
+        return NightscoutReportReader::read(text);
     ImportResult result;
     result.format = format;
     if (isJson(text))

@@ -9,8 +9,9 @@
 #include <QByteArray>
 #include <QJsonValue>
 
-// Nightscout entries, as the JSON array or the header-less CSV or TSV of
-// dateString, date, sgv, direction, device. The reading's time is `date`
+// Nightscout entries, as the JSON array, the header-less CSV or TSV of
+// dateString, date, sgv, direction, device, or the report CSV that
+// NightscoutReportReader reads. The reading's time is `date`
 // (epoch ms, or seconds) on this machine's clock: `dateString` may be the
 // upload time. `sgv` is a "cgm" reading, `mbg` a "meter" one; an sgv up to
 // 12 is a sensor's error code, as Nightscout reads it, while 13 to 38 are

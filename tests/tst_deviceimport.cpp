@@ -22,6 +22,8 @@ private Q_SLOTS:
     void duplicates();
     void encodings_data();
     void encodings();
+    void pumpAndAppExports_data();
+    void pumpAndAppExports();
     void reimportAddsNothing_data();
     void reimportAddsNothing();
 };
@@ -122,8 +124,8 @@ void TstDeviceImport::encodings_data()
         << utf16(QStringConverter::Utf16LE, false) << reading << "";
     QTest::newRow("UTF-16 of no known format")
         << QByteArray("\xFF\xFEn\0a\0m\0e\0\n\0", 12) << ""
-        << "not a known export format (dexcom, libre, nightscout, glucometer, csv), read as "
-           "UTF-16LE";
+        << "not a known export format (dexcom, libre, nightscout, glucometer, lingo, tandem, "
+           "csv), read as UTF-16LE";
     QTest::newRow("UTF-16 of an odd length") << QByteArray("\xFF\xFEn\0a", 5) << ""
                                              << "the file is not valid UTF-16LE";
 }
@@ -164,6 +166,74 @@ void TstDeviceImport::reimportAddsNothing()
         second.addExisting(r);
     for (const ImportedReading &r : DeviceImport::read(data).readings)
         QVERIFY(!second.admit(r));
+}
+
+// Lingo and Tandem exports, as their apps write them by what is known of them.
+void TstDeviceImport::pumpAndAppExports_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("readings");
+    QTest::addColumn<QString>("rejected");
+    QTest::addColumn<QString>("skipped");
+
+    QTest::newRow("Lingo, local times with their offset on this machine's clock")
+        << QByteArray("Time of Glucose Reading [T=(local time) +/- (time zone offset)],"
+                      "Measurement(mg/dL)\r\n2024-05-01T08:05-07:00,104\r\n"
+                      "2024-05-01T08:10:00-07:00,\"98,5\"\r\n2024-05-01T08:15-07:00,\r\n"
+                      "2024-05-01T08:20-07:00,103\r\n")
+        << "lingo"
+        << "2024-05-01 17:05 cgm 104 ''|2024-05-01 17:10 cgm 99 ''|2024-05-01 17:20 cgm 103 ''"
+        << "4: no glucose value"
+        << "0";
+    QTest::newRow("Lingo in mmol/L under a title line, cut off")
+        << QByteArray("Lingo export\nTime of Glucose Reading,Measurement (mmol/L),Notes\n"
+                      "2024-05-01T08:05+02:00,5.8,\n2024-05-01T08:10+02:00,5")
+        << "lingo"
+        << "2024-05-01 08:05 cgm 104 ''"
+        << "4: truncated row: 2 of 3 fields"
+        << "0";
+    const QByteArray tandem
+        = "\"Name:\",\"Ann Example\"\r\n\"Report Date:\",\"05/02/2024\"\r\n"
+          "\"DeviceType\",\"SerialNumber\",\"Description\",\"EventDateTime\",\"Readings "
+          "(mg/dL)\"\r\n"
+          "\"t:slim X2 Insulin Pump\",\"123\",\"EGV\",\"2024-05-01T00:02:14\",\"142\"\r\n"
+          "\"t:slim X2 Insulin Pump\",\"123\",\"EGV\",\"2024-05-01T00:07:14\",\"High\"\r\n"
+          "\"t:slim X2 Insulin Pump\",\"123\",\"EGV\",\"2024-05-01T00:12:14\",\"139\"\r\n"
+          "\"BG Readings\"\r\n"
+          "\"DeviceType\",\"SerialNumber\",\"Description\",\"EventDateTime\",\"BG (mg/dL)\"\r\n"
+          "\"t:slim X2 Insulin Pump\",\"123\",\"BG\",\"2024-05-01T07:00:00\",\"131\"\r\n"
+          "\"Type\",\"BolusType\",\"BG (mg/dL)\",\"CompletionDateTime\",\"InsulinDelivered\"\r\n"
+          "\"Bolus\",\"Standard\",\"131\",\"2024-05-01T07:05:00\",\"4.5\"\r\n"
+          "\"Bolus\",\"Standard\",\"\",\"2024-05-01T12:05:00\",\"6\"\r\n"
+          "\"Type\",\"EventDateTime\",\"BasalRate\"\r\n\"Basal\",\"2024-05-01T00:00:00\",\"0."
+          "8\"\r\n";
+    QTest::newRow("Tandem t:connect: sensor and fingerstick sections, boluses and basal skipped")
+        << tandem << "tandem"
+        << "2024-05-01 00:02 cgm 142 ''|2024-05-01 00:12 cgm 139 ''|2024-05-01 07:00 meter 131 ''"
+        << "5: glucose value \"High\" is not a number"
+        << "2 insulin doses, 1 basal rate";
+    QTest::newRow("Tandem with US dates and mmol/L")
+        << QByteArray("DeviceType,SerialNumber,Description,EventDateTime,Readings (mmol/L)\n"
+                      "t:slim X2,1,EGV,05/01/2024 13:02,\"7,9\"\n"
+                      "t:slim X2,1,BG,05/13/2024 08:00,6.1\n")
+        << "tandem"
+        << "2024-05-01 13:02 cgm 142 ''|2024-05-13 08:00 meter 110 ''"
+        << ""
+        << "0";
+}
+
+void TstDeviceImport::pumpAndAppExports()
+{
+    QFETCH(QByteArray, data);
+    QTEST(DeviceImport::detect(data), "format");
+    const ImportResult result = DeviceImport::read(data);
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    QTEST(result.format, "format");
+    QTEST(describe(result.readings), "readings");
+    QTEST(describe(result.rejected), "rejected");
+    QTEST(result.skippedText(), "skipped");
+    QCOMPARE(result.accounted(), result.rows);
 }
 
 QTEST_GUILESS_MAIN(TstDeviceImport)

@@ -134,6 +134,30 @@ void TstNightscoutReader::entries_data()
                                                       << "2014-07-19 10:44 cgm 176 ''"
                                                       << ""
                                                       << "1 sensor code";
+    QTest::newRow("report CSV: entries and treatments sections, each under a title")
+        << QByteArray("Nightscout report\r\n\r\nEntries\r\n"
+                      "_id,type,sgv,mbg,date,dateString,direction,device\r\n"
+                      "a1,sgv,176,,1405791855000,2014-07-19T17:44:15.000Z,Flat,dexcom\r\n"
+                      "a2,sgv,5,,1405792155000,,NOT COMPUTABLE,dexcom\r\n"
+                      "a3,mbg,,120,,2014-07-19T18:00:00Z,,meter\r\n"
+                      "a4,cal,,,1405792155000,,,dexcom\r\n"
+                      "a5,sgv,abc,,1405792455000,,,dexcom\r\n"
+                      "Treatments\r\neventType,created_at,insulin,carbs,notes\r\n"
+                      "Meal Bolus,2014-07-19T18:05:00Z,4.5,40,\r\n"
+                      "Carb Correction,2014-07-19T19:00:00Z,,15,\r\n"
+                      "Note,2014-07-19T20:00:00Z,,,walked\r\n"
+                      "Site Change,2014-07-19T21:00:00Z,,,\r\n"
+                      "Profiles\r\nname,basal,created_at\r\nday,0.8,2014-07-19\r\n")
+        << "2014-07-19 10:44 cgm 176 ''|2014-07-19 11:00 meter 120 ''"
+        << "9: sgv \"abc\" is not a number"
+        << "1 \"Profiles\" row, 1 calibration record, 1 carbohydrate entry, 1 insulin dose, "
+           "1 note, 1 sensor code, 1 treatment";
+    QTest::newRow("report CSV of one section, dateString only, semicolons")
+        << QByteArray("dateString;sgv;direction\n2014-07-19T17:44:15Z;176;Flat\n"
+                      "2014-07-19 10:49;38;Flat\n")
+        << "2014-07-19 10:44 cgm 176 ''|2014-07-19 10:49 cgm 38 'below sensor range'"
+        << ""
+        << "0";
     QTest::newRow("TSV cut off: short rows rejected, the last cut in its value")
         << QByteArray("07/19/2014 10:44:15 AM\t1405791855000\t176\tFlat\tdexcom\n"
                       "07/19/2014 10:49:15 AM\t1405792155000\n"

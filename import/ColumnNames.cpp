@@ -1,0 +1,25 @@
+// SPDX-FileCopyrightText: 2026 Health Journal developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+#include "ColumnNames.h"
+
+#include <algorithm>
+
+bool ColumnNames::matches(const QString &name, Names names, Match match)
+{
+    const QString n = name.trimmed();
+    return std::any_of(names.begin(), names.end(), [&](const char *candidate) {
+        const QString c = QString::fromUtf8(candidate);
+        return match == Start ? n.startsWith(c, Qt::CaseInsensitive)
+                              : n.compare(c, Qt::CaseInsensitive) == 0;
+    });
+}
+
+int ColumnNames::find(const QStringList &header, Names names, Match match)
+{
+    for (int i = 0; i < header.size(); ++i) {
+        if (matches(header.at(i), names, match))
+            return i;
+    }
+    return -1;
+}
