@@ -774,13 +774,14 @@ int JournalTool::import(QCommandLineParser &parser)
         lines.clear();
         already = 0;
         repeated = result.repeated;
+        // One entry for all: a new one reads the clock, and the zone with it.
+        SugarEntry entry;
         for (const ImportedReading &r : result.readings) {
             const DuplicateFilter::Verdict verdict = known.check(r);
             if (verdict != DuplicateFilter::New) {
                 ++(verdict == DuplicateFilter::AlreadyThere ? already : repeated);
                 continue;
             }
-            SugarEntry entry;
             entry.setDate(r.date);
             entry.setTime(r.time);
             entry.setRType(r.type);

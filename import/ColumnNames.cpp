@@ -3,15 +3,18 @@
 
 #include "ColumnNames.h"
 
+#include <QAnyStringView>
+
 #include <algorithm>
 
 bool ColumnNames::matches(const QString &name, Names names, Match match)
 {
     const QString n = name.trimmed();
     return std::any_of(names.begin(), names.end(), [&](const char *candidate) {
-        const QString c = QString::fromUtf8(candidate);
-        return match == Start ? n.startsWith(c, Qt::CaseInsensitive)
-                              : n.compare(c, Qt::CaseInsensitive) == 0;
+        const QUtf8StringView c(candidate);
+        return match == Start
+            ? n.startsWith(QString::fromUtf8(c.data(), c.size()), Qt::CaseInsensitive)
+            : QAnyStringView::compare(n, c, Qt::CaseInsensitive) == 0;
     });
 }
 

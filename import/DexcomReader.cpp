@@ -98,7 +98,7 @@ Columns columnsOf(const QStringList &header)
 const EventKind *kindOf(const QString &eventType)
 {
     for (const EventKind &k : eventKinds) {
-        if (eventType.compare(QString::fromUtf8(k.name), Qt::CaseInsensitive) == 0)
+        if (QAnyStringView::compare(eventType, QUtf8StringView(k.name), Qt::CaseInsensitive) == 0)
             return &k;
     }
     return nullptr;
@@ -137,19 +137,19 @@ ImportResult DexcomReader::read(const QByteArray &data)
     // A file whose sensor readings go by a name not known here: they are the
     // event with a time and a glucose value that comes most often.
     QString egv = QStringLiteral("EGV");
+    const bool english
+        = header.at(c.eventType).trimmed().compare(QLatin1String("Event Type"), Qt::CaseInsensitive)
+        == 0;
     QHash<QString, int> timed;
-    bool egvSeen = false;
-    for (qsizetype i = 1; i < rows.size(); ++i) {
+    bool egvSeen = english;
+    for (qsizetype i = 1; i < rows.size() && !egvSeen; ++i) {
         const QString type = field(rows.at(i), c.eventType);
-        egvSeen = egvSeen || type.compare(egv, Qt::CaseInsensitive) == 0;
+        egvSeen = type.compare(egv, Qt::CaseInsensitive) == 0;
         if (!kindOf(type) && !type.isEmpty() && !field(rows.at(i), c.timestamp).isEmpty()
             && !field(rows.at(i), c.glucose).isEmpty())
             ++timed[type];
     }
-    const bool english
-        = header.at(c.eventType).trimmed().compare(QLatin1String("Event Type"), Qt::CaseInsensitive)
-        == 0;
-    if (!egvSeen && !english && !timed.isEmpty())
+    if (!egvSeen && !timed.isEmpty())
         egv = std::max_element(
             timed.keyValueBegin(), timed.keyValueEnd(), [](const auto &a, const auto &b) {
                 return a.second < b.second;
