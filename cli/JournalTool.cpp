@@ -60,7 +60,7 @@ const Command commands[] = {
         "Adds one reading or record, now unless --at is given." },
     { "import", "JOURNAL SOURCE", "Adds the readings of a device export, all or none." },
     { "export", "JOURNAL", "Writes the readings of a period as CSV." },
-    { "report", "JOURNAL", "Writes the one-page report as PDF or PNG." },
+    { "report", "JOURNAL", "Writes the report, two pages, as PDF or PNG." },
 };
 
 bool isMissing(const JournalFile &file)

@@ -17,19 +17,6 @@ namespace {
 constexpr int bandEdges[GlucoseStatistics::bandCount + 1]
     = { 1, 54, 70, 181, 251, std::numeric_limits<int>::max() };
 
-GlucoseStatistics::Band bandOf(int value)
-{
-    if (value < 54)
-        return GlucoseStatistics::VeryLow;
-    if (value < 70)
-        return GlucoseStatistics::Low;
-    if (value <= 180)
-        return GlucoseStatistics::InRange;
-    if (value <= 250)
-        return GlucoseStatistics::High;
-    return GlucoseStatistics::VeryHigh;
-}
-
 // R's round(): halves go to the even neighbour, so the counts match iglu's.
 double roundHalfEven(double x)
 {
@@ -177,6 +164,19 @@ std::array<int, GlucoseStatistics::bandCount> GlucoseStatistics::roundedBandPerc
     for (int i = 0; total < 100 && i < bandCount; ++i, ++total)
         ++rounded[order[i]];
     return rounded;
+}
+
+GlucoseStatistics::Band GlucoseStatistics::bandOf(int value)
+{
+    if (value < 54)
+        return VeryLow;
+    if (value < 70)
+        return Low;
+    if (value <= 180)
+        return InRange;
+    if (value <= 250)
+        return High;
+    return VeryHigh;
 }
 
 int GlucoseStatistics::bandLowest(Band band)

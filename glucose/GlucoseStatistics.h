@@ -99,6 +99,8 @@ public:
     // The band percentages rounded to whole numbers that still sum to 100
     // (largest remainder); all 0 without readings.
     std::array<int, bandCount> roundedBandPercents() const;
+    // The band a value in whole mg/dL is in.
+    static Band bandOf(int mgPerDl);
     // The mg/dL range of a band: the lowest and highest value inside it.
     static int bandLowest(Band band);
     static int bandHighest(Band band);

@@ -4,6 +4,7 @@
 #include "GlucoseChart.h"
 
 #include <QFontMetricsF>
+#include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -92,6 +93,22 @@ void paintAxes(QPainter *painter, const QRectF &plot, int top, GlucoseUnit::Unit
         painter->drawText(QRectF(x, plot.bottom() + metrics.height() / 6, width, metrics.height()),
             Qt::AlignCenter, text);
     }
+}
+
+// The font scaled by a factor, whether it is sized in points or in pixels.
+QFont scaledFont(QFont font, double factor)
+{
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * factor);
+    else
+        font.setPixelSize(std::max(1, int(std::lround(font.pixelSize() * factor))));
+    return font;
+}
+
+// The factor that fits a width into room, down to a least one.
+double fitting(double width, double room, double least = 0.6)
+{
+    return width > room && width > 0 ? std::max(least, room / width) : 1.0;
 }
 
 } // namespace
@@ -339,4 +356,170 @@ void GlucoseChart::paintDay(QPainter *painter, const QRectF &rect,
         previous = r.time;
     }
     flush();
+}
+
+QColor GlucoseChart::bandTextColour(GlucoseStatistics::Band band)
+{
+    return band == GlucoseStatistics::High || band == GlucoseStatistics::VeryHigh ? Qt::black
+                                                                                  : Qt::white;
+}
+
+QColor GlucoseChart::insulinColour()
+{
+    return QColor(21, 101, 192);
+}
+
+QColor GlucoseChart::carbsColour()
+{
+    return QColor(141, 85, 36);
+}
+
+void GlucoseChart::paintLogbookCell(
+    QPainter *painter, const QRectF &rect, const GlucoseLogbook::Cell &cell, GlucoseUnit::Unit unit)
+{
+    const SavedPainter saved(painter);
+    painter->setRenderHint(QPainter::Antialiasing);
+    const QFont base = painter->font();
+    const QString insulin = GlucoseLogbook::insulinText(cell);
+    const QString carbs = GlucoseLogbook::carbsText(cell);
+    const QString both = GlucoseLogbook::treatmentsText(cell);
+    const bool treated = !both.isEmpty();
+    const double line = QFontMetricsF(base).height();
+    // Both lines share the cell's height; one line stands in its middle.
+    const double gap = treated && cell.count > 0 ? std::max(0.0, rect.height() - 2 * line) / 3
+                                                 : std::max(0.0, rect.height() - line) / 2;
+    double y = rect.top() + gap;
+
+    if (cell.count > 0) {
+        const std::vector<GlucoseLogbook::Piece> pieces = GlucoseLogbook::readingPieces(cell, unit);
+        // Each reading on its band's colour, a little wider than its text.
+        const auto widthOf = [&pieces](const QFontMetricsF &metrics) {
+            const double pad = metrics.height() / 4;
+            double width = 0;
+            for (const GlucoseLogbook::Piece &p : pieces)
+                width += p.mgPerDl > 0 ? metrics.horizontalAdvance(p.text) + 2 * pad
+                                       : metrics.horizontalAdvance(p.text);
+            return width;
+        };
+        QFont font = base;
+        font = scaledFont(font, fitting(widthOf(QFontMetricsF(font)), rect.width() - 2));
+        painter->setFont(font);
+        const QFontMetricsF metrics(font);
+        const double pad = metrics.height() / 4;
+        double x = rect.center().x() - std::min(widthOf(metrics), rect.width() - 2) / 2;
+        const double top = y + (line - metrics.height()) / 2;
+        for (const GlucoseLogbook::Piece &p : pieces) {
+            const double width = metrics.horizontalAdvance(p.text);
+            if (p.mgPerDl > 0) {
+                const auto band = GlucoseStatistics::bandOf(p.mgPerDl);
+                const QRectF chip(x, top, width + 2 * pad, metrics.height());
+                painter->setPen(Qt::NoPen);
+                painter->setBrush(bandColour(band));
+                painter->drawRoundedRect(chip, pad, pad);
+                painter->setPen(bandTextColour(band));
+                painter->drawText(chip, Qt::AlignCenter, p.text);
+                x += chip.width();
+            } else {
+                painter->setPen(Qt::black);
+                painter->drawText(QRectF(x, top, width, metrics.height()), Qt::AlignCenter, p.text);
+                x += width;
+            }
+        }
+        y += line + gap;
+    }
+
+    if (treated) {
+        const QFont font = scaledFont(
+            base, fitting(QFontMetricsF(base).horizontalAdvance(both), rect.width() - 2));
+        painter->setFont(font);
+        const QFontMetricsF metrics(font);
+        const double width = std::min(metrics.horizontalAdvance(both), rect.width() - 2);
+        double x = rect.center().x() - width / 2;
+        const double right = x + width;
+        const double top = y + (line - metrics.height()) / 2;
+        const auto part = [&](const QString &text, const QColor &colour) {
+            if (text.isEmpty() || x >= right)
+                return;
+            const QString shown = metrics.elidedText(text, Qt::ElideRight, right - x);
+            painter->setPen(colour);
+            painter->drawText(QRectF(x, top, right - x, metrics.height()),
+                Qt::AlignLeft | Qt::AlignVCenter, shown);
+            x += metrics.horizontalAdvance(shown);
+        };
+        part(insulin, insulinColour());
+        if (!insulin.isEmpty() && !carbs.isEmpty())
+            part(GlucoseLogbook::treatmentsSeparator(), Qt::darkGray);
+        part(carbs, carbsColour());
+    }
+}
+
+double GlucoseChart::paintLogbook(
+    QPainter *painter, const QRectF &rect, const GlucoseLogbook &logbook, GlucoseUnit::Unit unit)
+{
+    const SavedPainter saved(painter);
+    const QFont base = painter->font();
+    const QFontMetricsF metrics(base);
+    const double line = metrics.height();
+    const double dateWidth = metrics.horizontalAdvance(QStringLiteral("Wed 30 Sep")) + line;
+    const double slotWidth = (rect.width() - dateWidth) / GlucoseLogbook::slotCount;
+    const double headerHeight = 2 * line + line / 2;
+    const std::size_t rows = logbook.days().size();
+    // Two lines and a little air a row at the most.
+    const double rowHeight
+        = rows == 0 ? 0 : std::min(2.6 * line, (rect.height() - headerHeight) / double(rows));
+    const auto slotLeft = [&](int slot) { return rect.left() + dateWidth + slotWidth * slot; };
+
+    // Headings: the meal over its two slots, then before and after.
+    QFont bold = base;
+    bold.setBold(true);
+    painter->setPen(Qt::black);
+    for (int s = 0; s < GlucoseLogbook::slotCount;) {
+        const auto slot = GlucoseLogbook::Slot(s);
+        const int span = GlucoseLogbook::mealSide(slot).isEmpty() ? 1 : 2;
+        painter->setFont(bold);
+        painter->drawText(QRectF(slotLeft(s), rect.top(), slotWidth * span, line), Qt::AlignCenter,
+            GlucoseLogbook::mealName(slot));
+        painter->setFont(base);
+        for (int k = s; k < s + span; ++k)
+            painter->drawText(QRectF(slotLeft(k), rect.top() + line, slotWidth, line),
+                Qt::AlignCenter, GlucoseLogbook::mealSide(GlucoseLogbook::Slot(k)));
+        s += span;
+    }
+    painter->setFont(bold);
+    painter->drawText(QRectF(rect.left(), rect.top(), dateWidth, 2 * line),
+        Qt::AlignLeft | Qt::AlignVCenter, tr("Day"));
+    painter->setFont(base);
+
+    const double top = rect.top() + headerHeight;
+    for (std::size_t r = 0; r < rows; ++r) {
+        const GlucoseLogbook::Day &day = logbook.days()[r];
+        const QRectF row(rect.left(), top + double(r) * rowHeight, rect.width(), rowHeight);
+        if (r % 2 == 1)
+            painter->fillRect(row, QColor(245, 245, 245));
+        painter->setPen(Qt::black);
+        painter->drawText(QRectF(row.left() + line / 4, row.top(), dateWidth, rowHeight),
+            Qt::AlignLeft | Qt::AlignVCenter,
+            QLocale().toString(day.date, QStringLiteral("ddd d MMM")));
+        for (int s = 0; s < GlucoseLogbook::slotCount; ++s)
+            paintLogbookCell(painter,
+                QRectF(slotLeft(s), row.top(), slotWidth, rowHeight).adjusted(1, 1, -1, -1),
+                day.cells[std::size_t(s)], unit);
+    }
+
+    // The lines: under the headings and between days, and a line before
+    // each meal, a dotted one between its before and after.
+    const double bottom = top + double(rows) * rowHeight;
+    painter->setPen(QPen(gridLine, 0));
+    painter->drawLine(QPointF(rect.left(), top), QPointF(rect.right(), top));
+    for (std::size_t r = 1; r <= rows; ++r)
+        painter->drawLine(QPointF(rect.left(), top + double(r) * rowHeight),
+            QPointF(rect.right(), top + double(r) * rowHeight));
+    for (int s = 0; s < GlucoseLogbook::slotCount; ++s) {
+        const bool after = s == GlucoseLogbook::PostBreakfast || s == GlucoseLogbook::PostLunch
+            || s == GlucoseLogbook::PostDinner;
+        painter->setPen(QPen(gridLine, 0, after ? Qt::DotLine : Qt::SolidLine));
+        painter->drawLine(
+            QPointF(slotLeft(s), after ? top : rect.top()), QPointF(slotLeft(s), bottom));
+    }
+    return bottom;
 }

@@ -4,6 +4,7 @@
 #ifndef GLUCOSECHART_H
 #define GLUCOSECHART_H
 
+#include "GlucoseLogbook.h"
 #include "GlucoseProfile.h"
 #include "GlucoseReading.h"
 #include "GlucoseStatistics.h"
@@ -52,6 +53,22 @@ public:
     static void paintDay(QPainter *painter, const QRectF &rect,
         const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, bool compact = false,
         double highest = 0);
+
+    // The text on a band's colour: white on the dark ones, black on yellow and orange.
+    static QColor bandTextColour(GlucoseStatistics::Band band);
+    // One cell of the logbook: its readings on their band colours, and
+    // below them the insulin and carbohydrates of the slot, each line
+    // made smaller where the cell is narrow.
+    static void paintLogbookCell(QPainter *painter, const QRectF &rect,
+        const GlucoseLogbook::Cell &cell, GlucoseUnit::Unit unit);
+    // The whole logbook as a table: a day a row under the slots' headings,
+    // rows as tall as the rectangle allows, at most a few lines. Returns
+    // the bottom of the table.
+    static double paintLogbook(QPainter *painter, const QRectF &rect, const GlucoseLogbook &logbook,
+        GlucoseUnit::Unit unit);
+    // The marks of insulin and of carbohydrates, in the logbook and on the curves.
+    static QColor insulinColour();
+    static QColor carbsColour();
 
     // The plot area of a profile or day chart inside rect, without the axes.
     static QRectF plotArea(const QRectF &rect, const QPainter *painter, bool compact = false);

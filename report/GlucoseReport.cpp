@@ -44,6 +44,9 @@ GlucoseReport::GlucoseReport(const std::vector<GlucoseReading> &readings,
 {
     if (!m_lastDay.isValid())
         return;
+    const int days = int(m_statistics.periodStart().daysTo(m_lastDay)) + 1;
+    m_logbook = GlucoseLogbook(readings,
+        m_lastDay.addDays(1 - (days <= shortLogbookDays ? days : longLogbookDays)), m_lastDay);
     const QDate first = m_lastDay.addDays(1 - dailyCurves);
     for (const GlucoseReading &r : GlucosePeriod::between(first, m_lastDay).select(readings))
         m_days[std::size_t(first.daysTo(r.date))].push_back(r);
@@ -83,52 +86,92 @@ QLocale GlucoseReport::paperLocale()
     return QLocale();
 }
 
-void GlucoseReport::paint(QPainter *painter, const QRectF &rect) const
+// A page being painted: its size in points, the painter scaled to them,
+// and text and charts drawn on a grid four times finer than points, so
+// that fonts keep their shape at any scale.
+class GlucoseReport::Page
 {
-    const QSizeF page = QPageSize(m_pageSize).size(QPageSize::Point);
-    painter->save();
-    painter->translate(rect.topLeft());
-    painter->scale(rect.width() / page.width(), rect.height() / page.height());
-    // Fonts are sized on a grid four times finer than points, then scaled
-    // back, so that text keeps its shape at any scale.
-    const auto setFont
-        = [painter](double points, bool bold = false) { painter->setFont(font(points, bold)); };
-    const auto text = [painter](const QRectF &box, int flags, const QString &s) {
+public:
+    Page(QPainter *painter, const QRectF &rect, QPageSize::PageSizeId size)
+        : painter(painter)
+        , size(QPageSize(size).size(QPageSize::Point))
+        , width(this->size.width() - 2 * margin)
+    {
+        painter->save();
+        painter->translate(rect.topLeft());
+        painter->scale(rect.width() / this->size.width(), rect.height() / this->size.height());
+        painter->fillRect(QRectF(QPointF(0, 0), this->size), Qt::white);
+        painter->setPen(Qt::black);
+    }
+    ~Page() { painter->restore(); }
+    Page(const Page &) = delete;
+    Page &operator=(const Page &) = delete;
+
+    void setFont(double points, bool bold = false) { painter->setFont(font(points, bold)); }
+    void text(const QRectF &box, int flags, const QString &s)
+    {
         painter->save();
         painter->scale(0.25, 0.25);
         painter->drawText(QRectF(box.topLeft() * 4, box.size() * 4), flags, s);
         painter->restore();
-    };
-    const auto chart
-        = [painter](const QRectF &box, const std::function<void(const QRectF &)> &draw) {
-              painter->save();
-              painter->scale(0.25, 0.25);
-              draw(QRectF(box.topLeft() * 4, box.size() * 4));
-              painter->restore();
-          };
+    }
+    void chart(const QRectF &box, const std::function<void(const QRectF &)> &draw)
+    {
+        painter->save();
+        painter->scale(0.25, 0.25);
+        draw(QRectF(box.topLeft() * 4, box.size() * 4));
+        painter->restore();
+    }
+    // The report's heading and a line under it; y goes below them.
+    void heading(const QString &title, const QString &line)
+    {
+        setFont(17, true);
+        painter->setPen(Qt::black);
+        text(QRectF(margin, y, width, 24), Qt::AlignLeft | Qt::AlignVCenter, title);
+        y += 26;
+        setFont(9.5);
+        text(QRectF(margin, y, width, 14), Qt::AlignLeft | Qt::AlignVCenter, line);
+        y += 18;
+    }
 
-    painter->fillRect(QRectF(QPointF(0, 0), page), Qt::white);
-    const double width = page.width() - 2 * margin;
+    QPainter *const painter;
+    const QSizeF size;
+    const double width;
     double y = margin;
+};
 
-    painter->setPen(Qt::black);
-    setFont(17, true);
-    const QString title
-        = m_title.isEmpty() ? tr("Glucose report") : tr("Glucose report: %1").arg(m_title);
-    text(QRectF(margin, y, width, 24), Qt::AlignLeft | Qt::AlignVCenter, title);
-    y += 26;
-    setFont(9.5);
-    text(QRectF(margin, y, width, 14), Qt::AlignLeft | Qt::AlignVCenter,
-        tr("%1 · values in %2 · made %3")
+QString GlucoseReport::title() const
+{
+    return m_title.isEmpty() ? tr("Glucose report") : tr("Glucose report: %1").arg(m_title);
+}
+
+void GlucoseReport::paint(QPainter *painter, const QRectF &rect, int page) const
+{
+    Page p(painter, rect, m_pageSize);
+    p.heading(title(),
+        tr("%1 · values in %2 · made %3 · page %4 of %5")
             .arg(GlucoseSummary::period(m_statistics), GlucoseUnit::name(m_unit),
-                QDate::currentDate().toString(Qt::ISODate)));
-    y += 18;
+                QDate::currentDate().toString(Qt::ISODate))
+            .arg(page + 1)
+            .arg(pageCount));
+    if (page == 0)
+        paintFigures(p);
+    else
+        paintLogbook(p);
+}
+
+void GlucoseReport::paintFigures(Page &p) const
+{
+    QPainter *const painter = p.painter;
+    const double width = p.width;
+    double &y = p.y;
+    const QSizeF page = p.size;
 
     const bool meter = m_statistics.count() > 0 && m_statistics.isMeter();
     const QString lacking = GlucoseSummary::insufficiency(m_statistics);
-    setFont(9.5, true);
+    p.setFont(9.5, true);
     painter->setPen(meter || lacking.isEmpty() ? QColor(27, 94, 32) : QColor(183, 28, 28));
-    text(QRectF(margin, y, width, 14), Qt::AlignLeft | Qt::AlignVCenter,
+    p.text(QRectF(margin, y, width, 14), Qt::AlignLeft | Qt::AlignVCenter,
         meter ? tr("A meter's readings, %1 a day: the ranges are shares of readings; a sensor's "
                    "figures are left out.")
                     .arg(QLocale().toString(m_statistics.readingsPerDay(), 'f', 1))
@@ -150,20 +193,20 @@ void GlucoseReport::paint(QPainter *painter, const QRectF &rect) const
             const QRectF box(left, top + double(i - from) * row, tableWidth, row);
             if ((i - from) % 2 == 0 && !line.heading)
                 painter->fillRect(box, QColor(245, 245, 245));
-            setFont(8.5, line.heading);
+            p.setFont(8.5, line.heading);
             painter->setPen(line.greyed ? Qt::gray : Qt::black);
-            text(box.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, line.label);
+            p.text(box.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, line.label);
             const QString mark = line.state == GlucoseSummary::Met ? QStringLiteral("✓ ")
                 : line.state == GlucoseSummary::Missed             ? QStringLiteral("✗ ")
                                                                    : QString();
             if (line.state == GlucoseSummary::Missed)
                 painter->setPen(QColor(183, 28, 28));
-            text(QRectF(box.left() + tableWidth * 0.28, box.top(), tableWidth * 0.48, row),
+            p.text(QRectF(box.left() + tableWidth * 0.28, box.top(), tableWidth * 0.48, row),
                 Qt::AlignRight | Qt::AlignVCenter, mark + line.value);
             painter->setPen(Qt::darkGray);
-            text(QRectF(box.left() + tableWidth * 0.76, box.top(), tableWidth * 0.11, row),
+            p.text(QRectF(box.left() + tableWidth * 0.76, box.top(), tableWidth * 0.11, row),
                 Qt::AlignRight | Qt::AlignVCenter, line.target);
-            text(QRectF(box.left() + tableWidth * 0.87, box.top(), tableWidth * 0.13 - 3, row),
+            p.text(QRectF(box.left() + tableWidth * 0.87, box.top(), tableWidth * 0.13 - 3, row),
                 Qt::AlignRight | Qt::AlignVCenter, line.change);
         }
     };
@@ -175,18 +218,18 @@ void GlucoseReport::paint(QPainter *painter, const QRectF &rect) const
     const double tableWidth = width * 0.62;
     table(0, core, margin, y, tableWidth, row);
     const double tableHeight = double(core) * row;
-    setFont(8.5);
+    p.setFont(8.5);
     painter->setPen(Qt::black);
     const QRectF bands(margin + tableWidth + 16, y, width - tableWidth - 16, tableHeight);
-    chart(bands,
+    p.chart(bands,
         [&](const QRectF &box) { GlucoseChart::paintBands(painter, box, m_statistics, m_unit); });
     y += tableHeight + 8;
     if (!m_previous.periodStart().isValid() || m_previous.count() == 0) {
         // Nothing to compare with: the change column stays empty.
     } else {
-        setFont(7.5);
+        p.setFont(7.5);
         painter->setPen(Qt::darkGray);
-        text(QRectF(margin, y - 6, tableWidth, 10), Qt::AlignRight | Qt::AlignVCenter,
+        p.text(QRectF(margin, y - 6, tableWidth, 10), Qt::AlignRight | Qt::AlignVCenter,
             GlucoseSummary::previousPeriod(m_previous));
         y += 6;
     }
@@ -198,35 +241,35 @@ void GlucoseReport::paint(QPainter *painter, const QRectF &rect) const
     table(core + half, lines.size(), margin + columnWidth + 16, y, columnWidth, smallRow);
     y += double(half) * smallRow + 10;
 
-    setFont(11, true);
+    p.setFont(11, true);
     painter->setPen(Qt::black);
-    text(QRectF(margin, y, width, 16), Qt::AlignLeft | Qt::AlignVCenter,
+    p.text(QRectF(margin, y, width, 16), Qt::AlignLeft | Qt::AlignVCenter,
         tr("Ambulatory glucose profile (median, 25–75 % and 5–95 %)"));
     y += 18;
-    setFont(8);
+    p.setFont(8);
     if (meter) {
         // Percentiles of a few readings an hour say little: no bands.
-        setFont(8.5);
+        p.setFont(8.5);
         painter->setPen(Qt::gray);
-        text(QRectF(margin, y, width, 14), Qt::AlignLeft | Qt::AlignVCenter,
+        p.text(QRectF(margin, y, width, 14), Qt::AlignLeft | Qt::AlignVCenter,
             tr("Left out: a meter's readings are too few at each time of day for percentiles."));
         y += 22;
     } else {
-        chart(QRectF(margin, y, width, 165), [&](const QRectF &box) {
+        p.chart(QRectF(margin, y, width, 165), [&](const QRectF &box) {
             GlucoseChart::paintProfile(painter, box, m_profile, m_unit);
         });
         y += 172;
     }
 
-    setFont(11, true);
+    p.setFont(11, true);
     painter->setPen(Qt::black);
-    text(QRectF(margin, y, width, 16), Qt::AlignLeft | Qt::AlignVCenter,
+    p.text(QRectF(margin, y, width, 16), Qt::AlignLeft | Qt::AlignVCenter,
         tr("Daily curves, the last %1 days").arg(dailyCurves));
     y += 18;
     const int columns = dailyCurves / 2;
     const double cell = width / columns;
     const double cellHeight = std::min(100.0, (page.height() - margin - y) / 2);
-    setFont(7);
+    p.setFont(7);
     // One scale for all days, high enough for the highest of them.
     double highest = 0;
     for (const std::vector<GlucoseReading> &day : m_days)
@@ -236,13 +279,38 @@ void GlucoseReport::paint(QPainter *painter, const QRectF &rect) const
         const QRectF box(
             margin + (d % columns) * cell, y + (d / columns) * cellHeight, cell, cellHeight);
         painter->setPen(Qt::black);
-        text(QRectF(box.left() + 2, box.top(), box.width() - 4, 10),
+        p.text(QRectF(box.left() + 2, box.top(), box.width() - 4, 10),
             Qt::AlignLeft | Qt::AlignVCenter, QLocale().toString(day, QStringLiteral("ddd d MMM")));
-        chart(box.adjusted(2, 11, -2, -3), [&](const QRectF &plot) {
+        p.chart(box.adjusted(2, 11, -2, -3), [&](const QRectF &plot) {
             GlucoseChart::paintDay(painter, plot, m_days[std::size_t(d)], m_unit, true, highest);
         });
     }
-    painter->restore();
+}
+
+void GlucoseReport::paintLogbook(Page &p) const
+{
+    const std::size_t days = m_logbook.days().size();
+    p.setFont(11, true);
+    p.painter->setPen(Qt::black);
+    p.text(QRectF(margin, p.y, p.width, 16), Qt::AlignLeft | Qt::AlignVCenter,
+        days == 0 ? tr("Logbook") : tr("Logbook, the last %n days", nullptr, int(days)));
+    p.y += 20;
+    // The table takes the room the legend leaves; the legend stands under it.
+    const double legend = 36;
+    double bottom = p.size.height() - margin - legend;
+    p.setFont(8);
+    p.chart(QRectF(margin, p.y, p.width, bottom - p.y), [&](const QRectF &box) {
+        bottom = GlucoseChart::paintLogbook(p.painter, box, m_logbook, m_unit) / 4;
+    });
+    p.setFont(7.5);
+    p.painter->setPen(Qt::darkGray);
+    p.text(QRectF(margin, bottom + 8, p.width, legend), Qt::AlignLeft | Qt::TextWordWrap,
+        tr("Each reading on the colour of its range; a cell of more than %1 readings shows the "
+           "lowest and the highest. A reading whose type names no time of day goes by its time: "
+           "night 0–6 h, breakfast 6–11 h (after it from 9 h), lunch 11–17 h (from 13 h), dinner "
+           "17–22 h (from 19 h), bedtime 22–24 h; insulin (u) and carbohydrates (g) go by their "
+           "time.")
+            .arg(GlucoseLogbook::listedReadings));
 }
 
 bool GlucoseReport::write(const QString &path, QString *error) const
@@ -260,13 +328,15 @@ bool GlucoseReport::write(const QString &path, QString *error) const
     const QPageSize size(m_pageSize);
     if (path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) {
         const QSize pixels = size.sizePixels(int(pngDpi));
-        QImage image(pixels, QImage::Format_RGB32);
+        QImage image(pixels.width(), pixels.height() * pageCount, QImage::Format_RGB32);
         image.setDotsPerMeterX(qRound(pngDpi / 0.0254));
         image.setDotsPerMeterY(qRound(pngDpi / 0.0254));
         image.fill(Qt::white);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::TextAntialiasing);
-        paint(&painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
+        for (int page = 0; page < pageCount; ++page) {
+            paint(&painter, QRectF(QPointF(0, page * pixels.height()), QSizeF(pixels)), page);
+        }
         painter.end();
         if (!image.save(&file, "PNG"))
             return fail(tr("Cannot write %1: the image could not be encoded").arg(path));
@@ -274,13 +344,16 @@ bool GlucoseReport::write(const QString &path, QString *error) const
         QPdfWriter writer(&file);
         writer.setResolution(int(pdfDpi));
         writer.setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF()));
-        writer.setTitle(
-            m_title.isEmpty() ? tr("Glucose report") : tr("Glucose report: %1").arg(m_title));
+        writer.setTitle(title());
         writer.setCreator(QStringLiteral("Health Journal"));
         QPainter painter;
         if (!painter.begin(&writer))
             return fail(tr("Cannot write %1: the PDF could not be started").arg(path));
-        paint(&painter, QRectF(0, 0, writer.width(), writer.height()));
+        for (int page = 0; page < pageCount; ++page) {
+            if (page > 0)
+                writer.newPage();
+            paint(&painter, QRectF(0, 0, writer.width(), writer.height()), page);
+        }
         painter.end();
     }
     QString why;

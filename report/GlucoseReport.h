@@ -4,6 +4,7 @@
 #ifndef GLUCOSEREPORT_H
 #define GLUCOSEREPORT_H
 
+#include "GlucoseLogbook.h"
 #include "GlucosePeriod.h"
 #include "GlucoseProfile.h"
 #include "GlucoseReading.h"
@@ -22,15 +23,21 @@
 class QPainter;
 class QRectF;
 
-// The one-page report for a clinic: the journal's name and period, data
-// sufficiency, the figures against their targets, the bands, the profile
-// and the last 14 days as small daily curves, as a PDF or a PNG.
+// The report for a clinic, as a PDF or a PNG: on the first page the
+// journal's name and period, data sufficiency, the figures against their
+// targets, the bands, the profile and the last 14 days as small daily
+// curves; on the second the logbook of the last 14 or 28 days.
 class GlucoseReport
 {
     Q_DECLARE_TR_FUNCTIONS(GlucoseReport)
 
 public:
     static constexpr int dailyCurves = 14;
+    static constexpr int pageCount = 2;
+    // A period of up to this many days has a logbook of all its days; a
+    // longer one of its last longLogbookDays.
+    static constexpr int shortLogbookDays = 14;
+    static constexpr int longLogbookDays = 28;
 
     GlucoseReport(const std::vector<GlucoseReading> &readings, const GlucosePeriod &period,
         GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl);
@@ -46,14 +53,21 @@ public:
     static QLocale paperLocale();
 
     const GlucoseStatistics &statistics() const { return m_statistics; }
+    const GlucoseLogbook &logbook() const { return m_logbook; }
 
-    // Paints the whole page, scaled to fill rect.
-    void paint(QPainter *painter, const QRectF &rect) const;
-    // A PNG when the name ends in ".png", a PDF otherwise. An existing file
-    // is replaced only when the new one is complete.
+    // Paints one page, from 0, scaled to fill rect.
+    void paint(QPainter *painter, const QRectF &rect, int page = 0) const;
+    // A PNG when the name ends in ".png", its pages one below the other, a
+    // PDF otherwise. An existing file is replaced only when the new one is
+    // complete.
     bool write(const QString &path, QString *error = nullptr) const;
 
 private:
+    class Page;
+    void paintFigures(Page &page) const;
+    void paintLogbook(Page &page) const;
+    QString title() const;
+
     QString m_title;
     GlucoseUnit::Unit m_unit;
     QPageSize::PageSizeId m_pageSize;
@@ -63,6 +77,7 @@ private:
     GlucoseProfile m_profile;
     QDate m_lastDay;
     std::array<std::vector<GlucoseReading>, dailyCurves> m_days;
+    GlucoseLogbook m_logbook;
 };
 
 #endif

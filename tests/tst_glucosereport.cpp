@@ -41,8 +41,8 @@ class TstGlucoseReport : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void pdfIsOnePage_data();
-    void pdfIsOnePage();
+    void pdfPages_data();
+    void pdfPages();
     void png();
     void meterAndSensorPages_data();
     void meterAndSensorPages();
@@ -54,7 +54,7 @@ private:
     QTemporaryDir dir;
 };
 
-void TstGlucoseReport::pdfIsOnePage_data()
+void TstGlucoseReport::pdfPages_data()
 {
     QTest::addColumn<int>("size");
     QTest::addColumn<QString>("mediaBox");
@@ -62,7 +62,7 @@ void TstGlucoseReport::pdfIsOnePage_data()
     QTest::newRow("Letter") << int(QPageSize::Letter) << "0 0 612 792";
 }
 
-void TstGlucoseReport::pdfIsOnePage()
+void TstGlucoseReport::pdfPages()
 {
     QFETCH(int, size);
     QFETCH(QString, mediaBox);
@@ -75,7 +75,8 @@ void TstGlucoseReport::pdfIsOnePage()
     const QString pdf = QString::fromLatin1(contents(path));
     QVERIFY(pdf.startsWith(QLatin1String("%PDF-")));
     QVERIFY(pdf.trimmed().endsWith(QLatin1String("%%EOF")));
-    QCOMPARE(pdf.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 1);
+    QCOMPARE(pdf.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))),
+        GlucoseReport::pageCount);
     const QRegularExpressionMatch box
         = QRegularExpression(QStringLiteral("/MediaBox \\[([0-9. ]+)\\]")).match(pdf);
     QVERIFY(box.hasMatch());
@@ -95,7 +96,8 @@ void TstGlucoseReport::png()
     QVERIFY2(report.write(path, &error), qPrintable(error));
     QVERIFY(contents(path).startsWith("\x89PNG\r\n"));
     const QImage image(path);
-    QCOMPARE(image.size(), QSize(1240, 1754)); // A4 at 150 dpi
+    // A4 at 150 dpi, the pages one below the other.
+    QCOMPARE(image.size(), QSize(1240, 1754 * GlucoseReport::pageCount));
     // Every band the readings fall in is on the page in its colour, the others not.
     const auto has = [&image](const QColor &colour) {
         for (int y = 0; y < image.height(); y += 2)
@@ -121,41 +123,80 @@ void TstGlucoseReport::meterAndSensorPages_data()
 void TstGlucoseReport::meterAndSensorPages()
 {
     QFETCH(bool, meter);
-    // A meter's four readings a day, or the sensor's three weeks; one
-    // reading above the old top of the scale.
+    // A meter's four readings a day, one in each range below very high,
+    // or the sensor's three weeks; one reading above the old top of the scale.
     std::vector<GlucoseReading> readings;
     if (meter) {
+        const std::pair<int, int> hourAndValue[]
+            = { { 7, 50 }, { 12, 65 }, { 18, 120 }, { 22, 220 } };
         for (int d = 0; d < 28; ++d)
-            for (const int hour : { 7, 12, 18, 22 })
-                readings.push_back({ QDate(2024, 2, 1).addDays(d), QTime(hour, 0), 60 + 20 * hour,
-                    hour == 7 ? GlucoseReading::PreBreakfast : GlucoseReading::PostDinner });
+            for (const auto &[hour, value] : hourAndValue)
+                readings.push_back({ QDate(2024, 2, 1).addDays(d), QTime(hour, 0), value,
+                    hour == 7 ? GlucoseReading::PreBreakfast : GlucoseReading::Unspecified });
     } else {
         readings = weeks();
     }
     readings.push_back({ QDate(2024, 2, 21), QTime(23, 55), 390 });
     GlucoseReport report(readings, GlucosePeriod::lastDays(14));
     report.setPageSize(QPageSize::A4);
-    // Kept under the build folder, to be looked at.
+    // Kept under the build folder, to be looked at: the file, and each page.
     const QString path = QStringLiteral("report-%1.png").arg(meter ? "meter" : "sensor");
     QString error;
     QVERIFY2(report.write(path, &error), qPrintable(error));
     QVERIFY2(report.write(QString(path).replace(".png", ".pdf"), &error), qPrintable(error));
-    const QImage image(path);
-    const auto rowsWith = [&image](const QColor &colour, int fromRow) {
-        int rows = 0;
-        for (int y = fromRow; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); x += 2)
-                if (image.pixelColor(x, y) == colour) {
-                    ++rows;
-                    break;
-                }
-        return rows;
-    };
+    const QImage whole(path);
+    const int height = whole.height() / GlucoseReport::pageCount;
+    std::vector<QImage> pages;
+    for (int p = 0; p < GlucoseReport::pageCount; ++p) {
+        pages.push_back(whole.copy(0, p * height, whole.width(), height));
+        QVERIFY(pages.back().save(QString(path).replace(".png", "-page%1.png").arg(p + 1)));
+    }
+
+    // The rows of a page that hold a colour, and how many runs of them.
+    const auto rowsWith
+        = [](const QImage &image, const QColor &colour, int fromRow, int *runs = nullptr) {
+              int rows = 0;
+              bool before = false;
+              for (int y = fromRow; y < image.height(); ++y) {
+                  bool found = false;
+                  for (int x = 0; x < image.width() && !found; ++x)
+                      found = image.pixelColor(x, y) == colour;
+                  rows += found;
+                  if (runs && found && !before)
+                      ++*runs;
+                  before = found;
+              }
+              return rows;
+          };
     // No profile bands for a meter's few readings.
-    QCOMPARE(rowsWith(QColor(100, 151, 177), 0) > 0, !meter);
+    QCOMPARE(rowsWith(pages[0], QColor(100, 151, 177), 0) > 0, !meter);
     // The daily curves' second row, drawn on their target band, ends on the page.
-    QVERIFY(rowsWith(QColor(232, 245, 233), image.height() * 3 / 4) > 20);
-    QVERIFY(rowsWith(QColor(232, 245, 233), image.height() - 60) == 0);
+    QVERIFY(rowsWith(pages[0], QColor(232, 245, 233), height * 3 / 4) > 20);
+    QVERIFY(rowsWith(pages[0], QColor(232, 245, 233), height - 60) == 0);
+
+    // The logbook: a row a day, each with readings in range.
+    int days = 0;
+    rowsWith(pages[1], GlucoseChart::bandColour(GlucoseStatistics::InRange), 0, &days);
+    QCOMPARE(days, 14);
+    if (meter) {
+        // Each reading in the column of its slot, from morning to bedtime.
+        const auto meanX = [&pages](GlucoseStatistics::Band band) {
+            const QColor colour = GlucoseChart::bandColour(band);
+            double sum = 0;
+            int n = 0;
+            for (int y = 0; y < pages[1].height(); ++y)
+                for (int x = 0; x < pages[1].width(); ++x)
+                    if (pages[1].pixelColor(x, y) == colour) {
+                        sum += x;
+                        ++n;
+                    }
+            return n ? sum / n : -1.0;
+        };
+        QVERIFY(meanX(GlucoseStatistics::VeryLow) > 0);
+        QVERIFY(meanX(GlucoseStatistics::VeryLow) < meanX(GlucoseStatistics::Low));
+        QVERIFY(meanX(GlucoseStatistics::Low) < meanX(GlucoseStatistics::InRange));
+        QVERIFY(meanX(GlucoseStatistics::InRange) < meanX(GlucoseStatistics::High));
+    }
 }
 
 void TstGlucoseReport::unwritablePlace()

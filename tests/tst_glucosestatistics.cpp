@@ -4,6 +4,7 @@
 #include "GlucoseStatistics.h"
 
 #include "GlucoseGrid.h"
+#include "GlucoseLogbook.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -210,6 +211,11 @@ private Q_SLOTS:
     void roundedBandsSumTo100_data();
     void roundedBandsSumTo100();
     void griIsCapped();
+    void logbookSlots_data();
+    void logbookSlots();
+    void logbookCells_data();
+    void logbookCells();
+    void logbookDays();
 };
 
 void TstGlucoseStatistics::agreesWithIglu_data()
@@ -545,6 +551,136 @@ void TstGlucoseStatistics::griIsCapped()
 {
     const GlucoseStatistics s(series(QDate(2024, 1, 1), { 30, 30, 30 }), GlucosePeriod::all());
     QCOMPARE(s.gri(), 100.0);
+}
+
+void TstGlucoseStatistics::logbookSlots_data()
+{
+    using R = GlucoseReading;
+    using L = GlucoseLogbook;
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QTime>("time");
+    QTest::addColumn<int>("slot");
+    // The type names the slot, whatever the time.
+    QTest::newRow("pre-breakfast at 03:00")
+        << int(R::PreBreakfast) << QTime(3, 0) << int(L::PreBreakfast);
+    QTest::newRow("post-breakfast at 08:00")
+        << int(R::PostBreakfast) << QTime(8, 0) << int(L::PostBreakfast);
+    QTest::newRow("pre-lunch at 13:30") << int(R::PreLunch) << QTime(13, 30) << int(L::PreLunch);
+    QTest::newRow("post-lunch at 11:30") << int(R::PostLunch) << QTime(11, 30) << int(L::PostLunch);
+    QTest::newRow("pre-dinner at 20:00") << int(R::PreDinner) << QTime(20, 0) << int(L::PreDinner);
+    QTest::newRow("post-dinner at 23:30")
+        << int(R::PostDinner) << QTime(23, 30) << int(L::PostDinner);
+    QTest::newRow("bedtime at 01:00") << int(R::Bedtime) << QTime(1, 0) << int(L::Bedtime);
+    QTest::newRow("night at 23:50") << int(R::Night) << QTime(23, 50) << int(L::Night);
+    // No slot in the type: the time decides, each slot from its first minute.
+    QTest::newRow("untyped at midnight") << int(R::Unspecified) << QTime(0, 0) << int(L::Night);
+    QTest::newRow("untyped at 05:59") << int(R::Unspecified) << QTime(5, 59) << int(L::Night);
+    QTest::newRow("untyped at 06:00") << int(R::Unspecified) << QTime(6, 0) << int(L::PreBreakfast);
+    QTest::newRow("untyped at 08:59")
+        << int(R::Unspecified) << QTime(8, 59) << int(L::PreBreakfast);
+    QTest::newRow("untyped at 09:00")
+        << int(R::Unspecified) << QTime(9, 0) << int(L::PostBreakfast);
+    QTest::newRow("untyped at 11:00") << int(R::Unspecified) << QTime(11, 0) << int(L::PreLunch);
+    QTest::newRow("untyped at 13:00") << int(R::Unspecified) << QTime(13, 0) << int(L::PostLunch);
+    QTest::newRow("untyped at 16:59") << int(R::Unspecified) << QTime(16, 59) << int(L::PostLunch);
+    QTest::newRow("untyped at 17:00") << int(R::Unspecified) << QTime(17, 0) << int(L::PreDinner);
+    QTest::newRow("untyped at 19:00") << int(R::Unspecified) << QTime(19, 0) << int(L::PostDinner);
+    QTest::newRow("untyped at 21:59") << int(R::Unspecified) << QTime(21, 59) << int(L::PostDinner);
+    QTest::newRow("untyped at 22:00") << int(R::Unspecified) << QTime(22, 0) << int(L::Bedtime);
+    QTest::newRow("untyped at 23:59") << int(R::Unspecified) << QTime(23, 59) << int(L::Bedtime);
+    QTest::newRow("snack by its time") << int(R::Snack) << QTime(15, 0) << int(L::PostLunch);
+    QTest::newRow("sensor by its time") << int(R::Sensor) << QTime(7, 0) << int(L::PreBreakfast);
+}
+
+void TstGlucoseStatistics::logbookSlots()
+{
+    QFETCH(int, type);
+    QFETCH(QTime, time);
+    QFETCH(int, slot);
+    const GlucoseReading r { QDate(2024, 1, 1), time, 100, GlucoseReading::Type(type) };
+    QCOMPARE(int(GlucoseLogbook::slotOf(r)), slot);
+    const GlucoseLogbook book({ r }, r.date, r.date);
+    QCOMPARE(book.days().front().cells[std::size_t(slot)].count, 1);
+}
+
+void TstGlucoseStatistics::logbookCells_data()
+{
+    QTest::addColumn<QList<int>>("values"); // at 09:00, 09:05, ...: after breakfast
+    QTest::addColumn<bool>("mmol");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("one") << QList<int> { 104 } << false << "104";
+    QTest::newRow("three in time order") << QList<int> { 140, 98, 212 } << false << "140 98 212";
+    QTest::newRow("more show lowest and highest")
+        << QList<int> { 140, 98, 212, 180 } << false << QStringLiteral(u"98\u2009–\u2009212");
+    QTest::newRow("in mmol/L") << QList<int> { 90, 180 } << true << "5.0 10.0";
+    // A value that did not convert is no reading.
+    QTest::newRow("unusable left out") << QList<int> { 0, 120 } << false << "120";
+    QTest::newRow("none") << QList<int> {} << false << "";
+}
+
+void TstGlucoseStatistics::logbookCells()
+{
+    QFETCH(QList<int>, values);
+    QFETCH(bool, mmol);
+    QFETCH(QString, text);
+    const QDate day(2024, 1, 1);
+    Readings readings;
+    // Given newest first: the cell lists them in time order.
+    for (int i = int(values.size()) - 1; i >= 0; --i)
+        readings.push_back({ day, QTime(9, 5 * i), values[i] });
+    const GlucoseLogbook book(readings, day, day);
+    const GlucoseLogbook::Cell &cell = book.days().front().cells[GlucoseLogbook::PostBreakfast];
+    QCOMPARE(
+        GlucoseLogbook::readingsText(cell, mmol ? GlucoseUnit::MmolPerL : GlucoseUnit::MgPerDl),
+        text);
+    // Each reading is a piece of its own, coloured by its value.
+    for (const GlucoseLogbook::Piece &piece :
+        GlucoseLogbook::readingPieces(cell, GlucoseUnit::MgPerDl))
+        QCOMPARE(piece.mgPerDl > 0, piece.text == QString::number(piece.mgPerDl));
+}
+
+void TstGlucoseStatistics::logbookDays()
+{
+    const QDate first(2024, 3, 30);
+    const Readings readings { { first.addDays(-1), QTime(7, 0), 90 },
+        { first.addDays(1), QTime(7, 0), 110, GlucoseReading::PreBreakfast },
+        { first.addDays(3), QTime(7, 0), 120 } };
+    // Three days, the middle one on the change to summer time in Europe.
+    GlucoseLogbook book(readings, first, first.addDays(2));
+    QCOMPARE(book.days().size(), std::size_t(3));
+    QCOMPARE(book.days()[1].date, first.addDays(1));
+    QCOMPARE(book.rowOf(first.addDays(2)), 2);
+    QCOMPARE(book.rowOf(first.addDays(3)), -1);
+    int readingsShown = 0;
+    for (const GlucoseLogbook::Day &day : book.days())
+        for (const GlucoseLogbook::Cell &cell : day.cells)
+            readingsShown += cell.count;
+    QCOMPARE(readingsShown, 1);
+
+    // Doses and carbohydrates go to the slot of their time and add up.
+    book.addInsulin(first, QTime(7, 30), 8, false);
+    book.addInsulin(first, QTime(8, 10), 2.5, false);
+    book.addInsulin(first, QTime(22, 0), 20, true);
+    book.addInsulin(first, QTime(12, 0), 0, false);
+    book.addCarbs(first, QTime(7, 45), 40);
+    book.addCarbs(first, QTime(8, 0), 12.25);
+    book.addCarbs(first.addDays(5), QTime(7, 0), 30); // not a day of the logbook
+    book.addInsulin(first, QTime(22, 30), 4, false);
+    const auto &cells = book.days().front().cells;
+    QCOMPARE(GlucoseLogbook::insulinText(cells[GlucoseLogbook::PreBreakfast]), "10.5 u");
+    QCOMPARE(GlucoseLogbook::carbsText(cells[GlucoseLogbook::PreBreakfast]), "52.3 g");
+    QCOMPARE(GlucoseLogbook::treatmentsText(cells[GlucoseLogbook::PreBreakfast]),
+        QStringLiteral(u"10.5 u · 52.3 g"));
+    QCOMPARE(GlucoseLogbook::insulinText(cells[GlucoseLogbook::Bedtime]), "4 u, 20 u basal");
+    // A dose of nothing is still written down.
+    QCOMPARE(GlucoseLogbook::insulinText(cells[GlucoseLogbook::PreLunch]), "0 u");
+    QCOMPARE(GlucoseLogbook::treatmentsText(cells[GlucoseLogbook::Night]), QString());
+    QCOMPARE(
+        GlucoseLogbook::carbsText(book.days()[2].cells[GlucoseLogbook::PreBreakfast]), QString());
+
+    // No days, or dates the wrong way round: an empty logbook.
+    QVERIFY(GlucoseLogbook(readings, QDate(), first).days().empty());
+    QVERIFY(GlucoseLogbook(readings, first, first.addDays(-1)).days().empty());
 }
 
 QTEST_GUILESS_MAIN(TstGlucoseStatistics)

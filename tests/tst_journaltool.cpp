@@ -463,9 +463,9 @@ void TstJournalTool::report()
     const Run r = tool({ "report", path, "-o", out, "--days", "14" });
     QCOMPARE(r.code, 0);
     QVERIFY(bytesOf(out).startsWith(starts));
-    // The page's count, in the PDF's own words.
+    // The pages' count, the figures and the logbook, in the PDF's own words.
     if (file.endsWith(".pdf"))
-        QVERIFY(bytesOf(out).contains("/Count 1"));
+        QVERIFY(bytesOf(out).contains("/Count 2"));
     QCOMPARE(tool({ "report", path }).code, 2);
     QCOMPARE(tool({ "report", path, "-o", "/nonexistent/folder/r.pdf" }).code, 1);
 }

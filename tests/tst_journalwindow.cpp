@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "DateSelector.h"
+#include "GlucoseChart.h"
 #include "JournalTypes.h"
 #include "JournalViewer.h"
 #include "JournalWindow.h"
@@ -22,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -144,6 +146,7 @@ private Q_SLOTS:
     void statusBar();
     void problemsAreListed();
     void unitsAndStatistics();
+    void logbook();
 
 private:
     QTemporaryDir dir;
@@ -649,6 +652,80 @@ void TstJournalWindow::unitsAndStatistics()
     QVERIFY(bytesOf(path).endsWith("SUGR|20240305|0900|x|110|\n"));
     window.setUnit(GlucoseUnit::MgPerDl);
     QCOMPARE(rowTexts(window.viewer()).last(), "09:00:00: Sugar = 110 (x) ");
+}
+
+void TstJournalWindow::logbook()
+{
+    const QString path = dir.filePath("logbook.journal");
+    put(path,
+        "SUGR|20240220|0700|pre-breakfast|150|\n"
+        "SUGR|20240304|0700|pre-breakfast|50|\n"
+        "SUGR|20240305|0710|pre-breakfast|104|\n"
+        "INSL|20240305|0720|bolus|8|Humalog|\n"
+        "CARB|20240305|0730|40|porridge|\n"
+        "SUGR|20240305|0930|unspecified|212|\n"
+        "INSL|20240305|2200|basal|20|Lantus|\n");
+    JournalWindow window(path);
+    window.resize(1000, 700);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *dock = window.findChild<QWidget *>("logbookDock");
+    QVERIFY(dock && !dock->isVisible());
+    // F8, as View › Logbook says.
+    QCOMPARE(action(window, "showLogbook")->shortcut(), QKeySequence(Qt::Key_F8));
+    action(window, "showLogbook")->trigger();
+    QVERIFY(dock->isVisible());
+
+    auto *table = window.findChild<QTableView *>("logbook");
+    QAbstractItemModel *model = table->model();
+    // The days of the statistics' period, the last 14 up to the newest reading.
+    QCOMPARE(model->rowCount(), 14);
+    const int last = model->rowCount() - 1;
+    QCOMPARE(model->headerData(last, Qt::Vertical).toString(), "Tue 5 Mar");
+    QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), "Breakfast\nbefore");
+    const auto text
+        = [&](int row, int slot) { return model->data(model->index(row, slot)).toString(); };
+    QCOMPARE(text(last, GlucoseLogbook::PreBreakfast), QStringLiteral(u"104\n8 u · 40 g"));
+    QCOMPARE(text(last, GlucoseLogbook::PostBreakfast), "212");
+    QCOMPARE(text(last, GlucoseLogbook::Bedtime), "\n20 u basal");
+    QCOMPARE(text(last - 1, GlucoseLogbook::PreBreakfast), "50");
+    QCOMPARE(text(last, GlucoseLogbook::Night), QString());
+
+    // What a person sees: each reading on the colour of its range.
+    const auto colours = [&](int row, int slot) {
+        table->scrollTo(model->index(row, slot));
+        const QRect cell = table->visualRect(model->index(row, slot));
+        const QImage image = table->viewport()->grab(cell).toImage();
+        QSet<QRgb> seen;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                seen.insert(image.pixel(x, y));
+        return seen;
+    };
+    const auto has = [](const QSet<QRgb> &seen, GlucoseStatistics::Band band) {
+        return seen.contains(GlucoseChart::bandColour(band).rgb());
+    };
+    QVERIFY(has(colours(last, GlucoseLogbook::PreBreakfast), GlucoseStatistics::InRange));
+    QVERIFY(has(colours(last, GlucoseLogbook::PostBreakfast), GlucoseStatistics::High));
+    QVERIFY(has(colours(last - 1, GlucoseLogbook::PreBreakfast), GlucoseStatistics::VeryLow));
+    QVERIFY(!has(colours(last - 1, GlucoseLogbook::PreBreakfast), GlucoseStatistics::InRange));
+    QVERIFY(colours(last, GlucoseLogbook::Bedtime).contains(GlucoseChart::insulinColour().rgb()));
+
+    // A reading added shows in its cell; the unit changes every cell.
+    QVERIFY(withDialog(action(window, "addReading"), "readingDialog", [](QDialog *d) {
+        fill(d, QDate(2024, 3, 5), 12, 0, 90, "pre-lunch", "");
+        d->accept();
+    }));
+    QTRY_COMPARE(text(last, GlucoseLogbook::PreLunch), "90");
+    window.setUnit(GlucoseUnit::MmolPerL);
+    QCOMPARE(text(last, GlucoseLogbook::PreLunch), "5.0");
+
+    // Another period in the statistics is another logbook.
+    auto *period = window.findChild<QComboBox *>("period");
+    period->setCurrentIndex(period->findText("All readings"));
+    Q_EMIT period->activated(period->currentIndex());
+    QCOMPARE(model->rowCount(), 15);
+    QCOMPARE(text(0, GlucoseLogbook::PreBreakfast), "8.3");
 }
 
 int main(int argc, char **argv)

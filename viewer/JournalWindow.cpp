@@ -3,11 +3,15 @@
 
 #include "JournalWindow.h"
 
+#include "CarbsEntry.h"
 #include "GlucoseReport.h"
+#include "GlucoseSummary.h"
+#include "InsulinEntry.h"
 #include "JournalTypes.h"
 #include "JournalViewer.h"
 #include "ListBoxDateItem.h"
 #include "ListBoxEntryItem.h"
+#include "LogbookPanel.h"
 #include "ReadingDialog.h"
 #include "RecordDialog.h"
 #include "StatisticsPanel.h"
@@ -91,6 +95,8 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     , statisticsDelay(new QTimer(this))
     , statistics(new StatisticsPanel(this))
     , statisticsDock(new QDockWidget(tr("Statistics"), this))
+    , logbook(new LogbookPanel(this))
+    , logbookDock(new QDockWidget(tr("Logbook"), this))
     , floatingHeader(new QLabel(list->viewport()))
     , readings(new QLabel(this))
     , problems(new QPushButton(this))
@@ -151,6 +157,19 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     showStatistics->setObjectName(QStringLiteral("showStatistics"));
     showStatistics->setShortcut(Qt::Key_F9);
     viewMenu->addAction(showStatistics);
+    logbookDock->setObjectName(QStringLiteral("logbookDock"));
+    logbookDock->setWidget(logbook);
+    addDockWidget(Qt::BottomDockWidgetArea, logbookDock);
+    logbookDock->hide();
+    QAction *showLogbook = logbookDock->toggleViewAction();
+    showLogbook->setObjectName(QStringLiteral("showLogbook"));
+    showLogbook->setShortcut(Qt::Key_F8);
+    viewMenu->addAction(showLogbook);
+    connect(logbookDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            updateLogbook();
+    });
+    connect(statistics, &StatisticsPanel::periodChanged, this, &JournalWindow::updateLogbook);
     QMenu *showMenu = viewMenu->addMenu(tr("&Show"));
     const auto addShow = [&](const QString &code, const QString &name) {
         QAction *a = showMenu->addAction(name);
@@ -218,8 +237,10 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     // The figures follow the journal once a change has been shown.
     statisticsDelay->setSingleShot(true);
     statisticsDelay->setInterval(0);
-    connect(statisticsDelay, &QTimer::timeout, this,
-        [this] { statistics->setReadings(list->readings()); });
+    connect(statisticsDelay, &QTimer::timeout, this, [this] {
+        statistics->setReadings(list->readings());
+        updateLogbook();
+    });
     statistics->setReadings(list->readings());
 
     // Another program's change: read again once the writes have settled.
@@ -260,6 +281,7 @@ void JournalWindow::setUnit(GlucoseUnit::Unit unit)
     (unit == GlucoseUnit::MmolPerL ? mmolAction : mgAction)->setChecked(true);
     list->setUnit(unit);
     statistics->setUnit(unit);
+    logbook->setUnit(unit);
 }
 
 void JournalWindow::addReading()
@@ -507,6 +529,23 @@ void JournalWindow::showDayOf(QListWidgetItem *row)
         statistics->showDay(reading->getEntry()->getDate());
     else if (auto *header = dynamic_cast<ListBoxDateItem *>(row))
         statistics->showDay(header->date());
+}
+
+void JournalWindow::updateLogbook()
+{
+    if (!logbookDock->isVisible())
+        return;
+    const GlucoseStatistics &s = statistics->statistics();
+    GlucoseLogbook book(statistics->readings(), s.periodStart(), s.periodEnd());
+    for (const auto &entry : list->allEntries()) {
+        if (const auto *dose = dynamic_cast<const InsulinEntry *>(entry.get()))
+            book.addInsulin(dose->getDate(), dose->getTime(), dose->number(InsulinEntry::Units),
+                dose->text(InsulinEntry::Kind) == QLatin1String("basal"));
+        else if (const auto *carbs = dynamic_cast<const CarbsEntry *>(entry.get()))
+            book.addCarbs(carbs->getDate(), carbs->getTime(), carbs->number(CarbsEntry::Grams));
+    }
+    logbook->setLogbook(std::move(book),
+        tr("%1, the period of the statistics (F9)").arg(GlucoseSummary::period(s)));
 }
 
 void JournalWindow::exportReport()

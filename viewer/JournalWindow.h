@@ -17,6 +17,7 @@ class RecordEntry;
 class ListBoxEntryItem;
 class QAction;
 class QDockWidget;
+class LogbookPanel;
 class StatisticsPanel;
 class QFileSystemWatcher;
 class QLabel;
@@ -68,6 +69,8 @@ private:
     void showRow(QListWidgetItem *row);
     void scrollToNewestDay();
     void showDayOf(QListWidgetItem *row);
+    // The logbook follows the statistics' period, while it is in view.
+    void updateLogbook();
 
     JournalViewer *list;
     QUndoStack *history;
@@ -76,6 +79,8 @@ private:
     QTimer *statisticsDelay;
     StatisticsPanel *statistics;
     QDockWidget *statisticsDock;
+    LogbookPanel *logbook;
+    QDockWidget *logbookDock;
     QLabel *floatingHeader;
     QLabel *readings;
     QPushButton *problems;
