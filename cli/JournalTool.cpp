@@ -324,11 +324,13 @@ QJsonObject statsJson(const GlucoseStatistics &s, GlucoseUnit::Unit unit)
         o["episodes"] = QJsonValue();
     }
     const GlucoseVariability &v = s.variability();
-    // Changes in glucose are in the unit; the indices have none.
+    // Changes in glucose are in the unit; the indices have none. A meter's
+    // readings, hours apart, measure no change an hour.
     o["variability"] = QJsonObject { { "mage", inUnit(v.mage()) }, { "modd", inUnit(v.modd()) },
         { "conga", inUnit(v.conga()) }, { "lbgi", number(v.lbgi()) }, { "hbgi", number(v.hbgi()) },
-        { "adrr", number(v.adrr()) }, { "j_index", number(v.jIndex()) }, { "mag", inUnit(v.mag()) },
-        { "cogi", number(v.cogi()) }, { "gvp", number(v.gvp()) } };
+        { "adrr", number(v.adrr()) }, { "j_index", number(v.jIndex()) },
+        { "mag", sensor(GlucoseUnit::fromMgPerDl(v.mag(), unit)) }, { "cogi", number(v.cogi()) },
+        { "gvp", number(v.gvp()) } };
     return o;
 }
 
@@ -611,10 +613,10 @@ int JournalTool::stats(QCommandLineParser &parser)
     const auto index
         = [](double x) { return std::isnan(x) ? QStringLiteral("-") : QString::number(x, 'f', 1); };
     out << "Variability: MAGE " << glucose(v.mage()) << ", MODD " << glucose(v.modd()) << ", CONGA "
-        << glucose(v.conga()) << ", MAG " << glucose(v.mag()) << ' ' << u << "\n  LBGI "
-        << index(v.lbgi()) << ", HBGI " << index(v.hbgi()) << ", ADRR " << index(v.adrr())
-        << ", J-index " << index(v.jIndex()) << ", COGI " << index(v.cogi()) << ", GVP "
-        << percent(v.gvp()) << "\n";
+        << glucose(v.conga()) << ", MAG " << (meter ? QStringLiteral("-") : glucose(v.mag())) << ' '
+        << u << "\n  LBGI " << index(v.lbgi()) << ", HBGI " << index(v.hbgi()) << ", ADRR "
+        << index(v.adrr()) << ", J-index " << index(v.jIndex()) << ", COGI " << index(v.cogi())
+        << ", GVP " << percent(v.gvp()) << "\n";
 
     if (compare) {
         out << "Previous period: ";

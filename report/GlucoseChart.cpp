@@ -319,23 +319,32 @@ double GlucoseChart::highestOf(const std::vector<GlucoseReading> &readings)
 }
 
 void GlucoseChart::paintDay(QPainter *painter, const QRectF &rect,
-    const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, bool compact,
-    double highest)
+    const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, const DayStyle &style)
 {
     const SavedPainter saved(painter);
     painter->setRenderHint(QPainter::Antialiasing);
-    const QRectF plot = plotArea(rect, painter, compact);
-    const int top = axisTopFor(highest > 0 ? highest : highestOf(readings));
+    const QRectF plot = plotArea(rect, painter, style.compact);
+    const int top = axisTopFor(style.highest > 0 ? style.highest : highestOf(readings));
     painter->fillRect(QRectF(QPointF(plot.left(), yOf(plot, 180, top)),
                           QPointF(plot.right(), yOf(plot, 70, top))),
         targetFill);
-    paintAxes(painter, plot, top, unit, compact);
+    paintAxes(painter, plot, top, unit, style.compact);
 
     const auto point = [&plot, top](const GlucoseReading &r) {
         return QPointF(
             xOfMinutes(plot, r.time.msecsSinceStartOfDay() / 60000.0), yOf(plot, r.value, top));
     };
-    const double width = std::max(compact ? 1.0 : 1.5, rect.height() / 120);
+    const double width = std::max(style.compact ? 1.0 : 1.5, rect.height() / 120);
+    if (style.points) {
+        painter->setPen(QPen(curveLine, width / 2));
+        for (const GlucoseReading &r : readings) {
+            if (!GlucosePeriod::isUsable(r))
+                continue;
+            painter->setBrush(bandColour(GlucoseStatistics::bandOf(r.value)));
+            painter->drawEllipse(point(r), width * 2.5, width * 2.5);
+        }
+        return;
+    }
     painter->setPen(QPen(curveLine, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter->setBrush(curveLine);
     QPolygonF curve;

@@ -45,14 +45,21 @@ public:
     static void paintProfile(QPainter *painter, const QRectF &rect, const GlucoseProfile &profile,
         GlucoseUnit::Unit unit);
 
-    // A day's readings in time order as a curve over 0-24 h on the target
-    // band; gaps over an hour break the curve and lone readings are dots.
-    // A compact chart has no axis labels, for small multiples.
-    // Its scale holds the highest reading, or the highest given, so that
-    // small multiples share one.
+    // How a day is drawn: compact without axis labels, for small multiples;
+    // on a scale that holds its highest reading, or the highest given, so
+    // that small multiples share one; a meter's readings as points, since
+    // nothing is known of the hours between them.
+    struct DayStyle
+    {
+        bool compact = false;
+        double highest = 0;
+        bool points = false;
+    };
+    // A day's readings in time order over 0-24 h on the target band: a
+    // curve that gaps over an hour break, lone readings as dots, or only
+    // points, each on the colour of its range.
     static void paintDay(QPainter *painter, const QRectF &rect,
-        const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, bool compact = false,
-        double highest = 0);
+        const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, const DayStyle &style);
 
     // The text on a band's colour: white on the dark ones, black on yellow and orange.
     static QColor bandTextColour(GlucoseStatistics::Band band);

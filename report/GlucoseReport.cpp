@@ -233,13 +233,23 @@ void GlucoseReport::paintFigures(Page &p) const
             GlucoseSummary::previousPeriod(m_previous));
         y += 6;
     }
-    const std::size_t rest = lines.size() - core;
-    const std::size_t half = (rest + 1) / 2;
+    // The right column begins with the section whose heading comes nearest
+    // the middle, so that no heading stands apart from its figures.
+    const std::size_t middle = core + (lines.size() - core + 1) / 2;
+    std::size_t split = lines.size();
+    for (std::size_t i = core + 1; i < lines.size(); ++i) {
+        const auto distance
+            = [middle](std::size_t at) { return at > middle ? at - middle : middle - at; };
+        if (lines[i].heading && (split == lines.size() || distance(i) < distance(split)))
+            split = i;
+    }
+    const std::size_t half = split - core;
+    const std::size_t rest = lines.size() - split;
     const double columnWidth = (width - 16) / 2;
     const double smallRow = 11;
-    table(core, core + half, margin, y, columnWidth, smallRow);
-    table(core + half, lines.size(), margin + columnWidth + 16, y, columnWidth, smallRow);
-    y += double(half) * smallRow + 10;
+    table(core, split, margin, y, columnWidth, smallRow);
+    table(split, lines.size(), margin + columnWidth + 16, y, columnWidth, smallRow);
+    y += double(std::max(half, rest)) * smallRow + 10;
 
     p.setFont(11, true);
     painter->setPen(Qt::black);
@@ -274,6 +284,10 @@ void GlucoseReport::paintFigures(Page &p) const
     double highest = 0;
     for (const std::vector<GlucoseReading> &day : m_days)
         highest = std::max(highest, GlucoseChart::highestOf(day));
+    GlucoseChart::DayStyle style;
+    style.compact = true;
+    style.highest = highest;
+    style.points = meter;
     for (int d = 0; d < dailyCurves && m_lastDay.isValid(); ++d) {
         const QDate day = m_lastDay.addDays(d + 1 - dailyCurves);
         const QRectF box(
@@ -282,7 +296,7 @@ void GlucoseReport::paintFigures(Page &p) const
         p.text(QRectF(box.left() + 2, box.top(), box.width() - 4, 10),
             Qt::AlignLeft | Qt::AlignVCenter, QLocale().toString(day, QStringLiteral("ddd d MMM")));
         p.chart(box.adjusted(2, 11, -2, -3), [&](const QRectF &plot) {
-            GlucoseChart::paintDay(painter, plot, m_days[std::size_t(d)], m_unit, true, highest);
+            GlucoseChart::paintDay(painter, plot, m_days[std::size_t(d)], m_unit, style);
         });
     }
 }

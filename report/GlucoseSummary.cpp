@@ -234,25 +234,26 @@ std::vector<GlucoseSummary::Line> GlucoseSummary::lines(
     heading(tr("Variability"), tr("How much and how fast glucose moves, as R's iglu measures it"));
     const GlucoseVariability &v = s.variability();
     const QString u = GlucoseUnit::name(unit);
-    const auto measure
-        = [&](const QString &label, double value, bool glucoseUnit, const QString &tooltip) {
-              const double shown = glucoseUnit ? inUnit(value) : value;
-              const int decimals = glucoseUnit ? glucoseDecimals : 1;
-              add(label,
-                  std::isnan(shown)
-                      ? QStringLiteral("–")
-                      : number(shown, decimals) + (glucoseUnit ? QLatin1Char(' ') + u : QString()),
-                  QString(), NoTarget, shown, decimals)
-                  .tooltip
-                  = tooltip;
-          };
+    const auto measure = [&](const QString &label, double value, bool glucoseUnit,
+                             const QString &tooltip) -> Line & {
+        const double shown = glucoseUnit ? inUnit(value) : value;
+        const int decimals = glucoseUnit ? glucoseDecimals : 1;
+        Line &line = add(label,
+            std::isnan(shown)
+                ? QStringLiteral("–")
+                : number(shown, decimals) + (glucoseUnit ? QLatin1Char(' ') + u : QString()),
+            QString(), NoTarget, shown, decimals);
+        line.tooltip = tooltip;
+        return line;
+    };
     measure(tr("MAGE"), v.mage(), true,
         tr("Mean amplitude of glycaemic excursions: the mean rise and fall larger than one SD"));
     measure(tr("MODD"), v.modd(), true,
         tr("Mean of daily differences: how far glucose is from the same time the day before"));
     measure(tr("CONGA"), v.conga(), true,
         tr("Continuous overall net glycaemic action: the SD of the changes over 24 hours"));
-    measure(tr("MAG"), v.mag(), true, tr("Mean absolute glucose change per hour"));
+    // A meter's readings are hours apart: no change an hour is measured.
+    sensor(measure(tr("MAG"), v.mag(), true, tr("Mean absolute glucose change per hour")));
     measure(tr("LBGI"), v.lbgi(), false, tr("Low blood glucose index: the risk of hypoglycaemia"));
     measure(
         tr("HBGI"), v.hbgi(), false, tr("High blood glucose index: the risk of hyperglycaemia"));

@@ -58,6 +58,8 @@ private Q_SLOTS:
     void bandsAtTheirPlaces();
     void profileShowsItsBands();
     void dayCurveWhereTheReadingsAre();
+    void meterDayIsPoints_data();
+    void meterDayIsPoints();
     void summaryLines_data();
     void summaryLines();
     void insufficiency_data();
@@ -143,7 +145,9 @@ void TstGlucoseChart::dayCurveWhereTheReadingsAre()
     for (GlucoseReading &r : readings)
         r.time = r.time.addSecs(8 * 3600);
     const QImage image = painted([&](QPainter *p, const QRectF &rect) {
-        GlucoseChart::paintDay(p, rect, readings, GlucoseUnit::MgPerDl, true);
+        GlucoseChart::DayStyle style;
+        style.compact = true;
+        GlucoseChart::paintDay(p, rect, readings, GlucoseUnit::MgPerDl, style);
     });
     const QRectF plot = GlucoseChart::plotArea(QRectF(0, 0, 480, 240), nullptr, true);
     const auto near = [&](double hour, double mg) {
@@ -163,6 +167,40 @@ void TstGlucoseChart::dayCurveWhereTheReadingsAre()
     QCOMPARE(dark(near(20, 250)), 0);
     // The target band is shaded between 70 and 180.
     QCOMPARE(image.pixelColor(near(20, 125).center()), QColor(232, 245, 233));
+}
+
+void TstGlucoseChart::meterDayIsPoints_data()
+{
+    QTest::addColumn<bool>("points");
+    QTest::newRow("a sensor's curve") << false;
+    QTest::newRow("a meter's points") << true;
+}
+
+void TstGlucoseChart::meterDayIsPoints()
+{
+    QFETCH(bool, points);
+    // Two readings 40 minutes apart: a curve joins them, points do not.
+    const QDate day(2024, 5, 1);
+    const Readings readings { { day, QTime(8, 0), 250 }, { day, QTime(8, 40), 250 } };
+    const QRectF rect(0, 0, 960, 240);
+    const QImage image = painted(
+        [&](QPainter *p, const QRectF &r) {
+            GlucoseChart::DayStyle style;
+            style.compact = true;
+            style.points = points;
+            GlucoseChart::paintDay(p, r, readings, GlucoseUnit::MgPerDl, style);
+        },
+        rect.size().toSize());
+    const QRectF plot = GlucoseChart::plotArea(rect, nullptr, true);
+    const auto at = [&](double hour) {
+        return QPoint(int(plot.left() + plot.width() * hour / 24),
+            int(plot.bottom() - plot.height() * 250 / GlucoseChart::axisTop));
+    };
+    const QColor high = GlucoseChart::bandColour(GlucoseStatistics::High);
+    // Between the readings: the line, or the chart's white.
+    QCOMPARE(qGray(image.pixel(at(8 + 20.0 / 60))) < 140, !points);
+    // On a reading: a point on the colour of its range, or the curve.
+    QCOMPARE(image.pixelColor(at(8)) == high, points);
 }
 
 void TstGlucoseChart::summaryLines_data()

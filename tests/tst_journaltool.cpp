@@ -182,6 +182,7 @@ void TstJournalTool::statsJson()
     // Readings a day apart are a meter's: no sensor figures, counts instead.
     QCOMPARE(o["kind"].toString(), "meter");
     QVERIFY(o["active"].isNull() && o["gri"].isNull() && o["episodes"].isNull());
+    QVERIFY(o["variability"]["mag"].isNull());
     QCOMPARE(o["counts"]["below_54"].toInt(), 1);
     QCOMPARE(o["counts"]["above_250"].toInt(), 1);
     QCOMPARE(o["by_time_of_day"]["morning"]["n"].toInt(), 3);

@@ -119,7 +119,9 @@ StatisticsPanel::StatisticsPanel(QWidget *parent)
     dayChart = new ChartWidget(150, content);
     dayChart->setObjectName(QStringLiteral("day"));
     dayChart->setPaint([this](QPainter *painter, const QRectF &rect) {
-        GlucoseChart::paintDay(painter, rect, dayReadings, shownUnit);
+        GlucoseChart::DayStyle style;
+        style.points = stats.count() > 0 && stats.isMeter();
+        GlucoseChart::paintDay(painter, rect, dayReadings, shownUnit, style);
     });
     layout->addWidget(dayChart);
     layout->addStretch(1);
