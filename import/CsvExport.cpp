@@ -28,6 +28,21 @@ void appendField(QByteArray &line, const QString &text)
     csv_write(line.data() + start, needed, bytes.constData(), size_t(bytes.size()));
 }
 
+// date, time, four empty columns of a reading but its notes, the type and the fields.
+QByteArray recordRow(const ImportedRecord &record, const QStringList &fieldNames)
+{
+    QByteArray line;
+    appendField(line, record.date.toString(Qt::ISODate));
+    appendField(line, record.time.toString(u"HH:mm"));
+    line += ",,,";
+    appendField(line, record.fields.value(QStringLiteral("notes")));
+    appendField(line, record.type);
+    for (const QString &name : fieldNames)
+        appendField(line, record.fields.value(name));
+    line.append("\r\n");
+    return line;
+}
+
 } // namespace
 
 QByteArray CsvExport::header()
@@ -53,5 +68,33 @@ QByteArray CsvExport::write(const QList<ImportedReading> &readings, GlucoseUnit:
     QByteArray csv = header();
     for (const ImportedReading &reading : readings)
         csv.append(row(reading, unit));
+    return csv;
+}
+
+QByteArray CsvExport::write(const QList<ImportedReading> &readings,
+    const QList<ImportedRecord> &records, const QStringList &fieldNames, GlucoseUnit::Unit unit)
+{
+    if (records.isEmpty())
+        return write(readings, unit);
+    QByteArray csv = header();
+    csv.chop(2);
+    QByteArray names;
+    for (const QString &name : QStringList(QStringLiteral("record")) + fieldNames)
+        appendField(names, name);
+    csv += ',' + names + "\r\n";
+    const QByteArray noRecord(fieldNames.size() + 1, ',');
+    qsizetype r = 0;
+    for (const ImportedReading &reading : readings) {
+        for (; r < records.size()
+             && (records[r].date != reading.date ? records[r].date < reading.date
+                                                 : records[r].time < reading.time);
+             ++r)
+            csv += recordRow(records[r], fieldNames);
+        QByteArray line = row(reading, unit);
+        line.insert(line.size() - 2, noRecord);
+        csv += line;
+    }
+    for (; r < records.size(); ++r)
+        csv += recordRow(records[r], fieldNames);
     return csv;
 }

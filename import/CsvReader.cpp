@@ -58,7 +58,8 @@ CsvReader::Columns columnsOf(const QStringList &header)
               { "gl", "value" }, { "note", "notes" } };
     for (int i = 0; i < header.size(); ++i) {
         const QString name = baseName(header.at(i));
-        int *slot = slotOf(c, synonyms.value(name, name));
+        int *slot = name == QLatin1String("record") ? &c.record
+                                                    : slotOf(c, synonyms.value(name, name));
         if (slot && *slot < 0)
             *slot = i;
     }
@@ -87,6 +88,24 @@ QString pairsOf(const QString &list, QList<QPair<QString, QString>> *pairs)
     if (pairs->isEmpty())
         return QStringLiteral("--columns names no columns");
     return QString();
+}
+
+// A row with a record type: every named column but the reading's is a
+// field by its name, the notes included.
+ImportedRecord recordOf(const QStringList &header, const CsvRow &row, const CsvReader::Columns &c,
+    const QDate &date, const QTime &time)
+{
+    ImportedRecord record { date, time, row.fields.at(c.record).trimmed(), {} };
+    for (int i = 0; i < header.size() && i < row.fields.size(); ++i) {
+        if (i == c.date || i == c.time || i == c.timestamp || i == c.value || i == c.type
+            || i == c.unit || i == c.record || row.fields.at(i).isEmpty()
+            || header.at(i).trimmed().isEmpty())
+            continue;
+        record.fields.insert(
+            i == c.notes ? QStringLiteral("notes") : header.at(i).trimmed().toLower(),
+            row.fields.at(i));
+    }
+    return record;
 }
 
 } // namespace
@@ -197,6 +216,11 @@ void CsvReader::readRows(const QList<CsvRow> &rows, int header, const Columns &c
                       .arg(ImportResult::excerpt(when))
                 : QStringLiteral("date and time \"%1\" are not YYYY-MM-DD and HH:MM")
                       .arg(ImportResult::excerpt(when));
+        } else if (!field(row, c.record).isEmpty()) {
+            result.records.append(
+                recordOf(rows.at(header).fields, row, c, reading.date, reading.time));
+            ++result.recordRows;
+            continue;
         } else if (!unitText.isEmpty() && !GlucoseUnit::parse(unitText, &unit)) {
             reason = QStringLiteral("unit \"%1\" is neither mg/dL nor mmol/L")
                          .arg(ImportResult::excerpt(unitText));

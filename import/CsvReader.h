@@ -28,6 +28,8 @@ public:
         int type = -1;
         int unit = -1;
         int notes = -1;
+        // The type of a record other than a reading, as an export writes it.
+        int record = -1;
         GlucoseUnit::Unit valueUnit = GlucoseUnit::MgPerDl;
 
         bool usable() const { return value >= 0 && (timestamp >= 0 || (date >= 0 && time >= 0)); }

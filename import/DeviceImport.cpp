@@ -169,6 +169,10 @@ ImportResult DeviceImport::read(
         [](const ImportedReading &a, const ImportedReading &b) {
             return a.date != b.date ? a.date < b.date : a.time < b.time;
         });
+    std::stable_sort(result.records.begin(), result.records.end(),
+        [](const ImportedRecord &a, const ImportedRecord &b) {
+            return a.date != b.date ? a.date < b.date : a.time < b.time;
+        });
     std::stable_sort(result.rejected.begin(), result.rejected.end(),
         [](const RejectedRow &a, const RejectedRow &b) { return a.row < b.row; });
     return result;

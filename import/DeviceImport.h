@@ -22,9 +22,9 @@ public:
 
     // Reads the export as the format, or as the detected one when format is
     // empty; `columns` names the columns of a "csv" (CsvReader). UTF-16 is
-    // read as well as UTF-8. The readings come in time order, ties in file
-    // order. An unknown or undetectable format gives an error and nothing
-    // else, and so does a file most of whose reading rows are rejected for
+    // read as well as UTF-8. The readings and the records come in time
+    // order, ties in file order. An unknown or undetectable format gives an
+    // error and nothing else, and so does a file most of whose reading rows are rejected for
     // one reason, which is a file misread rather than a few bad rows.
     static ImportResult read(const QByteArray &data, const QString &format = QString(),
         const QString &columns = QString());

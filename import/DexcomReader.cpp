@@ -20,6 +20,11 @@ namespace {
 const ColumnNames::Names timestampNames = { "Timestamp (", "タイムスタンプ" };
 const ColumnNames::Names eventTypeNames = { "Event Type", "イベントタイプ" };
 const ColumnNames::Names glucoseNames = { "Glucose Value (", "グルコース値" };
+// The treatments' columns, known by their English names only.
+const ColumnNames::Names subtypeNames = { "Event Subtype" };
+const ColumnNames::Names insulinNames = { "Insulin Value" };
+const ColumnNames::Names carbNames = { "Carb Value" };
+const ColumnNames::Names durationNames = { "Duration" };
 
 struct EventKind
 {
@@ -72,6 +77,10 @@ struct Columns
     int eventType = -1;
     int glucose = -1;
     GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
+    int subtype = -1;
+    int insulin = -1;
+    int carbs = -1;
+    int duration = -1;
 };
 
 Columns columnsOf(const QStringList &header)
@@ -91,6 +100,10 @@ Columns columnsOf(const QStringList &header)
     }
     if (c.glucose >= 0 && !ReadingValue::unitInName(header.at(c.glucose), &c.unit))
         c.glucose = -1;
+    c.subtype = ColumnNames::find(header, subtypeNames, ColumnNames::Start);
+    c.insulin = ColumnNames::find(header, insulinNames, ColumnNames::Start);
+    c.carbs = ColumnNames::find(header, carbNames, ColumnNames::Start);
+    c.duration = ColumnNames::find(header, durationNames, ColumnNames::Start);
     return c;
 }
 
@@ -102,6 +115,67 @@ const EventKind *kindOf(const QString &eventType)
             return &k;
     }
     return nullptr;
+}
+
+// A treatment row as a record: insulin, carbohydrates, exercise or a health
+// event. False when the row is none, or its columns are not known here; a
+// record that cannot be read gives its reason instead.
+bool readTreatment(
+    const CsvRow &row, const Columns &c, const QString &kind, ImportResult &result, QString *reason)
+{
+    const auto field = [&row](int column) {
+        return column >= 0 && column < row.fields.size() ? row.fields.at(column).trimmed()
+                                                         : QString();
+    };
+    const QString subtype = field(c.subtype);
+    ImportedRecord record;
+    bool ok = true;
+    if (kind == QLatin1String("insulin dose") && c.insulin >= 0) {
+        record.type = QStringLiteral("INSL");
+        record.fields.insert(QStringLiteral("kind"),
+            subtype == QLatin1String("Fast-Acting")       ? QStringLiteral("bolus")
+                : subtype == QLatin1String("Long-Acting") ? QStringLiteral("basal")
+                                                          : subtype.toLower());
+        ok = record.setNumber(QStringLiteral("units"), field(c.insulin));
+        *reason = QStringLiteral("insulin value \"%1\" is not a number")
+                      .arg(ImportResult::excerpt(field(c.insulin)));
+    } else if (kind == QLatin1String("carbohydrate entry") && c.carbs >= 0) {
+        record.type = QStringLiteral("CARB");
+        ok = record.setNumber(QStringLiteral("grams"), field(c.carbs));
+        *reason = QStringLiteral("carb value \"%1\" is not a number")
+                      .arg(ImportResult::excerpt(field(c.carbs)));
+    } else if (kind == QLatin1String("activity") && c.duration >= 0) {
+        record.type = QStringLiteral("ACTV");
+        record.fields.insert(QStringLiteral("activity"), QStringLiteral("exercise"));
+        record.fields.insert(QStringLiteral("intensity"), subtype.toLower());
+        const QTime duration = QTime::fromString(field(c.duration), u"hh:mm:ss");
+        ok = duration.isValid();
+        if (ok)
+            record.fields.insert(QStringLiteral("minutes"),
+                QString::number((duration.msecsSinceStartOfDay() / 1000 + 30) / 60));
+        *reason = QStringLiteral("duration \"%1\" is not hh:mm:ss")
+                      .arg(ImportResult::excerpt(field(c.duration)));
+    } else if (kind == QLatin1String("health event") && !subtype.isEmpty()) {
+        record.type = QStringLiteral("NOTE");
+        record.fields.insert(QStringLiteral("text"), subtype);
+    } else {
+        return false;
+    }
+    const QString timestamp = field(c.timestamp);
+    if (ok && !LocalTimestamp::parseIso(timestamp, &record.date, &record.time)) {
+        ok = false;
+        *reason = timestamp.isEmpty() ? QStringLiteral("%1 row without a timestamp")
+                                            .arg(ImportResult::excerpt(field(c.eventType)))
+                                      : QStringLiteral("timestamp \"%1\" is not a date and time")
+                                            .arg(ImportResult::excerpt(timestamp));
+    }
+    if (ok) {
+        result.records.append(record);
+        ++result.recordRows;
+    } else {
+        result.reject(row.line, *reason);
+    }
+    return true;
 }
 
 } // namespace
@@ -174,6 +248,10 @@ ImportResult DexcomReader::read(const QByteArray &data)
             result.reject(row.line, QStringLiteral("row without an event type"));
             continue;
         }
+        QString reason;
+        if (known && known->kind
+            && readTreatment(row, c, QString::fromUtf8(known->kind), result, &reason))
+            continue;
         if (!isEgv && (!known || known->kind)) {
             result.skip(known ? QString::fromUtf8(known->kind)
                               : QStringLiteral("\"%1\" event").arg(ImportResult::excerpt(type)));
@@ -193,7 +271,6 @@ ImportResult DexcomReader::read(const QByteArray &data)
             continue;
         }
         const QString value = field(row, c.glucose);
-        QString reason;
         if (ColumnNames::matches(value, lowWords)) {
             reading.value = 40;
             reading.notes = QStringLiteral("Low");

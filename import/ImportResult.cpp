@@ -26,7 +26,7 @@ int ImportResult::skippedCount() const
 
 int ImportResult::accounted() const
 {
-    return int(readings.size() + rejected.size()) + skippedCount() + repeated;
+    return int(readings.size() + rejected.size()) + skippedCount() + repeated + recordRows;
 }
 
 QString ImportResult::counted(int n, const QString &noun)
@@ -37,6 +37,10 @@ QString ImportResult::counted(int n, const QString &noun)
         if (noun.endsWith(u'y') && noun.size() > 1
             && !QStringLiteral("aeiou").contains(noun.at(noun.size() - 2)))
             plural = noun.chopped(1) + u"ies";
+        // "meal bolus", "profile switch".
+        else if (noun.endsWith(u's') || noun.endsWith(u'x') || noun.endsWith(u"ch")
+            || noun.endsWith(u"sh"))
+            plural = noun + u"es";
         else
             plural = noun + u's';
     }

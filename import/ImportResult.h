@@ -5,6 +5,7 @@
 #define IMPORTRESULT_H
 
 #include "ImportedReading.h"
+#include "ImportedRecord.h"
 
 #include <QList>
 #include <QMap>
@@ -29,11 +30,17 @@ struct ImportResult
 {
     QString format;
     QList<ImportedReading> readings;
+    // Doses, meals, activities, notes and the like, in file order.
+    QList<ImportedRecord> records;
     QList<RejectedRow> rejected;
-    // Rows that are no reading, by kind: a singular noun such as "alert".
+    // Rows that are no reading and no record, by kind: a singular noun such
+    // as "alert".
     QMap<QString, int> skipped;
     // Rows that repeat an earlier row of the file exactly and are read once.
     int repeated = 0;
+    // Rows that became one or more records (a row of LibreView may hold
+    // several doses).
+    int recordRows = 0;
     // The source's rows after its title and header lines (entries of JSON).
     int rows = 0;
     QString error;

@@ -10,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -123,6 +124,119 @@ int headerIndex(const QList<CsvRow> &rows)
 const char *const glucoseNamesInEnglish[] = { "Historic", "Scan", "Strip" };
 const char *const readingTypes[] = { "cgm", "scan", "meter" };
 
+// The columns of the other records, known by their English names only.
+const char *const rapidNames[] = { "Rapid-Acting Insulin (units)" };
+const char *const mealNames[] = { "Meal Insulin (units)" };
+const char *const correctionNames[] = { "Correction Insulin (units)" };
+const char *const longNames[]
+    = { "Long-Acting Insulin Value (units)", "Long-Acting Insulin (units)" };
+const char *const gramsNames[] = { "Carbohydrates (grams)" };
+const char *const servingsNames[] = { "Carbohydrates (servings)" };
+const char *const foodNames[] = { "Non-numeric Food" };
+
+QString badTimestamp(const QString &stamp, LocalTimestamp::DayOrder order)
+{
+    return QStringLiteral("device timestamp \"%1\" is not a date and time (%2)")
+        .arg(ImportResult::excerpt(stamp),
+            order == LocalTimestamp::DayFirst ? QLatin1String("DD-MM-YYYY HH:MM")
+                                              : QLatin1String("MM-DD-YYYY hh:MM AM"));
+}
+
+// Where the rows of ketones (3), insulin (4), food (5) and notes (6) hold their values.
+struct RecordColumns
+{
+    RecordColumns(const QStringList &header, int notes)
+        : grams(columnOf(header, gramsNames))
+        , servings(columnOf(header, servingsNames))
+        , food(columnOf(header, foodNames))
+        , notes(notes)
+        , insulin { { columnOf(header, rapidNames), "bolus" },
+            { columnOf(header, mealNames), "bolus" },
+            { columnOf(header, correctionNames), "bolus" },
+            { columnOf(header, longNames), "basal" } }
+    {
+        for (int i = 0; i < header.size() && ketone < 0; ++i) {
+            if (matches(header.at(i), ketoneNames, true))
+                ketone = i;
+        }
+    }
+
+    int ketone = -1;
+    int grams;
+    int servings;
+    int food;
+    int notes;
+    std::pair<int, const char *> insulin[4]; // a column and its kind
+};
+
+// One row of record type 3 to 6: a record for each value it holds, or a
+// count of what it is. False, with the reason, when a value cannot be read.
+bool readRecordRow(const CsvRow &row, int type, const RecordColumns &c, const QDate &date,
+    const QTime &time, ImportResult &result, QString *reason)
+{
+    const auto field = [&row](int column) {
+        return column >= 0 && column < row.fields.size() ? row.fields.at(column).trimmed()
+                                                         : QString();
+    };
+    ImportedRecord record { date, time, {}, {} };
+    QList<ImportedRecord> made;
+    const QString notes = field(c.notes);
+    const auto number = [&](ImportedRecord &r, const char *key, int column) {
+        if (r.setNumber(QString::fromLatin1(key), field(column)))
+            return true;
+        *reason = QStringLiteral("%1 \"%2\" is not a number")
+                      .arg(QLatin1String(key), ImportResult::excerpt(field(column)));
+        return false;
+    };
+    if (type == 6) {
+        if (!notes.isEmpty())
+            made.append(
+                { date, time, QStringLiteral("NOTE"), { { QStringLiteral("text"), notes } } });
+    } else {
+        if (!notes.isEmpty())
+            record.fields.insert(QStringLiteral("notes"), notes);
+        if (type == 3 && !field(c.ketone).isEmpty()) {
+            record.type = QStringLiteral("KETO");
+            if (!number(record, "ketones", c.ketone))
+                return false;
+            made.append(record);
+        } else if (type == 5) {
+            record.type = QStringLiteral("CARB");
+            if (!field(c.grams).isEmpty() && !number(record, "grams", c.grams))
+                return false;
+            // Without grams, what the row says of the food is kept as its text.
+            QString food = field(c.food);
+            if (food.isEmpty() && !field(c.servings).isEmpty())
+                food = field(c.servings) + QStringLiteral(" servings");
+            if (!food.isEmpty())
+                record.fields.insert(QStringLiteral("food"), food);
+            if (record.fields.contains(QStringLiteral("grams")) || !food.isEmpty())
+                made.append(record);
+        } else if (type == 4) {
+            // A dose for each column with units.
+            record.type = QStringLiteral("INSL");
+            for (const auto &[column, kind] : c.insulin) {
+                if (field(column).isEmpty())
+                    continue;
+                made.append(record);
+                made.last().fields.insert(QStringLiteral("kind"), QLatin1String(kind));
+                if (!number(made.last(), "units", column))
+                    return false;
+            }
+        }
+    }
+    if (made.isEmpty()) {
+        result.skip(type == 3 ? QStringLiteral("empty ketone row")
+                : type == 4   ? QStringLiteral("unitless insulin row")
+                : type == 5   ? QStringLiteral("empty food row")
+                              : QStringLiteral("empty note"));
+        return true;
+    }
+    result.records.append(made);
+    ++result.recordRows;
+    return true;
+}
+
 } // namespace
 
 const QString LibreReader::format = QStringLiteral("libre");
@@ -160,6 +274,7 @@ ImportResult LibreReader::read(const QByteArray &data)
 
     // The rows that are readings, each once, and every date to tell the day order from.
     QList<const CsvRow *> readingRows;
+    QList<const CsvRow *> recordRows;
     QStringList stamps;
     QSet<QString> seen;
     if (h > 0 && rows.first().fields.size() > 2)
@@ -183,15 +298,10 @@ ImportResult LibreReader::read(const QByteArray &data)
             || type == QLatin1String("2")) {
             readingRows.append(&row);
             stamps.append(row.fields.at(c.timestamp));
-        } else if (type == QLatin1String("3")) {
-            result.skip(QStringLiteral("ketone reading"));
-        } else if (type == QLatin1String("4")) {
-            result.skip(QStringLiteral("insulin dose"));
-        } else if (type == QLatin1String("5")) {
-            result.skip(QStringLiteral("carbohydrate entry"));
-        } else if (type == QLatin1String("6")) {
-            result.skip(field(row, c.notes).isEmpty() ? QStringLiteral("empty note")
-                                                      : QStringLiteral("note"));
+        } else if (type == QLatin1String("3") || type == QLatin1String("4")
+            || type == QLatin1String("5") || type == QLatin1String("6")) {
+            recordRows.append(&row);
+            stamps.append(row.fields.at(c.timestamp));
         } else {
             result.reject(row.line,
                 QStringLiteral("record type \"%1\" is none that LibreView writes")
@@ -207,11 +317,7 @@ ImportResult LibreReader::read(const QByteArray &data)
         const QString stamp = row->fields.at(c.timestamp);
         QString reason;
         if (!LocalTimestamp::parseNumeric(stamp, order, &reading.date, &reading.time)) {
-            reason
-                = QStringLiteral("device timestamp \"%1\" is not a date and time (%2)")
-                      .arg(ImportResult::excerpt(stamp),
-                          order == LocalTimestamp::DayFirst ? QLatin1String("DD-MM-YYYY HH:MM")
-                                                            : QLatin1String("MM-DD-YYYY hh:MM AM"));
+            reason = badTimestamp(stamp, order);
         } else if (column.index < 0) {
             reason = QStringLiteral("record type %1 but no %2 Glucose column")
                          .arg(type)
@@ -226,6 +332,17 @@ ImportResult LibreReader::read(const QByteArray &data)
         } else {
             result.reject(row->line, reason);
         }
+    }
+    const RecordColumns recordColumns(header, c.notes);
+    for (const CsvRow *row : recordRows) {
+        const QString stamp = row->fields.at(c.timestamp);
+        QDate date;
+        QTime time;
+        QString reason = badTimestamp(stamp, order);
+        if (!LocalTimestamp::parseNumeric(stamp, order, &date, &time)
+            || !readRecordRow(*row, field(*row, c.recordType).toInt(), recordColumns, date, time,
+                result, &reason))
+            result.reject(row->line, reason);
     }
     return result;
 }

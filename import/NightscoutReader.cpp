@@ -76,6 +76,115 @@ QString readDate(const QJsonValue &date, ImportedReading &reading)
     return QString();
 }
 
+// When a treatment was given, on this machine's clock to the minute.
+bool treatmentTime(const QJsonObject &treatment, QDate *date, QTime *time)
+{
+    const QDateTime at = QDateTime::fromString(
+        treatment.value(QLatin1String("created_at")).toString().trimmed(), Qt::ISODateWithMs);
+    if (at.isValid())
+        return LocalTimestamp::toLocal(at, date, time);
+    for (const char *key : { "mills", "date" }) {
+        ImportedReading when;
+        const QJsonValue value = treatment.value(QLatin1String(key));
+        if (!value.isUndefined() && readDate(value, when).isEmpty()) {
+            *date = when.date;
+            *time = when.time;
+            return true;
+        }
+    }
+    return false;
+}
+
+// One treatment of the care portal: a dose, carbohydrates, an exercise or
+// a note become records, a finger stick a reading; the rest is counted by
+// its event type.
+void readTreatment(int row, const QJsonObject &treatment, ImportResult &result)
+{
+    const QString event = treatment.value(QLatin1String("eventType")).toString().trimmed();
+    const QString notes = treatment.value(QLatin1String("notes")).toString().trimmed();
+    ImportedRecord record;
+    if (!treatmentTime(treatment, &record.date, &record.time)) {
+        result.reject(row, QStringLiteral("treatment without a time"));
+        return;
+    }
+    QList<ImportedRecord> made;
+    QString reason;
+    const auto amount = [&](const char *key, const char *field) {
+        const QJsonValue value = treatment.value(QLatin1String(key));
+        if (value.isUndefined() || value.isNull())
+            return false;
+        const double number = numberOf(value);
+        if (!std::isfinite(number)) {
+            reason = QStringLiteral("%1 \"%2\" is not a number")
+                         .arg(QLatin1String(key), textOf(value));
+            return false;
+        }
+        if (number <= 0)
+            return false;
+        made.append(record);
+        made.last().setNumber(QString::fromLatin1(field), QString::number(number, 'g', 15));
+        return true;
+    };
+    if (amount("insulin", "units")) {
+        made.last().type = QStringLiteral("INSL");
+        made.last().fields.insert(QStringLiteral("kind"),
+            event.contains(QLatin1String("basal"), Qt::CaseInsensitive) ? QStringLiteral("basal")
+                                                                        : QStringLiteral("bolus"));
+    }
+    if (amount("carbs", "grams")) {
+        made.last().type = QStringLiteral("CARB");
+        const QString food = treatment.value(QLatin1String("foodType")).toString().trimmed();
+        if (!food.isEmpty())
+            made.last().fields.insert(QStringLiteral("food"), food);
+    }
+    if (event.compare(QLatin1String("Exercise"), Qt::CaseInsensitive) == 0) {
+        made.append(record);
+        made.last().type = QStringLiteral("ACTV");
+        made.last().fields.insert(QStringLiteral("activity"), QStringLiteral("exercise"));
+        made.last().setNumber(QStringLiteral("minutes"),
+            QString::number(numberOf(treatment.value(QLatin1String("duration"))), 'g', 15));
+    }
+    if (!reason.isEmpty()) {
+        result.reject(row, reason);
+        return;
+    }
+    if (made.isEmpty() && event.compare(QLatin1String("BG Check"), Qt::CaseInsensitive) == 0
+        && treatment.contains(QLatin1String("glucose"))) {
+        ImportedReading reading { record.date, record.time, QStringLiteral("meter"), 0, notes };
+        const GlucoseUnit::Unit unit
+            = treatment.value(QLatin1String("units")).toString().startsWith(u"mmol")
+            ? GlucoseUnit::MmolPerL
+            : GlucoseUnit::MgPerDl;
+        const QJsonValue glucose = treatment.value(QLatin1String("glucose"));
+        const QString text = glucose.isDouble() ? QString::number(glucose.toDouble(), 'g', 16)
+                                                : glucose.toString();
+        if (ReadingValue::parse(text, unit, &reading.value, &reason))
+            result.readings.append(reading);
+        else
+            result.reject(row, reason);
+        return;
+    }
+    if (made.isEmpty() && !notes.isEmpty()) {
+        made.append(record);
+        made.last().type = QStringLiteral("NOTE");
+        made.last().fields.insert(QStringLiteral("text"), notes);
+    } else {
+        for (ImportedRecord &r : made) {
+            if (!notes.isEmpty())
+                r.fields.insert(QStringLiteral("notes"), notes);
+        }
+    }
+    if (made.isEmpty()) {
+        const bool basal = event.compare(QLatin1String("Temp Basal"), Qt::CaseInsensitive) == 0;
+        result.skip(basal         ? QStringLiteral("basal rate")
+                : event.isEmpty() ? QStringLiteral("untyped treatment")
+                                  : ImportResult::excerpt(event.toLower()));
+    }
+    if (!made.isEmpty())
+        ++result.recordRows;
+    result.records.append(made);
+}
+
 void readJson(const QByteArray &data, ImportResult &result)
 {
     QJsonParseError error;
@@ -88,7 +197,7 @@ void readJson(const QByteArray &data, ImportResult &result)
     }
     const QJsonObject single = document.object();
     if (document.isObject() && !single.contains(QLatin1String("sgv"))
-        && !single.contains(QLatin1String("mbg"))) {
+        && !single.contains(QLatin1String("mbg")) && !single.contains(QLatin1String("eventType"))) {
         result.error = QStringLiteral("not Nightscout entries: a JSON object without sgv or mbg, "
                                       "where an array of entries was expected");
         return;
@@ -102,6 +211,11 @@ void readJson(const QByteArray &data, ImportResult &result)
             continue;
         }
         const QJsonObject entry = entries.at(i).toObject();
+        // Treatments, from treatments.json, are told from entries by their event type.
+        if (entry.contains(QLatin1String("eventType"))) {
+            readTreatment(row, entry, result);
+            continue;
+        }
         QString kind = entry.value(QLatin1String("type")).toString();
         if (kind.isEmpty())
             kind = entry.contains(QLatin1String("sgv")) ? QStringLiteral("sgv")
@@ -197,6 +311,7 @@ ImportResult NightscoutReader::read(const QByteArray &data)
         readTable(text, result);
     if (!result.error.isEmpty()) {
         result.readings.clear();
+        result.records.clear();
         result.rejected.clear();
         result.skipped.clear();
     }

@@ -9,6 +9,7 @@
 #include "ImportResult.h"
 
 #include <QFile>
+#include <QMap>
 #include <QStringList>
 
 namespace importtest {
@@ -35,6 +36,49 @@ inline QString describe(const QList<ImportedReading> &readings)
     for (const ImportedReading &r : readings)
         lines.append(describe(r));
     return lines.join(u'|');
+}
+
+// "2024-03-05 07:10 INSL kind=bolus units=4", the fields by name.
+inline QString describe(const ImportedRecord &r)
+{
+    QStringList keys = r.fields.keys();
+    keys.sort();
+    QString text = r.date.toString(Qt::ISODate) + u' ' + r.time.toString(u"HH:mm") + u' ' + r.type;
+    for (const QString &key : keys)
+        text += u' ' + key + u'=' + r.fields.value(key);
+    return text;
+}
+
+inline QString describe(const QList<ImportedRecord> &records)
+{
+    QStringList lines;
+    for (const ImportedRecord &r : records)
+        lines.append(describe(r));
+    return lines.join(u'|');
+}
+
+// "CARB 339|INSL 394": how many records of each type.
+inline QString countByType(const QList<ImportedRecord> &records)
+{
+    QMap<QString, int> counts;
+    for (const ImportedRecord &r : records)
+        ++counts[r.type];
+    QStringList parts;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        parts << it.key() + u' ' + QString::number(it.value());
+    return parts.join(u'|');
+}
+
+// The sum of one number field over the records of a type that have it, with the kind when given.
+inline double sumOf(const QList<ImportedRecord> &records, const QString &type, const QString &key,
+    const QString &kind = QString())
+{
+    double sum = 0;
+    for (const ImportedRecord &r : records) {
+        if (r.type == type && (kind.isEmpty() || r.fields.value(QStringLiteral("kind")) == kind))
+            sum += r.fields.value(key).toDouble();
+    }
+    return sum;
 }
 
 // "3: reason|7: reason"

@@ -20,6 +20,7 @@ private Q_SLOTS:
     void roundTrip_data();
     void roundTrip();
     void realSampleRoundTrip();
+    void recordsRoundTrip();
 };
 
 void TstCsvExport::bytes_data()
@@ -104,6 +105,31 @@ void TstCsvExport::realSampleRoundTrip()
     const ImportResult back = DeviceImport::read(CsvExport::write(original.readings), "csv");
     QVERIFY(!original.readings.isEmpty());
     QCOMPARE(describe(back.readings), describe(original.readings));
+}
+
+void TstCsvExport::recordsRoundTrip()
+{
+    const QDate d(2024, 3, 5);
+    const QList<ImportedReading> readings { { d, QTime(7, 0), "cgm", 104, "" },
+        { d, QTime(9, 0), "cgm", 120, "after" } };
+    const QList<ImportedRecord> records { { d, QTime(6, 0), "insulin",
+                                              { { "kind", "basal" }, { "units", "14" } } },
+        { d, QTime(7, 0), "carbs",
+            { { "grams", "40" }, { "food", "bread, \"butter\"" }, { "notes", "a\nb" } } },
+        { d, QTime(8, 0), "note", { { "text", " padded " } } },
+        { d, QTime(23, 0), "bp", { { "systolic", "128" }, { "diastolic", "82" } } } };
+    const QStringList names { "kind", "units", "grams", "food", "text", "systolic", "diastolic" };
+    const QByteArray csv = CsvExport::write(readings, records, names);
+    QVERIFY(csv.startsWith("date,time,type,value,unit,notes,record,kind,units,grams,food,text,"
+                           "systolic,diastolic\r\n2024-03-05,06:00,,,,,insulin,basal,14,,,,,\r\n"
+                           "2024-03-05,07:00,cgm,104,mg/dL,,,,,,,,,\r\n"));
+    const ImportResult back = DeviceImport::read(csv);
+    QVERIFY2(back.ok(), qPrintable(back.error));
+    QCOMPARE(describe(back.rejected), QString());
+    QCOMPARE(describe(back.readings), describe(readings));
+    QCOMPARE(describe(back.records), describe(records));
+    // Without records, the readings' columns as before.
+    QCOMPARE(CsvExport::write(readings, {}, names), CsvExport::write(readings));
 }
 
 QTEST_GUILESS_MAIN(TstCsvExport)

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void clockChanges();
     void rows_data();
     void rows();
+    void realRecords_data();
+    void realRecords();
 };
 
 void TstDexcomReader::realSamples_data()
@@ -137,7 +139,15 @@ void TstDexcomReader::rows_data()
               "7,2024-03-05T07:10:00,Sleep,,,,G6,,\n"
         << "2024-03-05 07:08 cgm 104 ''|2024-03-05 07:09 calibration 99 ''"
         << ""
-        << "2 alerts, 1 \"Sleep\" event, 1 insulin dose, 1 patient info row";
+        << "2 alerts, 1 \"Sleep\" event, 1 patient info row";
+    QTest::newRow("treatments that cannot be read are rejected")
+        << header.trimmed() + ",Carb Value (grams),Duration (hh:mm:ss)\n"
+            + "1,2024-03-05T07:10:00,Insulin,Fast-Acting,,,G6,,4.5x,,\n"
+              "2,,Carbs,,,,G6,,,40,\n3,2024-03-05T07:10:00,Exercise,Light,,,G6,,,,20 min\n"
+        << ""
+        << "2: insulin value \"4.5x\" is not a number|3: Carbs row without a timestamp|"
+           "4: duration \"20 min\" is not hh:mm:ss"
+        << "0";
     QTest::newRow("Low and High become the range's ends, noted")
         << header
             + "1,2024-03-05T07:08:00,EGV,Low,,,G6,Low,\n2,2024-03-05T07:13:00,EGV,High,,,G6,"
@@ -223,6 +233,78 @@ void TstDexcomReader::rows()
     QTEST(describe(result.rejected), "rejected");
     QTEST(result.skippedText(), "skipped");
     QCOMPARE(result.accounted(), result.rows);
+}
+
+void TstDexcomReader::realRecords_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("counts");
+    QTest::addColumn<QString>("sums"); // bolus and basal units, grams, minutes
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<QString>("notes");
+    QTest::addColumn<QString>("skipped");
+
+    QTest::newRow("every kind of treatment")
+        << "glucosedao_008_2020-01-23_to_2020-04-21.csv"
+        << "ACTV 10|CARB 339|INSL 394|NOTE 2"
+        << "2868 2471 19866 200"
+        << "2020-01-23 07:27 INSL kind=bolus units=8"
+        << "2020-04-21 23:24 INSL kind=bolus units=3"
+        << "2020-01-24 20:31 NOTE text=Alcohol|2020-04-12 01:05 NOTE text=Cycle"
+        << "7 alerts, 2 patient info rows, 1 device row";
+    QTest::newRow("light exercise, insulin between EGVs")
+        << "glucosedao_000_2019-10-14_to_2019-10-28.csv"
+        << "ACTV 3|CARB 4|INSL 73"
+        << "447 350 125 135"
+        << "2019-10-14 20:35 INSL kind=bolus units=12"
+        << "2019-10-28 23:50 INSL kind=basal units=14"
+        << ""
+        << "7 alerts, 2 patient info rows, 1 device row";
+    QTest::newRow("every field quoted, half units")
+        << "glucosedao_022_2023-05-27_to_2023-06-14.csv"
+        << "INSL 79"
+        << "177.5 458 0 0"
+        << "2023-05-27 08:01 INSL kind=basal units=25"
+        << "2023-06-13 21:53 INSL kind=bolus units=2"
+        << ""
+        << "7 alerts, 2 patient info rows, 1 device row";
+}
+
+void TstDexcomReader::realRecords()
+{
+    QFETCH(QString, file);
+    const QByteArray data = clarity(file);
+    if (data.isEmpty())
+        QSKIP("the shared fixtures are absent");
+    const ImportResult result = DeviceImport::read(data);
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    QCOMPARE(result.rejected.size(), 0);
+    QTEST(countByType(result.records), "counts");
+    const QList<ImportedRecord> &r = result.records;
+    QTEST(QStringLiteral("%1 %2 %3 %4")
+              .arg(sumOf(r, "INSL", "units", "bolus"))
+              .arg(sumOf(r, "INSL", "units", "basal"))
+              .arg(sumOf(r, "CARB", "grams"))
+              .arg(sumOf(r, "ACTV", "minutes")),
+        "sums");
+    QTEST(describe(r.first()), "first");
+    QTEST(describe(r.last()), "last");
+    QList<ImportedRecord> notes;
+    for (const ImportedRecord &record : r) {
+        if (record.type == QLatin1String("NOTE"))
+            notes << record;
+    }
+    QTEST(describe(notes), "notes");
+    QTEST(result.skippedText(), "skipped");
+    // What every exercise looks like.
+    for (const ImportedRecord &record : r) {
+        if (record.type == QLatin1String("ACTV")) {
+            QCOMPARE(record.fields.value("activity"), "exercise");
+            QVERIFY(record.fields.value("intensity") == "light"
+                || record.fields.value("intensity") == "medium");
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TstDexcomReader)

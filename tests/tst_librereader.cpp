@@ -28,6 +28,10 @@ private Q_SLOTS:
     void clockChange();
     void rows_data();
     void rows();
+    void realRecords_data();
+    void realRecords();
+    void recordRows_data();
+    void recordRows();
 };
 
 void TstLibreReader::realSamples_data()
@@ -233,6 +237,116 @@ void TstLibreReader::rows()
     QTEST(describe(result.rejected), "rejected");
     QTEST(result.skippedText(), "skipped");
     QCOMPARE(result.accounted(), result.rows);
+}
+
+void TstLibreReader::realRecords_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("counts");
+    QTest::addColumn<QString>("sums"); // bolus and basal units, grams
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<QString>("skipped");
+
+    QTest::newRow("insulin and carbohydrates") << "warren8824_sample_libreview.csv"
+                                               << "CARB 88|INSL 147"
+                                               << "256 551 2277"
+                                               << "2025-09-03 08:16 INSL kind=bolus units=2"
+                                               << "2025-10-11 09:50 CARB grams=3"
+                                               << "270 empty notes, 1 unitless insulin row";
+    QTest::newRow("notes and food without grams")
+        << "glyco_sample_glucose.csv"
+        << "CARB 16|NOTE 166"
+        << "0 0 8"
+        << "2019-12-05 17:08 NOTE text=Blood 78mg/dl (4.3mmol/l)"
+        << ""
+        << "583 empty notes";
+    QTest::newRow("empty notes only") << "jeffreyruoss_libre-3-plug-cgm-data.csv"
+                                      << ""
+                                      << "0 0 0"
+                                      << ""
+                                      << ""
+                                      << "6 empty notes";
+}
+
+void TstLibreReader::realRecords()
+{
+    QFETCH(QString, file);
+    const QByteArray data = fixture(QStringLiteral("libreview/") + file);
+    if (data.isEmpty())
+        QSKIP("the shared fixtures are absent");
+    const ImportResult result = DeviceImport::read(data);
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    QCOMPARE(result.rejected.size(), 0);
+    const QList<ImportedRecord> &r = result.records;
+    QTEST(countByType(r), "counts");
+    QTEST(QStringLiteral("%1 %2 %3")
+              .arg(sumOf(r, "INSL", "units", "bolus"))
+              .arg(sumOf(r, "INSL", "units", "basal"))
+              .arg(sumOf(r, "CARB", "grams")),
+        "sums");
+    QTEST(r.isEmpty() ? QString() : describe(r.first()), "first");
+    QFETCH(QString, last);
+    if (!last.isEmpty())
+        QCOMPARE(describe(r.last()), last);
+    QTEST(result.skippedText(), "skipped");
+}
+
+void TstLibreReader::recordRows_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("records");
+    QTest::addColumn<QString>("skipped");
+    QTest::addColumn<QString>("rejected");
+
+    const QByteArray full = "Device,Serial Number,Device Timestamp,Record Type,Historic Glucose "
+                            "mg/dL,Rapid-Acting Insulin (units),Non-numeric Food,Carbohydrates "
+                            "(grams),Carbohydrates (servings),Long-Acting Insulin (units),Notes,"
+                            "Ketone mmol/L,Meal Insulin (units),Correction Insulin (units)\n";
+    QTest::newRow("a dose a filled column")
+        << full + "L,1,05-12-2019 07:30,4,,2.5,,,,,,,4,1\nL,1,05-12-2019 22:00,4,,,,,,14,bed,,,\n"
+        << "2019-12-05 07:30 INSL kind=bolus units=2.5|2019-12-05 07:30 INSL kind=bolus units=4|"
+           "2019-12-05 07:30 INSL kind=bolus units=1|"
+           "2019-12-05 22:00 INSL kind=basal notes=bed units=14"
+        << "0"
+        << "";
+    QTest::newRow("food: grams, servings or its text")
+        << full
+            + "L,1,05-12-2019 12:00,5,,,,45,,,,,,\nL,1,05-12-2019 13:00,5,,,,,2,,,,,\n"
+              "L,1,05-12-2019 14:00,5,,,apple,,,,snack,,,\nL,1,05-12-2019 15:00,5,,,,,,,,,,\n"
+        << "2019-12-05 12:00 CARB grams=45|2019-12-05 13:00 CARB food=2 servings|"
+           "2019-12-05 14:00 CARB food=apple notes=snack"
+        << "1 empty food row"
+        << "";
+    QTest::newRow("ketones and notes")
+        << full
+            + "L,1,05-12-2019 08:00,3,,,,,,,,0.6,,\nL,1,05-12-2019 09:00,6,,,,,,,Ill,,,\n"
+              "L,1,05-12-2019 10:00,6,,,,,,,,,,\nL,1,05-12-2019 11:00,7,,,,,,,,,,\n"
+        << "2019-12-05 08:00 KETO ketones=0.6|2019-12-05 09:00 NOTE text=Ill"
+        << "1 empty note, 1 record type 7 row"
+        << "";
+    QTest::newRow("a ketone row without a value") << full + "L,1,05-12-2019 08:00,3,,,,,,,,,,\n"
+                                                  << ""
+                                                  << "1 empty ketone row"
+                                                  << "";
+    QTest::newRow("values that are no number, a bad time")
+        << full
+            + "L,1,05-12-2019 08:00,3,,,,,,,,high,,\nL,1,05-12-2019 09:00,4,,2u,,,,,,,,\n"
+              "L,1,32-12-2019 09:00,5,,,,40,,,,,,\n"
+        << ""
+        << "0"
+        << "2: ketones \"high\" is not a number|3: insulin units \"2u\" are not a number|"
+           "4: device timestamp \"32-12-2019 09:00\" is not a date and time (DD-MM-YYYY HH:MM)";
+}
+
+void TstLibreReader::recordRows()
+{
+    QFETCH(QByteArray, data);
+    const ImportResult result = DeviceImport::read(data, LibreReader::format);
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    QTEST(describe(result.records), "records");
+    QTEST(result.skippedText(), "skipped");
+    QTEST(describe(result.rejected), "rejected");
 }
 
 QTEST_GUILESS_MAIN(TstLibreReader)

@@ -22,6 +22,8 @@ private Q_SLOTS:
     void entries();
     void notEntries_data();
     void notEntries();
+    void treatments_data();
+    void treatments();
 };
 
 void TstNightscoutReader::realSamples_data()
@@ -199,6 +201,89 @@ void TstNightscoutReader::notEntries()
     QFETCH(QString, error);
     QVERIFY2(result.error.startsWith(error), qPrintable(result.error));
     QVERIFY(result.readings.isEmpty());
+}
+
+void TstNightscoutReader::treatments_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("records");
+    QTest::addColumn<QString>("readings");
+    QTest::addColumn<QString>("skipped");
+    QTest::addColumn<QString>("rejected");
+
+    // Times are UTC; the test runs in Los Angeles, 8 hours behind in March.
+    const QByteArray meal = R"([{"eventType":"Meal Bolus","created_at":"2024-03-05T15:27:00.000Z",
+        "insulin":8,"carbs":40,"foodType":"porridge","notes":"late"}])";
+    QTest::newRow("a meal bolus is a dose and carbohydrates, with its notes")
+        << meal
+        << "2024-03-05 07:27 INSL kind=bolus notes=late units=8|"
+           "2024-03-05 07:27 CARB food=porridge grams=40 notes=late"
+        << ""
+        << "0"
+        << "";
+
+    const QByteArray day = R"([
+        {"eventType":"Correction Bolus","created_at":"2024-03-05T18:00:00Z","insulin":1.5},
+        {"eventType":"Snack Bolus","created_at":"2024-03-05T19:00:00Z","carbs":"15"},
+        {"eventType":"Note","created_at":"2024-03-05T20:00:00Z","notes":"Stress"},
+        {"eventType":"Exercise","created_at":"2024-03-05T21:00:00Z","duration":45,"notes":"run"},
+        {"eventType":"Exercise","mills":1709676000000}])";
+    QTest::newRow("corrections, snacks, notes and exercise")
+        << day
+        << "2024-03-05 10:00 INSL kind=bolus units=1.5|2024-03-05 11:00 CARB grams=15|"
+           "2024-03-05 12:00 NOTE text=Stress|"
+           "2024-03-05 13:00 ACTV activity=exercise minutes=45 notes=run|"
+           "2024-03-05 14:00 ACTV activity=exercise"
+        << ""
+        << "0"
+        << "";
+
+    const QByteArray stick = R"([{"eventType":"BG Check","created_at":"2024-03-05T16:00:00Z",
+        "glucose":5.8,"glucoseType":"Finger","units":"mmol"}])";
+    QTest::newRow("a finger stick in mmol/L is a reading") << stick << ""
+                                                           << "2024-03-05 08:00 meter 104 ''"
+                                                           << "0"
+                                                           << "";
+
+    const QByteArray care = R"([
+        {"eventType":"Temp Basal","created_at":"2024-03-05T16:00:00Z","rate":0.5,"duration":30},
+        {"eventType":"Site Change","created_at":"2024-03-05T16:00:00Z"},
+        {"eventType":"Site Change","created_at":"2024-03-06T16:00:00Z"},
+        {"eventType":"Meal Bolus","created_at":"2024-03-05T16:00:00Z","insulin":0},
+        {"eventType":"","created_at":"2024-03-05T16:00:00Z"}])";
+    QTest::newRow("basal rates and care events are counted, not dropped")
+        << care << ""
+        << ""
+        << "2 site changes, 1 basal rate, 1 meal bolus, 1 untyped treatment"
+        << "";
+
+    const QByteArray bad = R"([{"eventType":"Meal Bolus","insulin":2},
+        {"eventType":"Meal Bolus","created_at":"2024-03-05T16:00:00Z","insulin":"two"}])";
+    QTest::newRow("what cannot be read is rejected")
+        << bad << ""
+        << ""
+        << "0"
+        << "1: treatment without a time|2: insulin \"two\" is not a number";
+
+    const QByteArray mixed = R"([{"type":"sgv","sgv":104,"date":1709652480000},
+        {"type":"cal","slope":900,"date":1709652480000},
+        {"eventType":"Note","created_at":"2024-03-05T15:28:00Z","notes":"x"}])";
+    QTest::newRow("entries and treatments side by side") << mixed << "2024-03-05 07:28 NOTE text=x"
+                                                         << "2024-03-05 07:28 cgm 104 ''"
+                                                         << "1 calibration record"
+                                                         << "";
+}
+
+void TstNightscoutReader::treatments()
+{
+    QFETCH(QByteArray, json);
+    QCOMPARE(DeviceImport::detect(json), NightscoutReader::format);
+    const ImportResult result = DeviceImport::read(json);
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    QTEST(describe(result.records), "records");
+    QTEST(describe(result.readings), "readings");
+    QTEST(result.skippedText(), "skipped");
+    QTEST(describe(result.rejected), "rejected");
 }
 
 QTEST_GUILESS_MAIN(TstNightscoutReader)

@@ -5,7 +5,8 @@
 #define IMPORTCHECK_H
 
 // What every importer's result must be, whatever the bytes: an error and
-// nothing else, or readings a journal can hold and rejections with reasons.
+// nothing else, or readings and records a journal can hold and rejections
+// with reasons.
 
 #include "DeviceImport.h"
 #include "ReadingValue.h"
@@ -35,11 +36,17 @@ inline void check(const ImportResult &result, const QString &format)
     if (result.format != format || !printable(result.error))
         std::abort();
     if (!result.ok()
-        && (!result.readings.isEmpty() || !result.rejected.isEmpty() || !result.skipped.isEmpty()))
+        && (!result.readings.isEmpty() || !result.records.isEmpty() || !result.rejected.isEmpty()
+            || !result.skipped.isEmpty()))
         std::abort();
     // Every row is accounted for.
     if (result.ok() && result.accounted() != result.rows)
         std::abort();
+    for (const ImportedRecord &r : result.records) {
+        if (!r.date.isValid() || !r.time.isValid() || r.time.second() != 0 || r.type.isEmpty()
+            || r.fields.contains(QString()))
+            std::abort();
+    }
     for (const ImportedReading &r : result.readings) {
         if (!r.date.isValid() || r.date.year() < 1 || r.date.year() > 9999 || !r.time.isValid()
             || r.time.second() != 0 || r.type.isEmpty() || r.value < 1
