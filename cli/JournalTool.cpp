@@ -3,6 +3,8 @@
 
 #include "JournalTool.h"
 
+#include "ActivityEntry.h"
+#include "CarbsEntry.h"
 #include "CommandLine.h"
 #include "CsvExport.h"
 #include "CsvReader.h"
@@ -13,11 +15,14 @@
 #include "GlucoseReport.h"
 #include "GlucoseStatistics.h"
 #include "GlucoseUnit.h"
+#include "HbA1cEntry.h"
+#include "InsulinEntry.h"
 #include "JournalFile.h"
 #include "JournalTypes.h"
 #include "ReadingValue.h"
 #include "RegularFile.h"
 #include "SugarEntry.h"
+#include "TreatmentStatistics.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -58,8 +63,9 @@ const Command commands[] = {
     { "stats", "JOURNAL", "Shows the statistics of a period." },
     { "add", "JOURNAL VALUE [TYPE [NOTES]]",
         "Adds one reading or record, now unless --at is given." },
-    { "import", "JOURNAL SOURCE", "Adds the readings of a device export, all or none." },
-    { "export", "JOURNAL", "Writes the readings of a period as CSV." },
+    { "import", "JOURNAL SOURCE",
+        "Adds the readings and records of a device export, all or none." },
+    { "export", "JOURNAL", "Writes the readings and records of a period as CSV." },
     { "report", "JOURNAL", "Writes the report, two pages, as PDF or PNG." },
 };
 
@@ -73,6 +79,7 @@ struct Journal
 {
     JournalFile file;
     std::vector<std::unique_ptr<SugarEntry>> readings;
+    std::vector<std::unique_ptr<RecordEntry>> records; // the other records
 
     explicit Journal(const QString &path)
         : file(path)
@@ -87,10 +94,11 @@ struct Journal
         return true;
     }
 
-    // The readings of the journal as last read.
+    // The readings and records of the journal as last read.
     void decode()
     {
         readings.clear();
+        records.clear();
         for (int n = 1; n <= file.lineCount(); ++n) {
             // A value that is not a number still counts, as ignored.
             std::unique_ptr<JournalEntry> entry(JournalEntry::decode(file.lineText(n)));
@@ -99,11 +107,48 @@ struct Journal
             if (auto *sugar = dynamic_cast<SugarEntry *>(entry.get())) {
                 entry.release();
                 readings.emplace_back(sugar);
+            } else if (auto *record = dynamic_cast<RecordEntry *>(entry.get())) {
+                entry.release();
+                records.emplace_back(record);
             }
         }
-        // In time order, the file's order among readings of one minute.
-        std::stable_sort(
-            readings.begin(), readings.end(), [](const auto &a, const auto &b) { return *a < *b; });
+        // In time order, the file's order among entries of one minute.
+        const auto earlier = [](const auto &a, const auto &b) { return *a < *b; };
+        std::stable_sort(readings.begin(), readings.end(), earlier);
+        std::stable_sort(records.begin(), records.end(), earlier);
+    }
+
+    // The doses, carbohydrates, activities and HbA1c results that hold a number.
+    std::vector<TreatmentStatistics::Treatment> treatments() const
+    {
+        using Treatment = TreatmentStatistics::Treatment;
+        std::vector<Treatment> all;
+        for (const auto &r : records) {
+            const QString &code = r->getType();
+            Treatment t { r->getDate(), r->getTime() };
+            int field = 0;
+            if (code == InsulinEntry::typecode) {
+                const QString kind = r->text(InsulinEntry::Kind);
+                if (kind != QLatin1String("bolus") && kind != QLatin1String("basal"))
+                    continue;
+                t.kind = kind == QLatin1String("bolus") ? Treatment::Bolus : Treatment::Basal;
+                field = InsulinEntry::Units;
+            } else if (code == CarbsEntry::typecode) {
+                t.kind = Treatment::Carbs;
+            } else if (code == ActivityEntry::typecode) {
+                t.kind = Treatment::Activity;
+                field = ActivityEntry::Minutes;
+            } else if (code == HbA1cEntry::typecode) {
+                t.kind = Treatment::HbA1c;
+            } else {
+                continue;
+            }
+            if (!r->isNumber(field))
+                continue;
+            t.amount = r->number(field);
+            all.push_back(t);
+        }
+        return all;
     }
 
     std::vector<GlucoseReading> glucose() const
@@ -217,6 +262,52 @@ bool periodAndUnitOf(const QCommandLineParser &parser, GlucosePeriod *period,
     return error->isEmpty() && unitOf(parser, unit, error);
 }
 
+// A record of an export as the journal's entry; null, with the reason,
+// when the journal knows no such record.
+std::unique_ptr<RecordEntry> entryOf(const ImportedRecord &r, QString *why)
+{
+    const RecordEntry::Description *type = JournalTypes::record(r.type);
+    std::unique_ptr<RecordEntry> entry = type ? JournalTypes::create(*type) : nullptr;
+    if (!entry) {
+        *why = QStringLiteral("no such record type \"%1\"").arg(r.type.left(40));
+        return nullptr;
+    }
+    entry->setDate(r.date);
+    entry->setTime(r.time);
+    for (int i = 0; i < entry->fieldCount(); ++i)
+        entry->setText(i,
+            QString(r.fields.value(QString::fromLatin1(type->fields[size_t(i)].key)))
+                .remove(u'\r'));
+    return entry;
+}
+
+// And a journal's record as an export writes it, named by its word.
+ImportedRecord exportedOf(const RecordEntry &entry)
+{
+    ImportedRecord r { entry.getDate(), entry.getTime(),
+        QString::fromLatin1(entry.description().word), {} };
+    for (int i = 0; i < entry.fieldCount(); ++i) {
+        if (!entry.text(i).isEmpty())
+            r.fields.insert(
+                QString::fromLatin1(entry.description().fields[size_t(i)].key), entry.text(i));
+    }
+    return r;
+}
+
+// Every record field's name but the notes, which share the readings' column.
+QStringList recordFieldNames()
+{
+    QStringList names;
+    for (const RecordEntry::Description *type : JournalTypes::records()) {
+        for (const RecordEntry::Field &f : type->fields) {
+            const QString key = QString::fromLatin1(f.key);
+            if (key != QLatin1String("notes") && !names.contains(key))
+                names << key;
+        }
+    }
+    return names;
+}
+
 // "KIND UNITS INSULIN NOTES": a record's fields as add takes them.
 QString fieldWords(const RecordEntry::Description &type)
 {
@@ -224,6 +315,16 @@ QString fieldWords(const RecordEntry::Description &type)
     for (const RecordEntry::Field &f : type.fields)
         words << QString::fromLatin1(f.key).toUpper();
     return words.join(u' ');
+}
+
+// The treatments over the glucose figures' days, or over their own when
+// the period holds no reading.
+TreatmentStatistics treatmentsOf(
+    const Journal &journal, const GlucoseStatistics &s, const GlucosePeriod &period)
+{
+    const bool days = s.periodStart().isValid() && period.kind() != GlucosePeriod::All;
+    return TreatmentStatistics(journal.treatments(),
+        days ? GlucosePeriod::between(s.periodStart(), s.periodEnd()) : period);
 }
 
 QJsonValue number(double v)
@@ -332,6 +433,22 @@ QJsonObject statsJson(const GlucoseStatistics &s, GlucoseUnit::Unit unit)
         { "mag", sensor(GlucoseUnit::fromMgPerDl(v.mag(), unit)) }, { "cogi", number(v.cogi()) },
         { "gvp", number(v.gvp()) } };
     return o;
+}
+
+// The rest of the diabetes day beside a period's figures: means over the
+// days that have each kind, the last HbA1c only when there is one.
+void addTreatments(QJsonObject &o, const TreatmentStatistics &t)
+{
+    o["insulin"] = QJsonObject { { "days", t.insulinDays() }, { "doses", t.doses() },
+        { "total_per_day", number(t.insulinPerDay()) }, { "bolus_per_day", number(t.bolusPerDay()) },
+        { "basal_per_day", number(t.basalPerDay()) } };
+    o["carbs"] = QJsonObject { { "days", t.carbDays() }, { "entries", t.carbEntries() },
+        { "grams_per_day", number(t.gramsPerDay()) } };
+    o["activity"]
+        = QJsonObject { { "days", t.activityDays() }, { "minutes_per_day", number(t.minutesPerDay()) } };
+    if (t.lastHbA1cDate().isValid())
+        o["hba1c"] = QJsonObject { { "last", t.lastHbA1c() },
+            { "date", t.lastHbA1cDate().toString(Qt::ISODate) } };
 }
 
 } // namespace
@@ -513,8 +630,12 @@ int JournalTool::stats(QCommandLineParser &parser)
 
     if (parser.isSet("json")) {
         QJsonObject o = statsJson(s, unit);
-        if (compare)
-            o["previous"] = statsJson(before, unit);
+        addTreatments(o, treatmentsOf(journal, s, period));
+        if (compare) {
+            QJsonObject previous = statsJson(before, unit);
+            addTreatments(previous, treatmentsOf(journal, before, period.previous(readings)));
+            o["previous"] = previous;
+        }
         if (parser.isSet("profile")) {
             const GlucoseProfile profile(readings, period);
             QJsonArray bins;
@@ -531,6 +652,25 @@ int JournalTool::stats(QCommandLineParser &parser)
         return 0;
     }
 
+    // The rest of the diabetes day, after the glucose figures.
+    QString treatmentText;
+    QTextStream more(&treatmentText);
+    const TreatmentStatistics t = treatmentsOf(journal, s, period);
+    const auto oneDecimal = [](double v) { return QString::number(v, 'f', 1); };
+    if (t.insulinDays())
+        more << "Insulin: " << oneDecimal(t.insulinPerDay()) << " u a day (bolus "
+             << oneDecimal(t.bolusPerDay()) << ", basal " << oneDecimal(t.basalPerDay())
+             << ") over " << t.insulinDays() << (t.insulinDays() == 1 ? " day" : " days") << "\n";
+    if (t.carbDays())
+        more << "Carbohydrates: " << QString::number(t.gramsPerDay(), 'f', 0) << " g a day over "
+             << t.carbDays() << (t.carbDays() == 1 ? " day" : " days") << "\n";
+    if (t.activityDays())
+        more << "Activity: " << QString::number(t.minutesPerDay(), 'f', 0) << " min a day over "
+             << t.activityDays() << (t.activityDays() == 1 ? " day" : " days") << "\n";
+    if (t.lastHbA1cDate().isValid())
+        more << "HbA1c: " << t.lastHbA1c() << " % (" << HbA1cEntry::mmolPerMol(t.lastHbA1c())
+             << " mmol/mol) on " << t.lastHbA1cDate().toString(Qt::ISODate) << "\n";
+    more.flush();
     const QString u = GlucoseUnit::name(unit);
     const auto mark = [&s](GlucoseStatistics::Target t) {
         const QString limit = QString::fromUtf8(GlucoseStatistics::targetIsMaximum(t) ? "<" : ">")
@@ -545,7 +685,7 @@ int JournalTool::stats(QCommandLineParser &parser)
     };
     out << "Journal: " << CommandLine::printable(QFileInfo(args[0]).fileName()) << "\n";
     if (!s.count()) {
-        out << "No readings in the period.\n";
+        out << "No readings in the period.\n" << treatmentText;
         out.flush();
         return 0;
     }
@@ -617,6 +757,8 @@ int JournalTool::stats(QCommandLineParser &parser)
         << u << "\n  LBGI " << index(v.lbgi()) << ", HBGI " << index(v.hbgi()) << ", ADRR "
         << index(v.adrr()) << ", J-index " << index(v.jIndex()) << ", COGI " << index(v.cogi())
         << ", GVP " << percent(v.gvp()) << "\n";
+
+    out << treatmentText;
 
     if (compare) {
         out << "Previous period: ";
@@ -768,14 +910,26 @@ int JournalTool::import(QCommandLineParser &parser)
     QStringList lines;
     int already = 0;
     int repeated = 0;
+    int readings = 0;
+    QMap<QString, int> added; // records by type code
+    QList<RejectedRow> unknown; // records of a type the journal does not know
     const auto newLines = [&] {
         journal.decode();
         DuplicateFilter known;
         for (const auto &r : journal.readings)
             known.addExisting(r->getDate(), r->getTime(), r->getRType(), r->getValue());
-        lines.clear();
+        // A record is there already when one of the same minute, type and fields is.
+        QSet<QString> knownRecords;
+        for (const auto &r : journal.records)
+            knownRecords.insert(r->encode());
+        QSet<QString> newRecords;
         already = 0;
         repeated = result.repeated;
+        readings = 0;
+        added.clear();
+        unknown.clear();
+        // The new lines in time order, readings before records of the same minute.
+        std::vector<std::pair<std::pair<QDate, QTime>, QString>> made;
         // One entry for all: a new one reads the clock, and the zone with it.
         SugarEntry entry;
         for (const ImportedReading &r : result.readings) {
@@ -789,8 +943,34 @@ int JournalTool::import(QCommandLineParser &parser)
             entry.setRType(r.type);
             entry.setValue(r.value);
             entry.setNotes(QString(r.notes).remove(u'\r'));
-            lines << entry.encode();
+            made.push_back({ { r.date, r.time }, entry.encode() });
+            ++readings;
         }
+        for (const ImportedRecord &r : result.records) {
+            QString why;
+            const std::unique_ptr<RecordEntry> record = entryOf(r, &why);
+            if (!record) {
+                unknown.append({ 0, why });
+                continue;
+            }
+            QString line = record->encode();
+            if (knownRecords.contains(line)) {
+                ++already;
+                continue;
+            }
+            if (newRecords.contains(line)) {
+                ++repeated;
+                continue;
+            }
+            newRecords.insert(line);
+            ++added[record->getType()];
+            made.push_back({ { record->getDate(), record->getTime() }, std::move(line) });
+        }
+        std::stable_sort(made.begin(), made.end(),
+            [](const auto &a, const auto &b) { return a.first < b.first; });
+        lines.clear();
+        for (const auto &m : made)
+            lines << m.second;
         return lines;
     };
     const bool dryRun = parser.isSet("dry-run");
@@ -799,17 +979,27 @@ int JournalTool::import(QCommandLineParser &parser)
         return fail(args[0] + u": nothing imported: " + journal.file.errorString());
     if (dryRun)
         newLines();
+    for (const RejectedRow &row : unknown)
+        err << "journal-tool: " << CommandLine::printable(QString(args[1] + u": " + row.reason))
+            << "\n";
+    err.flush();
     // Every row of the source in one of the counts, which add up to the rows read.
-    out << (dryRun ? "would import " : "imported ")
-        << ImportResult::counted(int(lines.size()), QStringLiteral("reading")) << "; skipped "
+    QStringList counts { ImportResult::counted(readings, QStringLiteral("reading")) };
+    for (const RecordEntry::Description *type : JournalTypes::records()) {
+        if (const int n = added.value(type->typecode))
+            counts << ImportResult::counted(n, QString::fromLatin1(type->noun));
+    }
+    out << (dryRun ? "would import " : "imported ") << counts.join(u", ") << "; skipped "
         << result.skippedText() << "; already there " << already;
     if (repeated)
         out << "; repeated in the file " << repeated;
-    out << "; rejected " << result.rejected.size() << "; read "
+    out << "; rejected " << result.rejected.size() + unknown.size() << "; read "
         << ImportResult::counted(result.rows, QStringLiteral("row")) << "\n";
     out.flush();
     // An export of which no row could be read is a failure, not an import of nothing.
-    return result.readings.isEmpty() && !result.rejected.isEmpty() ? 1 : 0;
+    return result.readings.isEmpty() && result.records.isEmpty() && !result.rejected.isEmpty()
+        ? 1
+        : 0;
 }
 
 int JournalTool::exportCsv(QCommandLineParser &parser)
@@ -826,12 +1016,24 @@ int JournalTool::exportCsv(QCommandLineParser &parser)
     if (!journal.read())
         return fail(args[0] + u": " + journal.file.errorString());
 
-    const GlucosePeriod days = period.resolved(journal.glucose());
+    // The period's days among every entry's, the records' too.
+    std::vector<GlucoseReading> moments = journal.glucose();
+    for (const auto &r : journal.records)
+        moments.push_back({ r->getDate(), r->getTime(), 1 });
+    const GlucosePeriod days = period.resolved(moments);
+    const auto inPeriod = [&](const JournalEntry &e) {
+        return period.kind() == GlucosePeriod::All
+            || (days.from().isValid() && e.getDate() >= days.from() && e.getDate() <= days.to());
+    };
     QList<ImportedReading> rows;
+    QList<ImportedRecord> records;
+    for (const auto &r : journal.records) {
+        if (inPeriod(*r))
+            records.append(exportedOf(*r));
+    }
     int noValue = 0;
     for (const auto &r : journal.readings) {
-        if (period.kind() != GlucosePeriod::All
-            && (!days.from().isValid() || r->getDate() < days.from() || r->getDate() > days.to()))
+        if (!inPeriod(*r))
             continue;
         if (!r->hasWholeValue()) {
             ++noValue;
@@ -844,7 +1046,7 @@ int JournalTool::exportCsv(QCommandLineParser &parser)
             << " without a number for a value left out\n";
     }
     err.flush();
-    const QByteArray csv = CsvExport::write(rows, unit);
+    const QByteArray csv = CsvExport::write(rows, records, recordFieldNames(), unit);
     if (!parser.isSet("output")) {
         // Unbuffered, so that a full disk behind it is told, not lost.
         QFile standardOutput;

@@ -9,6 +9,7 @@ const RecordEntry::Description ActivityEntry::description {
     typecode,
     "Activity",
     "activity",
+    "activity",
     { Field::text("activity", "Activity"), Field::number("minutes", "Minutes", "min", 0, 1440),
         Field::text("intensity", "Intensity"), Field::notes() },
     [](const RecordEntry &e) -> QString {

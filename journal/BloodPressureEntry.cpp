@@ -9,6 +9,7 @@ const RecordEntry::Description BloodPressureEntry::description {
     typecode,
     "Blood pressure",
     "bp",
+    "blood pressure reading",
     { Field::number("systolic", "Systolic", "mmHg", 40, 300),
         Field::number("diastolic", "Diastolic", "mmHg", 20, 200),
         Field::number("pulse", "Pulse", "/min", 20, 300, true), Field::notes() },

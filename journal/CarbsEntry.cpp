@@ -9,6 +9,7 @@ const RecordEntry::Description CarbsEntry::description {
     typecode,
     "Carbohydrates",
     "carbs",
+    "carbohydrate entry",
     { Field::number("grams", "Grams", "g", 0, 1000), Field::text("food", "Food"), Field::notes() },
     [](const RecordEntry &e) -> QString {
         return u"Carbs = " + e.shown(Grams) + inParentheses(e.text(Food)) + u' ';

@@ -11,6 +11,7 @@ const RecordEntry::Description HbA1cEntry::description {
     typecode,
     "HbA1c",
     "hba1c",
+    "HbA1c result",
     { Field::number("percent", "HbA1c", "%", 3, 20), Field::notes() },
     [](const RecordEntry &e) -> QString {
         QString s = u"HbA1c = " + e.shown(Percent);

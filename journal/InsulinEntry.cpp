@@ -9,6 +9,7 @@ const RecordEntry::Description InsulinEntry::description {
     typecode,
     "Insulin",
     "insulin",
+    "insulin dose",
     { Field::text("kind", "Kind", { "bolus", "basal" }),
         Field::number("units", "Units", "u", 0, 300), Field::text("insulin", "Insulin"),
         Field::notes() },

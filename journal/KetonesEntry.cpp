@@ -9,6 +9,7 @@ const RecordEntry::Description KetonesEntry::description {
     typecode,
     "Ketones",
     "ketones",
+    "ketone reading",
     { Field::number("ketones", "Ketones", "mmol/L", 0, 30), Field::notes() },
     [](const RecordEntry &e) -> QString { return u"Ketones = " + e.shown(Ketones); },
 };

@@ -9,6 +9,7 @@ const RecordEntry::Description NoteEntry::description {
     typecode,
     "Note",
     "note",
+    "note",
     { Field::notes("text", "Text") },
     [](const RecordEntry &e) -> QString {
         // A row is one line.

@@ -48,6 +48,7 @@ public:
         const QString &typecode;
         const char *name; // as menus show it: "Blood pressure"
         const char *word; // as the command line names it: "bp"
+        const char *noun; // one record, as a count names it: "insulin dose"
         std::vector<Field> fields;
         // The row's text after the time, without "[NOTE]".
         QString (*summary)(const RecordEntry &entry);

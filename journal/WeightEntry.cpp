@@ -9,6 +9,7 @@ const RecordEntry::Description WeightEntry::description {
     typecode,
     "Weight",
     "weight",
+    "weight",
     { Field::number("kg", "Weight", "kg", 1, 500), Field::notes() },
     [](const RecordEntry &e) -> QString { return u"Weight = " + e.shown(Kilograms); },
 };

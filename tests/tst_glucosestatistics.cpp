@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "GlucoseStatistics.h"
+#include "TreatmentStatistics.h"
 
 #include "GlucoseGrid.h"
 #include "GlucoseLogbook.h"
@@ -216,6 +217,11 @@ private Q_SLOTS:
     void logbookCells_data();
     void logbookCells();
     void logbookDays();
+    void treatments_data();
+    void treatments();
+
+private:
+    std::vector<TreatmentStatistics::Treatment> treatmentsSeen;
 };
 
 void TstGlucoseStatistics::agreesWithIglu_data()
@@ -681,6 +687,55 @@ void TstGlucoseStatistics::logbookDays()
     // No days, or dates the wrong way round: an empty logbook.
     QVERIFY(GlucoseLogbook(readings, QDate(), first).days().empty());
     QVERIFY(GlucoseLogbook(readings, first, first.addDays(-1)).days().empty());
+}
+
+void TstGlucoseStatistics::treatments_data()
+{
+    using T = TreatmentStatistics::Treatment;
+    QTest::addColumn<GlucosePeriod>("period");
+    QTest::addColumn<QString>("figures");
+    // Three days; insulin on two of them, carbohydrates on one, and HbA1c
+    // before and after the middle day.
+    const QDate d(2024, 3, 5);
+    const std::vector<T> all { { d, QTime(7, 0), T::Bolus, 8 }, { d, QTime(22, 0), T::Basal, 14 },
+        { d.addDays(2), QTime(7, 0), T::Bolus, 4.5 }, { d.addDays(2), QTime(8, 0), T::Carbs, 40 },
+        { d.addDays(2), QTime(13, 0), T::Carbs, 60 }, { d, QTime(12, 0), T::Activity, 30 },
+        { d.addDays(-30), QTime(9, 0), T::HbA1c, 7.1 },
+        { d.addDays(1), QTime(9, 0), T::HbA1c, 6.8 }, { QDate(), QTime(9, 0), T::Bolus, 100 } };
+    treatmentsSeen = all;
+    QTest::newRow("every day") << GlucosePeriod::all()
+                               << "insulin 2 days 3 doses 13.25 (6.25 + 7) carbs 1 2 100 "
+                                  "activity 1 30 HbA1c 6.8 2024-03-06";
+    QTest::newRow("the last day") << GlucosePeriod::lastDays(1)
+                                  << "insulin 1 days 1 doses 4.5 (4.5 + 0) carbs 1 2 100 "
+                                     "activity 0 nan HbA1c 6.8 2024-03-06";
+    QTest::newRow("the first day: the HbA1c of before") << GlucosePeriod::between(d,
+        d) << "insulin 1 days 2 doses 22 (8 + 14) carbs 0 0 nan activity 1 30 HbA1c 7.1 2024-02-04";
+    QTest::newRow("no day") << GlucosePeriod::between(d.addDays(-300), d.addDays(-200))
+                            << "insulin 0 days 0 doses nan (nan + nan) carbs 0 0 nan "
+                               "activity 0 nan HbA1c none";
+}
+
+void TstGlucoseStatistics::treatments()
+{
+    QFETCH(GlucosePeriod, period);
+    const TreatmentStatistics t(treatmentsSeen, period);
+    const QString figures = QStringLiteral("insulin %1 days %2 doses %3 (%4 + %5) carbs %6 %7 %8 "
+                                           "activity %9 %10 HbA1c %11")
+                                .arg(t.insulinDays())
+                                .arg(t.doses())
+                                .arg(t.insulinPerDay())
+                                .arg(t.bolusPerDay())
+                                .arg(t.basalPerDay())
+                                .arg(t.carbDays())
+                                .arg(t.carbEntries())
+                                .arg(t.gramsPerDay())
+                                .arg(t.activityDays())
+                                .arg(t.minutesPerDay())
+                                .arg(t.lastHbA1cDate().isValid() ? QString::number(t.lastHbA1c())
+                                            + u' ' + t.lastHbA1cDate().toString(Qt::ISODate)
+                                                                 : QStringLiteral("none"));
+    QTEST(figures, "figures");
 }
 
 QTEST_GUILESS_MAIN(TstGlucoseStatistics)
