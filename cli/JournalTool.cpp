@@ -440,12 +440,13 @@ QJsonObject statsJson(const GlucoseStatistics &s, GlucoseUnit::Unit unit)
 void addTreatments(QJsonObject &o, const TreatmentStatistics &t)
 {
     o["insulin"] = QJsonObject { { "days", t.insulinDays() }, { "doses", t.doses() },
-        { "total_per_day", number(t.insulinPerDay()) }, { "bolus_per_day", number(t.bolusPerDay()) },
+        { "total_per_day", number(t.insulinPerDay()) },
+        { "bolus_per_day", number(t.bolusPerDay()) },
         { "basal_per_day", number(t.basalPerDay()) } };
     o["carbs"] = QJsonObject { { "days", t.carbDays() }, { "entries", t.carbEntries() },
         { "grams_per_day", number(t.gramsPerDay()) } };
-    o["activity"]
-        = QJsonObject { { "days", t.activityDays() }, { "minutes_per_day", number(t.minutesPerDay()) } };
+    o["activity"] = QJsonObject { { "days", t.activityDays() },
+        { "minutes_per_day", number(t.minutesPerDay()) } };
     if (t.lastHbA1cDate().isValid())
         o["hba1c"] = QJsonObject { { "last", t.lastHbA1c() },
             { "date", t.lastHbA1cDate().toString(Qt::ISODate) } };
@@ -997,9 +998,8 @@ int JournalTool::import(QCommandLineParser &parser)
         << ImportResult::counted(result.rows, QStringLiteral("row")) << "\n";
     out.flush();
     // An export of which no row could be read is a failure, not an import of nothing.
-    return result.readings.isEmpty() && result.records.isEmpty() && !result.rejected.isEmpty()
-        ? 1
-        : 0;
+    return result.readings.isEmpty() && result.records.isEmpty() && !result.rejected.isEmpty() ? 1
+                                                                                               : 0;
 }
 
 int JournalTool::exportCsv(QCommandLineParser &parser)

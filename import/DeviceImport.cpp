@@ -61,7 +61,9 @@ QString causeOf(const QString &reason)
 // Refuses a result most of whose reading rows fail alike.
 void refuseIfMisread(ImportResult &result)
 {
-    const qsizetype candidates = result.readings.size() + result.rejected.size();
+    // Rows that became records were read as well.
+    const qsizetype candidates
+        = result.readings.size() + result.recordRows + result.rejected.size();
     // Each cause's count and its first row.
     QHash<QString, QPair<int, const RejectedRow *>> causes;
     QPair<int, const RejectedRow *> most { 0, nullptr };
@@ -82,9 +84,11 @@ void refuseIfMisread(ImportResult &result)
                        .arg(example->row)
                        .arg(example->reason);
     result.readings.clear();
+    result.records.clear();
     result.rejected.clear();
     result.skipped.clear();
     result.repeated = 0;
+    result.recordRows = 0;
     result.rows = 0;
 }
 

@@ -3,15 +3,14 @@
 
 #include "ImportedRecord.h"
 
-#include <QLocale>
+#include "ReadingValue.h"
 
 #include <cmath>
 
 bool ImportedRecord::setNumber(const QString &key, const QString &text)
 {
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(value))
+    double value = 0;
+    if (!ReadingValue::toNumber(text, &value) || !std::isfinite(value))
         return false;
     // Fifteen digits hold every figure a device writes, without an exponent.
     fields.insert(key, QString::number(value, 'g', 15));

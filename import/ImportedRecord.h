@@ -21,8 +21,9 @@ struct ImportedRecord
     QString type;
     QHash<QString, QString> fields;
 
-    // Sets a number field from an export's text with a dot ("8.00" gives
-    // "8"); false, setting nothing, when the text is not a finite number.
+    // Sets a number field from an export's text, with a dot or a decimal
+    // comma ("8.00" gives "8"); false, setting nothing, when the text is not
+    // a finite number.
     bool setNumber(const QString &key, const QString &text);
 };
 

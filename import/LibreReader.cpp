@@ -125,14 +125,14 @@ const char *const glucoseNamesInEnglish[] = { "Historic", "Scan", "Strip" };
 const char *const readingTypes[] = { "cgm", "scan", "meter" };
 
 // The columns of the other records, known by their English names only.
-const char *const rapidNames[] = { "Rapid-Acting Insulin (units)" };
-const char *const mealNames[] = { "Meal Insulin (units)" };
-const char *const correctionNames[] = { "Correction Insulin (units)" };
-const char *const longNames[]
+const ColumnNames::Names rapidNames = { "Rapid-Acting Insulin (units)" };
+const ColumnNames::Names mealNames = { "Meal Insulin (units)" };
+const ColumnNames::Names correctionNames = { "Correction Insulin (units)" };
+const ColumnNames::Names longNames
     = { "Long-Acting Insulin Value (units)", "Long-Acting Insulin (units)" };
-const char *const gramsNames[] = { "Carbohydrates (grams)" };
-const char *const servingsNames[] = { "Carbohydrates (servings)" };
-const char *const foodNames[] = { "Non-numeric Food" };
+const ColumnNames::Names gramsNames = { "Carbohydrates (grams)" };
+const ColumnNames::Names servingsNames = { "Carbohydrates (servings)" };
+const ColumnNames::Names foodNames = { "Non-numeric Food" };
 
 QString badTimestamp(const QString &stamp, LocalTimestamp::DayOrder order)
 {
@@ -146,26 +146,22 @@ QString badTimestamp(const QString &stamp, LocalTimestamp::DayOrder order)
 struct RecordColumns
 {
     RecordColumns(const QStringList &header, int notes)
-        : grams(columnOf(header, gramsNames))
-        , servings(columnOf(header, servingsNames))
-        , food(columnOf(header, foodNames))
+        : grams(ColumnNames::find(header, gramsNames))
+        , servings(ColumnNames::find(header, servingsNames))
+        , food(ColumnNames::find(header, foodNames))
         , notes(notes)
-        , insulin { { columnOf(header, rapidNames), "bolus" },
-            { columnOf(header, mealNames), "bolus" },
-            { columnOf(header, correctionNames), "bolus" },
-            { columnOf(header, longNames), "basal" } }
-    {
-        for (int i = 0; i < header.size() && ketone < 0; ++i) {
-            if (matches(header.at(i), ketoneNames, true))
-                ketone = i;
-        }
-    }
+        , ketone(ColumnNames::find(header, ketoneNames, ColumnNames::Start))
+        , insulin { { ColumnNames::find(header, rapidNames), "bolus" },
+            { ColumnNames::find(header, mealNames), "bolus" },
+            { ColumnNames::find(header, correctionNames), "bolus" },
+            { ColumnNames::find(header, longNames), "basal" } }
+    { }
 
-    int ketone = -1;
     int grams;
     int servings;
     int food;
     int notes;
+    int ketone;
     std::pair<int, const char *> insulin[4]; // a column and its kind
 };
 

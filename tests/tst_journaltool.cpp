@@ -439,18 +439,19 @@ void TstJournalTool::importRecords_data()
     QTest::addColumn<QString>("said");
     QTest::newRow("Dexcom Clarity: doses, carbohydrates, exercise and health")
         << "dexcom-clarity/glucosedao_008_2020-01-23_to_2020-04-21.csv"
-        << "imported 24936 readings, 394 insulin doses, 339 carbohydrate entries, 10 activities, "
-           "2 notes; skipped 37 calibrations, 7 alerts, 2 patient rows, 1 device row; already "
-           "there 0; rejected 0";
+        << "imported 24973 readings, 394 insulin doses, 339 carbohydrate entries, 10 activities, "
+           "2 notes; skipped 7 alerts, 2 patient info rows, 1 device row; already there 0; "
+           "rejected 0; read 25728 rows";
     QTest::newRow("LibreView: doses and carbohydrates")
         << "libreview/warren8824_sample_libreview.csv"
-        << "imported 3098 readings, 147 insulin doses, 88 carbohydrate entries; skipped 270 empty "
-           "notes, 1 unitless insulin row; already there 0; rejected 0";
-    // One note repeats another of the same minute word for word.
+        << "imported 3098 readings, 147 insulin doses, 88 carbohydrate entries; skipped 216 empty "
+           "notes, 1 unitless insulin row; already there 0; repeated in the file 65; rejected 0; "
+           "read 3615 rows";
+    // One note row repeats another word for word.
     QTest::newRow("LibreView: notes and food")
         << "libreview/glyco_sample_glucose.csv"
-        << "imported 10295 readings, 16 carbohydrate entries, 165 notes; skipped 583 empty notes; "
-           "already there 1; rejected 0";
+        << "imported 10295 readings, 16 carbohydrate entries, 165 notes; skipped 398 empty notes; "
+           "already there 0; repeated in the file 225; rejected 0; read 11099 rows";
 }
 
 void TstJournalTool::importRecords()
@@ -495,7 +496,7 @@ void TstJournalTool::exportImportsBackEveryRecord()
     QCOMPARE(QString::fromUtf8(r.out).trimmed(),
         "imported 1 reading, 1 insulin dose, 1 carbohydrate entry, 1 activity, 1 note, 1 ketone "
         "reading, 1 weight, 1 blood pressure reading, 1 HbA1c result; skipped 0; already there 0; "
-        "rejected 0");
+        "rejected 0; read 9 rows");
     QList<QByteArray> want = lines.trimmed().split('\n');
     QList<QByteArray> got = bytesOf(back).trimmed().split('\n');
     std::sort(want.begin(), want.end());

@@ -103,7 +103,7 @@ void TstLibreReader::rows_data()
     QTest::addColumn<QString>("rejected");
     QTest::addColumn<QString>("skipped");
 
-    QTest::newRow("record types 0, 1, 2 are readings, the others skipped by kind")
+    QTest::newRow("record types 0, 1, 2 are readings, empty others skipped by kind")
         << title + header
             + "L,1,05-12-2019 16:25,0,104,,,\r\nL,1,05-12-2019 16:26,1,,110,,\r\n"
               "L,1,05-12-2019 16:27,2,,,,98\r\nL,1,05-12-2019 16:28,3,,,,\r\n"
@@ -113,7 +113,7 @@ void TstLibreReader::rows_data()
         << "2019-12-05 16:25 cgm 104 ''|2019-12-05 16:26 scan 110 ''|"
            "2019-12-05 16:27 meter 98 ''"
         << "11: record type \"9\" is none that LibreView writes"
-        << "1 carbohydrate entry, 1 empty note, 1 insulin dose, 1 ketone reading, 1 note";
+        << "1 empty food row, 1 empty ketone row, 1 empty note, 1 unitless insulin row";
     QTest::newRow("columns by name, no title line")
         << QByteArray("Record Type,Scan Glucose mmol/L,Device Timestamp,Historic Glucose mmol/L\n"
                       "0,,05-12-2019 16:25,6\n1,2.2,05-12-2019 16:26,\n")
@@ -184,7 +184,7 @@ void TstLibreReader::rows_data()
         << "2019-12-05 16:25 cgm 104 ''|2019-12-05 16:26 scan 110 ''|"
            "2019-12-05 16:27 meter 180 ''"
         << ""
-        << "1 ketone reading";
+        << "0";
     QTest::newRow("German, semicolons and decimal commas")
         << QByteArray("Glukose-Daten;Erstellt am;13.12.2020 10:23 UTC;Erstellt von;Anna\r\n"
                       "Gerät;Seriennummer;Gerätezeitstempel;Aufzeichnungstyp;Glukosewert-Verlauf "
@@ -253,14 +253,14 @@ void TstLibreReader::realRecords_data()
                                                << "256 551 2277"
                                                << "2025-09-03 08:16 INSL kind=bolus units=2"
                                                << "2025-10-11 09:50 CARB grams=3"
-                                               << "270 empty notes, 1 unitless insulin row";
+                                               << "216 empty notes, 1 unitless insulin row";
     QTest::newRow("notes and food without grams")
         << "glyco_sample_glucose.csv"
-        << "CARB 16|NOTE 166"
+        << "CARB 16|NOTE 165"
         << "0 0 8"
         << "2019-12-05 17:08 NOTE text=Blood 78mg/dl (4.3mmol/l)"
         << ""
-        << "583 empty notes";
+        << "398 empty notes";
     QTest::newRow("empty notes only") << "jeffreyruoss_libre-3-plug-cgm-data.csv"
                                       << ""
                                       << "0 0 0"
@@ -321,9 +321,9 @@ void TstLibreReader::recordRows_data()
     QTest::newRow("ketones and notes")
         << full
             + "L,1,05-12-2019 08:00,3,,,,,,,,0.6,,\nL,1,05-12-2019 09:00,6,,,,,,,Ill,,,\n"
-              "L,1,05-12-2019 10:00,6,,,,,,,,,,\nL,1,05-12-2019 11:00,7,,,,,,,,,,\n"
+              "L,1,05-12-2019 10:00,6,,,,,,,,,,\n"
         << "2019-12-05 08:00 KETO ketones=0.6|2019-12-05 09:00 NOTE text=Ill"
-        << "1 empty note, 1 record type 7 row"
+        << "1 empty note"
         << "";
     QTest::newRow("a ketone row without a value") << full + "L,1,05-12-2019 08:00,3,,,,,,,,,,\n"
                                                   << ""
@@ -335,7 +335,7 @@ void TstLibreReader::recordRows_data()
               "L,1,32-12-2019 09:00,5,,,,40,,,,,,\n"
         << ""
         << "0"
-        << "2: ketones \"high\" is not a number|3: insulin units \"2u\" are not a number|"
+        << "2: ketones \"high\" is not a number|3: units \"2u\" is not a number|"
            "4: device timestamp \"32-12-2019 09:00\" is not a date and time (DD-MM-YYYY HH:MM)";
 }
 
