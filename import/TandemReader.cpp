@@ -17,6 +17,9 @@ const ColumnNames::Names meterNames = { "BG" };
 const ColumnNames::Names descriptionNames = { "Description", "Type", "Event Type" };
 const ColumnNames::Names bolusNames
     = { "BolusType", "Bolus Type", "InsulinDelivered", "Insulin Delivered", "BolusDeliveryStatus" };
+const ColumnNames::Names unitsNames = { "InsulinDelivered", "Insulin Delivered" };
+const ColumnNames::Names bolusTypeNames = { "BolusType", "Bolus Type" };
+const ColumnNames::Names standardWords = { "Standard" };
 const ColumnNames::Names basalNames = { "BasalRate", "Basal Rate", "CommandedRate" };
 const ColumnNames::Names cgmWords = { "EGV", "CGM" };
 const ColumnNames::Names meterWords = { "BG", "BG Reading", "Fingerstick" };
@@ -30,6 +33,8 @@ struct Section
     int time = -1;
     int value = -1;
     int description = -1;
+    int units = -1; // a bolus's insulin delivered
+    int bolusType = -1;
     GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
     bool meter = false;
 };
@@ -55,6 +60,8 @@ Section sectionOf(const CsvRow &row)
     s.value = ColumnNames::find(fields, readingNames, ColumnNames::Start);
     if (ColumnNames::find(fields, bolusNames) >= 0) {
         s.kind = Section::Boluses;
+        s.units = ColumnNames::find(fields, unitsNames);
+        s.bolusType = ColumnNames::find(fields, bolusTypeNames);
     } else if (ColumnNames::find(fields, basalNames) >= 0) {
         s.kind = Section::Basal;
     } else if (s.value >= 0) {
@@ -66,6 +73,46 @@ Section sectionOf(const CsvRow &row)
         s.kind = Section::Other;
     }
     return s;
+}
+
+// Why an event time cannot be read, or empty when it is read into date and time.
+QString timeProblem(const QString &text, LocalTimestamp::DayOrder order, QDate *date, QTime *time)
+{
+    const LocalTimestamp::Result read = LocalTimestamp::parseMoment(text, order, date, time);
+    if (read == LocalTimestamp::Read)
+        return QString();
+    return QStringLiteral("event time \"%1\" is not a date and time%2")
+        .arg(ImportResult::excerpt(text),
+            read == LocalTimestamp::OutOfRange ? QStringLiteral(" in the years 1 to 9999")
+                                               : QString());
+}
+
+// A bolus row as a dose of what was delivered, its type other than a
+// standard bolus kept as the notes; a row without units, or with none
+// delivered, is counted by kind. Why the row cannot be read, or empty.
+QString readBolus(
+    const CsvRow &row, const Section &s, const QDate &date, const QTime &time, ImportResult &result)
+{
+    const QString units = s.units >= 0 ? row.fields.at(s.units).trimmed() : QString();
+    if (units.isEmpty()) {
+        result.skip(QStringLiteral("unitless insulin row"));
+        return QString();
+    }
+    ImportedRecord dose { date, time, QStringLiteral("INSL"), {} };
+    if (!dose.setNumber(QStringLiteral("units"), units))
+        return QStringLiteral("insulin delivered \"%1\" is not a number")
+            .arg(ImportResult::excerpt(units));
+    if (dose.fields.value(QStringLiteral("units")) == QLatin1String("0")) {
+        result.skip(QStringLiteral("bolus of no insulin"));
+        return QString();
+    }
+    dose.fields.insert(QStringLiteral("kind"), QStringLiteral("bolus"));
+    const QString type = s.bolusType >= 0 ? row.fields.at(s.bolusType).trimmed() : QString();
+    if (!type.isEmpty() && !ColumnNames::matches(type, standardWords))
+        dose.fields.insert(QStringLiteral("notes"), type);
+    result.records.append(dose);
+    ++result.recordRows;
+    return QString();
 }
 
 } // namespace
@@ -109,7 +156,8 @@ ImportResult TandemReader::read(const QByteArray &data)
             continue;
         }
         sections[i] = current;
-        if (current.kind == Section::Readings && current.time < rows.at(i).fields.size())
+        if ((current.kind == Section::Readings || current.kind == Section::Boluses)
+            && current.time < rows.at(i).fields.size())
             times.append(rows.at(i).fields.at(current.time));
     }
     const LocalTimestamp::DayOrder order = LocalTimestamp::orderOf(times);
@@ -121,10 +169,6 @@ ImportResult TandemReader::read(const QByteArray &data)
         if (s.kind == Section::None)
             continue;
         ++result.rows;
-        if (s.kind == Section::Boluses) {
-            result.skip(QStringLiteral("insulin dose"));
-            continue;
-        }
         if (s.kind == Section::Basal) {
             result.skip(QStringLiteral("basal rate"));
             continue;
@@ -134,27 +178,28 @@ ImportResult TandemReader::read(const QByteArray &data)
             continue;
         }
         QString reason = CsvParser::fieldCountProblem(row, s.width);
-        ImportedReading reading;
-        const QString description = s.description >= 0 && reason.isEmpty()
-            ? row.fields.at(s.description).trimmed()
-            : QString();
-        if (reason.isEmpty()) {
-            const QString time = row.fields.at(s.time).trimmed();
-            const LocalTimestamp::Result read
-                = LocalTimestamp::parseMoment(time, order, &reading.date, &reading.time);
-            if (read != LocalTimestamp::Read)
-                reason = QStringLiteral("event time \"%1\" is not a date and time%2")
-                             .arg(ImportResult::excerpt(time),
-                                 read == LocalTimestamp::OutOfRange
-                                     ? QStringLiteral(" in the years 1 to 9999")
-                                     : QString());
-            else
-                ReadingValue::parse(row.fields.at(s.value), s.unit, &reading.value, &reason);
+        QDate date;
+        QTime time;
+        if (reason.isEmpty())
+            reason = timeProblem(row.fields.at(s.time).trimmed(), order, &date, &time);
+        if (s.kind == Section::Boluses) {
+            if (reason.isEmpty())
+                reason = readBolus(row, s, date, time, result);
+            if (!reason.isEmpty())
+                result.reject(row.line, reason);
+            continue;
         }
+        ImportedReading reading;
+        reading.date = date;
+        reading.time = time;
+        if (reason.isEmpty())
+            ReadingValue::parse(row.fields.at(s.value), s.unit, &reading.value, &reason);
         if (!reason.isEmpty()) {
             result.reject(row.line, reason);
             continue;
         }
+        const QString description
+            = s.description >= 0 ? row.fields.at(s.description).trimmed() : QString();
         if (description.contains(QLatin1String("calibrat"), Qt::CaseInsensitive))
             reading.type = QStringLiteral("calibration");
         else if (ColumnNames::matches(description, meterWords)

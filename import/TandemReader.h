@@ -11,8 +11,10 @@
 // the patient and the pump, then sections, each under a header line. A
 // section of readings names the event time (EventDateTime) and the
 // readings, its Description telling a sensor's "EGV" ("cgm") from a
-// fingerstick "BG" ("meter"); rows of the bolus, basal and other sections
-// are skipped by kind.
+// fingerstick "BG" ("meter"). A bolus section's rows are insulin doses
+// (INSL bolus) of what was delivered (InsulinDelivered) when it completed
+// (CompletionDateTime); rows of the basal and other sections are skipped
+// by kind.
 class TandemReader
 {
 public:

@@ -176,6 +176,7 @@ void TstDeviceImport::pumpAndAppExports_data()
     QTest::addColumn<QString>("readings");
     QTest::addColumn<QString>("rejected");
     QTest::addColumn<QString>("skipped");
+    QTest::addColumn<QString>("records");
 
     QTest::newRow("Lingo, local times with their offset on this machine's clock")
         << QByteArray("Time of Glucose Reading [T=(local time) +/- (time zone offset)],"
@@ -185,14 +186,16 @@ void TstDeviceImport::pumpAndAppExports_data()
         << "lingo"
         << "2024-05-01 17:05 cgm 104 ''|2024-05-01 17:10 cgm 99 ''|2024-05-01 17:20 cgm 103 ''"
         << "4: no glucose value"
-        << "0";
+        << "0"
+        << "";
     QTest::newRow("Lingo in mmol/L under a title line, cut off")
         << QByteArray("Lingo export\nTime of Glucose Reading,Measurement (mmol/L),Notes\n"
                       "2024-05-01T08:05+02:00,5.8,\n2024-05-01T08:10+02:00,5")
         << "lingo"
         << "2024-05-01 08:05 cgm 104 ''"
         << "4: truncated row: 2 of 3 fields"
-        << "0";
+        << "0"
+        << "";
     const QByteArray tandem
         = "\"Name:\",\"Ann Example\"\r\n\"Report Date:\",\"05/02/2024\"\r\n"
           "\"DeviceType\",\"SerialNumber\",\"Description\",\"EventDateTime\",\"Readings "
@@ -208,11 +211,33 @@ void TstDeviceImport::pumpAndAppExports_data()
           "\"Bolus\",\"Standard\",\"\",\"2024-05-01T12:05:00\",\"6\"\r\n"
           "\"Type\",\"EventDateTime\",\"BasalRate\"\r\n\"Basal\",\"2024-05-01T00:00:00\",\"0."
           "8\"\r\n";
-    QTest::newRow("Tandem t:connect: sensor and fingerstick sections, boluses and basal skipped")
+    QTest::newRow("Tandem t:connect: sensor and fingerstick sections, boluses, basal skipped")
         << tandem << "tandem"
         << "2024-05-01 00:02 cgm 142 ''|2024-05-01 00:12 cgm 139 ''|2024-05-01 07:00 meter 131 ''"
         << "5: glucose value \"High\" is not a number"
-        << "2 insulin doses, 1 basal rate";
+        << "1 basal rate"
+        << "2024-05-01 07:05 INSL kind=bolus units=4.5|2024-05-01 12:05 INSL kind=bolus units=6";
+    // Doses at their completion, of what was delivered; US dates, as the
+    // readings have them.
+    QTest::newRow("Tandem boluses: kinds, nothing delivered, units unread")
+        << QByteArray("DeviceType,SerialNumber,Description,EventDateTime,Readings (mg/dL)\n"
+                      "t:slim X2,1,EGV,05/13/2024 06:55,120\n"
+                      "Type,BolusType,BG (mg/dL),RequestDateTime,CompletionDateTime,"
+                      "InsulinDelivered\n"
+                      "Bolus,Standard,120,05/13/2024 06:58,05/13/2024 07:00:40,\"2,50\"\n"
+                      "Bolus,Extended,,05/13/2024 12:00,05/13/2024 14:00:00,3.25\n"
+                      "Bolus,Standard,,05/13/2024 18:00,05/13/2024 18:01:00,0.00\n"
+                      "Bolus,Standard,,05/13/2024 19:00,05/13/2024 19:00:00,\n"
+                      "Bolus,Standard,,05/13/2024 20:00,05/13/2024 20:00:00,1.5u\n"
+                      "Bolus,Standard,,05/13/2024 21:00,05/32/2024 21:00:00,1\n"
+                      "Bolus,Standard,,05/13/2024 22:00\n")
+        << "tandem"
+        << "2024-05-13 06:55 cgm 120 ''"
+        << "8: insulin delivered \"1.5u\" is not a number|9: event time \"05/32/2024 21:00:00\" "
+           "is not a date and time|10: truncated row: 4 of 6 fields"
+        << "1 bolus of no insulin, 1 unitless insulin row"
+        << "2024-05-13 07:00 INSL kind=bolus units=2.5|2024-05-13 14:00 INSL kind=bolus "
+           "notes=Extended units=3.25";
     QTest::newRow("Tandem with US dates and mmol/L")
         << QByteArray("DeviceType,SerialNumber,Description,EventDateTime,Readings (mmol/L)\n"
                       "t:slim X2,1,EGV,05/01/2024 13:02,\"7,9\"\n"
@@ -220,7 +245,8 @@ void TstDeviceImport::pumpAndAppExports_data()
         << "tandem"
         << "2024-05-01 13:02 cgm 142 ''|2024-05-13 08:00 meter 110 ''"
         << ""
-        << "0";
+        << "0"
+        << "";
 }
 
 void TstDeviceImport::pumpAndAppExports()
@@ -233,6 +259,7 @@ void TstDeviceImport::pumpAndAppExports()
     QTEST(describe(result.readings), "readings");
     QTEST(describe(result.rejected), "rejected");
     QTEST(result.skippedText(), "skipped");
+    QTEST(describe(result.records), "records");
     QCOMPARE(result.accounted(), result.rows);
 }
 
