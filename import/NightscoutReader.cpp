@@ -165,9 +165,13 @@ void readTreatment(int row, const QJsonObject &treatment, ImportResult &result)
         return;
     }
     if (made.isEmpty() && !notes.isEmpty()) {
+        // The notes of a care event say what they are about with its name.
+        const bool note = event.isEmpty()
+            || event.compare(QLatin1String("Note"), Qt::CaseInsensitive) == 0
+            || event.compare(QLatin1String("Announcement"), Qt::CaseInsensitive) == 0;
         made.append(record);
         made.last().type = QStringLiteral("NOTE");
-        made.last().fields.insert(QStringLiteral("text"), notes);
+        made.last().fields.insert(QStringLiteral("text"), note ? notes : event + u": " + notes);
     } else {
         for (ImportedRecord &r : made) {
             if (!notes.isEmpty())

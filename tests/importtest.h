@@ -57,6 +57,17 @@ inline QString describe(const QList<ImportedRecord> &records)
     return lines.join(u'|');
 }
 
+// The first of "|"-separated records that is not among the records, or empty.
+inline QString firstMissing(const QList<ImportedRecord> &records, const QString &wanted)
+{
+    const QStringList all = describe(records).split(u'|');
+    for (const QString &w : wanted.split(u'|', Qt::SkipEmptyParts)) {
+        if (!all.contains(w))
+            return w;
+    }
+    return QString();
+}
+
 // "CARB 339|INSL 394": how many records of each type.
 inline QString countByType(const QList<ImportedRecord> &records)
 {

@@ -244,6 +244,7 @@ void TstDexcomReader::realRecords_data()
     QTest::addColumn<QString>("last");
     QTest::addColumn<QString>("notes");
     QTest::addColumn<QString>("skipped");
+    QTest::addColumn<QString>("spots"); // records that must be among them, as the file has them
 
     QTest::newRow("every kind of treatment")
         << "glucosedao_008_2020-01-23_to_2020-04-21.csv"
@@ -252,7 +253,10 @@ void TstDexcomReader::realRecords_data()
         << "2020-01-23 07:27 INSL kind=bolus units=8"
         << "2020-04-21 23:24 INSL kind=bolus units=3"
         << "2020-01-24 20:31 NOTE text=Alcohol|2020-04-12 01:05 NOTE text=Cycle"
-        << "7 alerts, 2 patient info rows, 1 device row";
+        << "7 alerts, 2 patient info rows, 1 device row"
+        << "2020-02-01 16:43 CARB grams=10|2020-02-14 09:40 INSL kind=basal units=28|"
+           "2020-04-06 14:40 ACTV activity=exercise intensity=light minutes=10|"
+           "2020-03-30 12:30 ACTV activity=exercise intensity=medium minutes=20";
     QTest::newRow("light exercise, insulin between EGVs")
         << "glucosedao_000_2019-10-14_to_2019-10-28.csv"
         << "ACTV 3|CARB 4|INSL 73"
@@ -260,7 +264,9 @@ void TstDexcomReader::realRecords_data()
         << "2019-10-14 20:35 INSL kind=bolus units=12"
         << "2019-10-28 23:50 INSL kind=basal units=14"
         << ""
-        << "7 alerts, 2 patient info rows, 1 device row";
+        << "7 alerts, 2 patient info rows, 1 device row"
+        << "2019-10-19 18:38 INSL kind=bolus units=13|2019-10-21 14:00 CARB grams=80|"
+           "2019-10-15 19:03 ACTV activity=exercise intensity=light minutes=45";
     QTest::newRow("every field quoted, half units")
         << "glucosedao_022_2023-05-27_to_2023-06-14.csv"
         << "INSL 79"
@@ -268,7 +274,8 @@ void TstDexcomReader::realRecords_data()
         << "2023-05-27 08:01 INSL kind=basal units=25"
         << "2023-06-13 21:53 INSL kind=bolus units=2"
         << ""
-        << "7 alerts, 2 patient info rows, 1 device row";
+        << "7 alerts, 2 patient info rows, 1 device row"
+        << "2023-05-27 08:34 INSL kind=bolus units=3.5|2023-05-27 16:00 INSL kind=bolus units=1.5";
 }
 
 void TstDexcomReader::realRecords()
@@ -297,6 +304,8 @@ void TstDexcomReader::realRecords()
     }
     QTEST(describe(notes), "notes");
     QTEST(result.skippedText(), "skipped");
+    QFETCH(QString, spots);
+    QCOMPARE(firstMissing(r, spots), QString());
     // What every exercise looks like.
     for (const ImportedRecord &record : r) {
         if (record.type == QLatin1String("ACTV")) {

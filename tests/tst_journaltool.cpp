@@ -416,6 +416,15 @@ void TstJournalTool::importMessage_data()
         << QByteArray()
         << QByteArray("2 of 2 rows with readings are rejected alike, as line 2: glucose value "
                       "\"5.8.1\" is not a number; nothing is imported\n");
+    // The doses that could be read go with the readings that could not.
+    QTest::newRow("refused, records and all")
+        << QByteArray("Index,Timestamp (YYYY-MM-DDThh:mm:ss),Event Type,Event Subtype,Glucose "
+                      "Value (mg/dL),Insulin Value (u)\n1,2024-03-05T07:00:00,Insulin,Fast-Acting,,"
+                      "8\n2,2024-03-05T07:05:00,EGV,,1O4,\n3,2024-03-05T07:10:00,EGV,,1O6,\n"
+                      "4,2024-03-05T07:15:00,EGV,,1O9,\n")
+        << QByteArray()
+        << QByteArray("3 of 4 rows with readings are rejected alike, as line 3: glucose value "
+                      "\"1O4\" is not a number; nothing is imported\n");
 }
 
 void TstJournalTool::importMessage()
@@ -431,6 +440,7 @@ void TstJournalTool::importMessage()
     QCOMPARE(r.out, out);
     QVERIFY2(r.err.endsWith(err), r.err.constData());
     QCOMPARE(r.code, out.isEmpty() ? 1 : 0);
+    QCOMPARE(QFile::exists(journal), !out.isEmpty());
 }
 
 void TstJournalTool::importRecords_data()
@@ -477,6 +487,14 @@ void TstJournalTool::importRecords()
     QCOMPARE(second.code, 0);
     QVERIFY2(second.out.startsWith("imported 0 readings; skipped "), second.out.constData());
     QCOMPARE(bytesOf(path), after);
+
+    // Its export gives an empty journal the same lines.
+    const QString csv = dir.filePath("records-export.csv");
+    QCOMPARE(tool({ "export", path, "-o", csv }).code, 0);
+    const QString back = dir.filePath("records-back.journal");
+    QFile::remove(back);
+    QCOMPARE(tool({ "import", back, csv }).code, 0);
+    QCOMPARE(bytesOf(back), after);
 }
 
 void TstJournalTool::exportImportsBackEveryRecord()

@@ -247,26 +247,35 @@ void TstLibreReader::realRecords_data()
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("last");
     QTest::addColumn<QString>("skipped");
+    QTest::addColumn<QString>("spots"); // records that must be among them, as the file has them
 
-    QTest::newRow("insulin and carbohydrates") << "warren8824_sample_libreview.csv"
-                                               << "CARB 88|INSL 147"
-                                               << "256 551 2277"
-                                               << "2025-09-03 08:16 INSL kind=bolus units=2"
-                                               << "2025-10-11 09:50 CARB grams=3"
-                                               << "216 empty notes, 1 unitless insulin row";
+    QTest::newRow("insulin and carbohydrates")
+        << "warren8824_sample_libreview.csv"
+        << "CARB 88|INSL 147"
+        << "256 551 2277"
+        << "2025-09-03 08:16 INSL kind=bolus units=2"
+        << "2025-10-11 09:50 CARB grams=3"
+        << "216 empty notes, 1 unitless insulin row"
+        << "2025-09-25 07:41 INSL kind=basal units=11|2025-10-03 12:23 INSL kind=bolus units=5|"
+           "2025-10-01 14:30 CARB grams=40";
     QTest::newRow("notes and food without grams")
         << "glyco_sample_glucose.csv"
         << "CARB 16|NOTE 165"
         << "0 0 8"
         << "2019-12-05 17:08 NOTE text=Blood 78mg/dl (4.3mmol/l)"
         << ""
-        << "398 empty notes";
+        << "398 empty notes"
+        // The note the file has twice is one note.
+        << "2020-03-21 12:37 CARB grams=2|2020-10-05 14:49 CARB food=1|"
+           "2020-03-18 14:15 NOTE text=Exercise|2020-11-17 20:47 NOTE text=Exercise|"
+           "2019-12-06 10:34 NOTE text=Actual 74mg/dl 2.5 ket mmol/l";
     QTest::newRow("empty notes only") << "jeffreyruoss_libre-3-plug-cgm-data.csv"
                                       << ""
                                       << "0 0 0"
                                       << ""
                                       << ""
-                                      << "6 empty notes";
+                                      << "6 empty notes"
+                                      << "";
 }
 
 void TstLibreReader::realRecords()
@@ -290,6 +299,8 @@ void TstLibreReader::realRecords()
     if (!last.isEmpty())
         QCOMPARE(describe(r.last()), last);
     QTEST(result.skippedText(), "skipped");
+    QFETCH(QString, spots);
+    QCOMPARE(firstMissing(r, spots), QString());
 }
 
 void TstLibreReader::recordRows_data()

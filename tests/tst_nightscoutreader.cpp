@@ -250,9 +250,12 @@ void TstNightscoutReader::treatments_data()
         {"eventType":"Site Change","created_at":"2024-03-05T16:00:00Z"},
         {"eventType":"Site Change","created_at":"2024-03-06T16:00:00Z"},
         {"eventType":"Meal Bolus","created_at":"2024-03-05T16:00:00Z","insulin":0},
-        {"eventType":"","created_at":"2024-03-05T16:00:00Z"}])";
-    QTest::newRow("basal rates and care events are counted, not dropped")
-        << care << ""
+        {"eventType":"","created_at":"2024-03-05T16:00:00Z"},
+        {"eventType":"Site Change","created_at":"2024-03-07T16:00:00Z","notes":"left arm"},
+        {"eventType":"Announcement","created_at":"2024-03-07T17:00:00Z","notes":"pump paused"}])";
+    QTest::newRow("basal rates and care events are counted or noted, not dropped")
+        << care
+        << "2024-03-07 08:00 NOTE text=Site Change: left arm|2024-03-07 09:00 NOTE text=pump paused"
         << ""
         << "2 site changes, 1 basal rate, 1 meal bolus, 1 untyped treatment"
         << "";
