@@ -4,6 +4,7 @@
 #include "GlucoseVariability.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -43,6 +44,20 @@ double riskOf(double mgPerDl)
 {
     const double f = std::pow(std::log(mgPerDl), 1.084) - 5.381;
     return 22.77 * f * f * (f < 0 ? -1 : 1);
+}
+
+// The risk of a whole mg/dL value: readings are whole numbers, and a
+// million of them share a few hundred values, each worked out once.
+double riskOf(int mgPerDl)
+{
+    static const std::array<double, 1024> known = [] {
+        std::array<double, 1024> risks {};
+        for (std::size_t v = 1; v < risks.size(); ++v)
+            risks[v] = riskOf(double(v));
+        return risks;
+    }();
+    return mgPerDl > 0 && std::size_t(mgPerDl) < known.size() ? known[std::size_t(mgPerDl)]
+                                                              : riskOf(double(mgPerDl));
 }
 
 // Mean over trailing windows of width points, the first width - 1 taking

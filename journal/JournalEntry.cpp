@@ -49,6 +49,28 @@ bool needsEscape(QStringView s)
     return false;
 }
 
+// The factory registered under a type code, or null. A journal's lines
+// mostly share their type, and hashing the code costs as much as the rest
+// of a line's reading: the last code found is tried first, for as long as
+// nothing is registered or removed.
+const JournalEntry::JournalFactory *factoryOf(QStringView code)
+{
+    struct Found
+    {
+        QString code;
+        const JournalEntry::JournalFactory *factory = nullptr;
+        qsizetype registered = -1;
+    };
+    static thread_local Found last;
+    const auto &factories = JournalEntry::JournalFactory::factories;
+    if (last.registered != factories.size() || last.code != code) {
+        last.code = code.toString();
+        last.factory = factories.value(last.code);
+        last.registered = factories.size();
+    }
+    return last.factory;
+}
+
 } // namespace
 
 JournalEntry::JournalFactory::JournalFactory(const QString &typecode)
@@ -144,9 +166,7 @@ JournalEntry *JournalEntry::decode(QStringView line)
     if (rest.isEmpty())
         return nullptr;
     FieldIterator it(rest);
-    const QStringView code = *it;
-    const JournalFactory *factory
-        = JournalFactory::factories.value(QString::fromRawData(code.data(), code.size()));
+    const JournalFactory *factory = factoryOf(*it);
     if (!factory)
         return nullptr;
     return factory->create(++it);

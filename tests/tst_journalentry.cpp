@@ -159,6 +159,19 @@ void TstJournalEntry::registry()
     const auto twin = decodeRecord("TWIN|20240101|0000");
     QVERIFY(twin);
     QCOMPARE(twin->maker, 2);
+
+    // A type registered after lines of it were read is known from then on,
+    // and the last one registered under a code makes its entries.
+    QVERIFY(!decodeRecord("LATE|20240101|0000"));
+    const RecordFactory late(QStringLiteral("LATE"), 3);
+    const auto known = decodeRecord("LATE|20240101|0000");
+    QVERIFY(known);
+    QCOMPARE(known->maker, 3);
+    const RecordFactory third(QStringLiteral("TWIN"), 3);
+    QCOMPARE(decodeRecord("TWIN|20240101|0000")->maker, 3);
+    Factory::factories.remove(QStringLiteral("LATE"));
+    QVERIFY(!decodeRecord("LATE|20240101|0000"));
+    Factory::factories.remove(QStringLiteral("TWIN"), &third);
 }
 
 void TstJournalEntry::compare_data()
