@@ -9,38 +9,42 @@
 
 namespace {
 
-// Quotes a field only where RFC 4180 needs it, and lets libcsv do the quoting.
-void appendField(QByteArray &line, const QString &text)
+// A field as RFC 4180 needs it: quoted only when it must be, by libcsv.
+QByteArray fieldOf(const QString &text)
 {
-    if (!line.isEmpty())
-        line.append(',');
     const QByteArray bytes = text.toUtf8();
     const bool plain = std::none_of(bytes.begin(), bytes.end(), [](char c) {
         return c == ',' || c == '"' || c == '\r' || c == '\n';
     }) && bytes.trimmed().size() == bytes.size();
-    if (plain) {
-        line.append(bytes);
-        return;
+    if (plain)
+        return bytes;
+    QByteArray quoted(qsizetype(csv_write(nullptr, 0, bytes.constData(), size_t(bytes.size()))),
+        Qt::Uninitialized);
+    csv_write(quoted.data(), size_t(quoted.size()), bytes.constData(), size_t(bytes.size()));
+    return quoted;
+}
+
+// The fields as one line, empty ones included wherever they stand.
+QByteArray lineOf(const QStringList &fields)
+{
+    QByteArray line;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            line.append(',');
+        line.append(fieldOf(fields.at(i)));
     }
-    const size_t needed = csv_write(nullptr, 0, bytes.constData(), size_t(bytes.size()));
-    const qsizetype start = line.size();
-    line.resize(start + qsizetype(needed));
-    csv_write(line.data() + start, needed, bytes.constData(), size_t(bytes.size()));
+    return line.append("\r\n");
 }
 
 // date, time, four empty columns of a reading but its notes, the type and the fields.
 QByteArray recordRow(const ImportedRecord &record, const QStringList &fieldNames)
 {
-    QByteArray line;
-    appendField(line, record.date.toString(Qt::ISODate));
-    appendField(line, record.time.toString(u"HH:mm"));
-    line += ",,,";
-    appendField(line, record.fields.value(QStringLiteral("notes")));
-    appendField(line, record.type);
+    QStringList fields { record.date.toString(Qt::ISODate), record.time.toString(u"HH:mm"),
+        QString(), QString(), QString(), record.fields.value(QStringLiteral("notes")),
+        record.type };
     for (const QString &name : fieldNames)
-        appendField(line, record.fields.value(name));
-    line.append("\r\n");
-    return line;
+        fields.append(record.fields.value(name));
+    return lineOf(fields);
 }
 
 } // namespace
@@ -52,15 +56,9 @@ QByteArray CsvExport::header()
 
 QByteArray CsvExport::row(const ImportedReading &reading, GlucoseUnit::Unit unit)
 {
-    QByteArray line;
-    appendField(line, reading.date.toString(Qt::ISODate));
-    appendField(line, reading.time.toString(u"HH:mm"));
-    appendField(line, reading.type);
-    appendField(line, GlucoseUnit::format(reading.value, unit));
-    appendField(line, GlucoseUnit::name(unit));
-    appendField(line, reading.notes);
-    line.append("\r\n");
-    return line;
+    return lineOf(
+        { reading.date.toString(Qt::ISODate), reading.time.toString(u"HH:mm"), reading.type,
+            GlucoseUnit::format(reading.value, unit), GlucoseUnit::name(unit), reading.notes });
 }
 
 QByteArray CsvExport::write(const QList<ImportedReading> &readings, GlucoseUnit::Unit unit)
@@ -78,10 +76,7 @@ QByteArray CsvExport::write(const QList<ImportedReading> &readings,
         return write(readings, unit);
     QByteArray csv = header();
     csv.chop(2);
-    QByteArray names;
-    for (const QString &name : QStringList(QStringLiteral("record")) + fieldNames)
-        appendField(names, name);
-    csv += ',' + names + "\r\n";
+    csv += ',' + lineOf(QStringList(QStringLiteral("record")) + fieldNames);
     const QByteArray noRecord(fieldNames.size() + 1, ',');
     qsizetype r = 0;
     for (const ImportedReading &reading : readings) {

@@ -17,6 +17,7 @@ class TstCsvExport : public QObject
 private Q_SLOTS:
     void bytes_data();
     void bytes();
+    void emptyFieldsKeepTheirPlace();
     void roundTrip_data();
     void roundTrip();
     void realSampleRoundTrip();
@@ -58,6 +59,17 @@ void TstCsvExport::bytes()
     QFETCH(QByteArray, line);
     QCOMPARE(CsvExport::write({ reading }, GlucoseUnit::Unit(unit)),
         "date,time,type,value,unit,notes\r\n" + line);
+}
+
+// A journal line whose date or time cannot be read exports them empty, every column in its place.
+void TstCsvExport::emptyFieldsKeepTheirPlace()
+{
+    const ImportedReading reading { QDate(), QTime(), "cgm", 104, "" };
+    QCOMPARE(CsvExport::row(reading, GlucoseUnit::MgPerDl), QByteArray(",,cgm,104,mg/dL,\r\n"));
+    const ImportedRecord record { QDate(), QTime(7, 8), "note", { { "text", "a, b" } } };
+    QCOMPARE(CsvExport::write({}, { record }, { "kind", "text" }),
+        QByteArray("date,time,type,value,unit,notes,record,kind,text\r\n"
+                   ",07:08,,,,,note,,\"a, b\"\r\n"));
 }
 
 void TstCsvExport::roundTrip_data()
