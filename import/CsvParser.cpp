@@ -78,6 +78,20 @@ int insideQuoteState()
     return state;
 }
 
+// Where the line from pos ends: after its LF, CR LF or lone CR, as old Mac
+// files end lines, or at the end of the text.
+qsizetype lineEnd(const QByteArray &text, qsizetype pos)
+{
+    const char *const begin = text.constData();
+    const char *const end = begin + text.size();
+    const char *const found
+        = std::find_if(begin + pos, end, [](char c) { return c == '\n' || c == '\r'; });
+    if (found == end)
+        return text.size();
+    return found + 1 < end && found[0] == '\r' && found[1] == '\n' ? found - begin + 2
+                                                                   : found - begin + 1;
+}
+
 } // namespace
 
 QByteArray CsvParser::withoutBom(const QByteArray &data)
@@ -93,9 +107,7 @@ char CsvParser::delimiterOf(const QByteArray &data)
     int bestCount = 0;
     qsizetype pos = 0;
     for (int line = 0; line < linesLooked && pos < data.size(); ++line) {
-        qsizetype end = data.indexOf('\n', pos);
-        if (end < 0)
-            end = data.size();
+        const qsizetype end = lineEnd(data, pos);
         int counts[3] = {};
         bool quoted = false;
         for (qsizetype i = pos; i < end; ++i) {
@@ -111,7 +123,7 @@ char CsvParser::delimiterOf(const QByteArray &data)
                 best = candidates[k];
             }
         }
-        pos = end + 1;
+        pos = end;
     }
     return best;
 }
@@ -163,15 +175,16 @@ QList<CsvRow> CsvParser::parse(const QByteArray &data, char delimiter, int maxRo
     // fixed step, which is quadratic on a long field).
     constexpr qsizetype slice = 64 * 1024;
     while (pos < text.size() && (maxRows < 0 || collector.rows.size() < maxRows)) {
-        const qsizetype newline = text.indexOf('\n', pos);
-        const qsizetype end = std::min(newline < 0 ? text.size() : newline + 1, pos + slice);
+        const qsizetype end = std::min(lineEnd(text, pos), pos + slice);
         const size_t length = size_t(end - pos);
         if (csv_parse(&parser, text.constData() + pos, length, onField, onRow, &collector)
             != length) {
             failure = QString::fromUtf8(csv_strerror(csv_error(&parser)));
             break;
         }
-        if (text.at(end - 1) == '\n') {
+        // A slice may part a CR from its LF: the line ends after the LF.
+        const char last = text.at(end - 1);
+        if (last == '\n' || (last == '\r' && (end == text.size() || text.at(end) != '\n'))) {
             // A line end read while a quote is open belongs to the field.
             if (parser.quoted && !collector.openQuoteLine)
                 collector.openQuoteLine = collector.line;

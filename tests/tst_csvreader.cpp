@@ -82,6 +82,11 @@ void TstCsvReader::rows_data()
                       "2024-03-05,07:09,105,\"a walk")
         << "2024-03-05 07:08 unspecified 104 'fine'"
         << "3: truncated row: the file ends inside a quoted field";
+    QTest::newRow("CR-only line ends, a quoted line break, each row its line")
+        << QByteArray("date,time,value,notes\r2024-03-05,07:08,104,\"a\rb\"\r"
+                      "2024-03-05,07:09,x,\r\r2024-03-05,07:10,105,\r")
+        << "2024-03-05 07:08 unspecified 104 'a\rb'|2024-03-05 07:10 unspecified 105 ''"
+        << "4: glucose value \"x\" is not a number";
     QTest::newRow("bad rows are rejected with a reason")
         << QByteArray("date,time,value,unit\n2024-03-05,07:08\n2024-13-05,07:08,104,\n"
                       "2024-03-05,07:08,104,mmHg\n2024-03-05,07:08,,\n2024-03-05,07:08,1e9,\n")
