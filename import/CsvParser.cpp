@@ -3,6 +3,7 @@
 
 #include "CsvParser.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <csv.h>
@@ -135,21 +136,54 @@ bool CsvParser::isTitle(const CsvRow &row)
     }) == 1;
 }
 
-QString CsvParser::fieldCountProblem(const CsvRow &row, int expected, int mayLack)
+QString CsvParser::fieldCountProblem(const CsvRow &row, int expected, int mayLack, int widest)
 {
     const int n = int(row.fields.size());
     if (row.cut)
         return QStringLiteral("truncated row: the file ends inside a quoted field");
     if (n < expected - mayLack)
         return QStringLiteral("truncated row: %1 of %2 fields").arg(n).arg(expected);
-    const bool extra = std::any_of(row.fields.begin() + std::min(n, expected), row.fields.end(),
-        [](const QString &f) { return !f.trimmed().isEmpty(); });
+    const bool extra = n > std::max(expected, widest)
+        || std::any_of(row.fields.begin() + std::min(n, expected), row.fields.end(),
+            [](const QString &f) { return !f.trimmed().isEmpty(); });
     if (extra)
         return QStringLiteral("%1 fields where the header has %2: a value holds an unquoted "
                               "delimiter")
             .arg(n)
             .arg(expected);
     return QString();
+}
+
+int CsvParser::widest(const QList<CsvRow> &rows, qsizetype first, qsizetype end, int header)
+{
+    if (first >= end)
+        return header;
+    const auto fewest = std::min_element(rows.begin() + first, rows.begin() + end,
+        [](const CsvRow &a, const CsvRow &b) { return a.fields.size() < b.fields.size(); });
+    return std::max(header, int(fewest->fields.size()));
+}
+
+QString CsvParser::endProblem(const CsvRow &row, int column)
+{
+    if (!row.unended || column != row.fields.size() - 1)
+        return QString();
+    return QStringLiteral("truncated row: the file ends inside its last value, without a line "
+                          "end");
+}
+
+QString CsvParser::splitProblem(const CsvRow &row, int column)
+{
+    static const QRegularExpression whole(QStringLiteral("^[0-9]+$"));
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,2}$"));
+    if (column < 0 || column + 1 >= row.fields.size())
+        return QString();
+    const QString value = row.fields.at(column).trimmed();
+    const QString next = row.fields.at(column + 1).trimmed();
+    if (!whole.match(value).hasMatch() || !digits.match(next).hasMatch())
+        return QString();
+    return QStringLiteral("\"%1\" is followed by \"%2\" in a column that this row leaves "
+                          "empty: a decimal comma that is not quoted splits the value")
+        .arg(value, next);
 }
 
 QList<CsvRow> CsvParser::parse(const QByteArray &data, char delimiter, int maxRows, QString *error)
@@ -210,6 +244,10 @@ QList<CsvRow> CsvParser::parse(const QByteArray &data, char delimiter, int maxRo
             csv_fini(&parser, onField, onRow, &collector);
             if (openQuote && collector.rows.size() > before)
                 collector.rows.last().cut = true;
+            // The real exports end their last row with a line end, which
+            // this one, read by csv_fini, lacks; a closed quote ends its field whole.
+            if (before > 0 && collector.rows.size() > before && !openQuote && !text.endsWith('"'))
+                collector.rows.last().unended = true;
         }
     }
     csv_free(&parser);

@@ -10,12 +10,15 @@
 #include <QStringList>
 
 // One record of a CSV file and the line it starts on (from 1). `cut` when
-// the file ends inside the quotes of its last field, a file cut short.
+// the file ends inside the quotes of its last field, a file cut short;
+// `unended` when it is the last of several rows and the file ends without a
+// line end in its unquoted last field, which may then be cut short too.
 struct CsvRow
 {
     int line = 0;
     QStringList fields;
     bool cut = false;
+    bool unended = false;
 };
 
 // Splits UTF-8 CSV (RFC 4180, and the loose kinds devices write) into rows
@@ -46,9 +49,27 @@ public:
 
     // Why a row that should have `expected` fields is not whole, or an empty
     // string. Fewer fields mean a row cut off (a device may leave `mayLack`
-    // empty last fields off); more that are not empty, a value split by an
-    // unquoted delimiter, such as a decimal comma.
-    static QString fieldCountProblem(const CsvRow &row, int expected, int mayLack = 0);
+    // empty last fields off); more, a value split by an unquoted delimiter,
+    // such as a decimal comma, even when the field it pushes out is empty.
+    // Only where every row has more (`widest`, see widest()) may the surplus
+    // be empty fields.
+    static QString fieldCountProblem(
+        const CsvRow &row, int expected, int mayLack = 0, int widest = -1);
+
+    // The fields the rows from `first` to before `end` may have: the
+    // header's, or more when every one of them has more, as a writer does
+    // that ends each row with a delimiter.
+    static int widest(const QList<CsvRow> &rows, qsizetype first, qsizetype end, int header);
+
+    // Why the number read from `column` may not be whole, or an empty string:
+    // it is the last field of an unended row, which a cut file ends inside.
+    static QString endProblem(const CsvRow &row, int column);
+
+    // Why a whole number at `column` may be half of one, or an empty string:
+    // the next field, which the row leaves empty, holds one or two digits,
+    // as a decimal comma that is not quoted leaves them ("5,8" read as "5"
+    // and "8"). The caller knows that the next column is none the row fills.
+    static QString splitProblem(const CsvRow &row, int column);
 };
 
 #endif

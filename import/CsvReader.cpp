@@ -58,8 +58,8 @@ CsvReader::Columns columnsOf(const QStringList &header)
               { "gl", "value" }, { "note", "notes" } };
     for (int i = 0; i < header.size(); ++i) {
         const QString name = baseName(header.at(i));
-        int *slot = name == QLatin1String("record") ? &c.record
-                                                    : slotOf(c, synonyms.value(name, name));
+        int *slot
+            = name == QLatin1String("record") ? &c.record : slotOf(c, synonyms.value(name, name));
         if (slot && *slot < 0)
             *slot = i;
     }
@@ -180,6 +180,7 @@ void CsvReader::readRows(const QList<CsvRow> &rows, int header, const Columns &c
     const QString &type, ImportResult &result)
 {
     const int width = header < rows.size() ? int(rows.at(header).fields.size()) : 0;
+    const int widest = CsvParser::widest(rows, header + 1, rows.size(), width);
     const auto field = [](const CsvRow &row, int column) {
         return column >= 0 && column < row.fields.size() ? row.fields.at(column).trimmed()
                                                          : QString();
@@ -197,7 +198,7 @@ void CsvReader::readRows(const QList<CsvRow> &rows, int header, const Columns &c
     for (qsizetype i = header + 1; i < rows.size(); ++i) {
         const CsvRow &row = rows.at(i);
         ImportedReading reading;
-        QString reason = CsvParser::fieldCountProblem(row, width);
+        QString reason = CsvParser::fieldCountProblem(row, width, 0, widest);
         GlucoseUnit::Unit unit = c.valueUnit;
         const QString unitText = field(row, c.unit);
         const QString when = moments.at(i - header - 1);
@@ -225,7 +226,9 @@ void CsvReader::readRows(const QList<CsvRow> &rows, int header, const Columns &c
             reason = QStringLiteral("unit \"%1\" is neither mg/dL nor mmol/L")
                          .arg(ImportResult::excerpt(unitText));
         } else {
-            ReadingValue::parse(field(row, c.value), unit, &reading.value, &reason);
+            reason = CsvParser::endProblem(row, c.value);
+            if (reason.isEmpty())
+                ReadingValue::parse(field(row, c.value), unit, &reading.value, &reason);
         }
         if (!reason.isEmpty()) {
             result.reject(row.line, reason);

@@ -233,10 +233,11 @@ ImportResult DexcomReader::read(const QByteArray &data)
     // a row cut inside its glucose value ends there.
     const int width = int(header.size());
     const int mayLack = width - 1 > c.glucose + 1 ? 1 : 0;
+    const int widest = CsvParser::widest(rows, 1, rows.size(), width);
     result.rows = int(rows.size()) - 1;
     for (qsizetype i = 1; i < rows.size(); ++i) {
         const CsvRow &row = rows.at(i);
-        const QString cut = CsvParser::fieldCountProblem(row, width, mayLack);
+        const QString cut = CsvParser::fieldCountProblem(row, width, mayLack, widest);
         if (!cut.isEmpty()) {
             result.reject(row.line, cut);
             continue;
@@ -268,6 +269,14 @@ ImportResult DexcomReader::read(const QByteArray &data)
             result.reject(row.line,
                 QStringLiteral("timestamp \"%1\" is not a date and time")
                     .arg(ImportResult::excerpt(timestamp)));
+            continue;
+        }
+        // A reading leaves the treatments' columns empty.
+        reason = CsvParser::endProblem(row, c.glucose);
+        if (reason.isEmpty() && (c.glucose + 1 == c.insulin || c.glucose + 1 == c.carbs))
+            reason = CsvParser::splitProblem(row, c.glucose);
+        if (!reason.isEmpty()) {
+            result.reject(row.line, reason);
             continue;
         }
         const QString value = field(row, c.glucose);

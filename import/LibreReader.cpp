@@ -276,6 +276,7 @@ ImportResult LibreReader::read(const QByteArray &data)
     if (h > 0 && rows.first().fields.size() > 2)
         stamps.append(QString(rows.first().fields.at(2)).remove(QLatin1String("UTC")));
     result.rows = int(rows.size()) - h - 1;
+    const int widest = CsvParser::widest(rows, h + 1, rows.size(), int(header.size()));
     for (qsizetype i = h + 1; i < rows.size(); ++i) {
         const CsvRow &row = rows.at(i);
         const QString whole = row.fields.join(QChar(0));
@@ -284,7 +285,7 @@ ImportResult LibreReader::read(const QByteArray &data)
             continue;
         }
         seen.insert(whole);
-        const QString cut = CsvParser::fieldCountProblem(row, int(header.size()));
+        const QString cut = CsvParser::fieldCountProblem(row, int(header.size()), 0, widest);
         if (!cut.isEmpty()) {
             result.reject(row.line, cut);
             continue;
@@ -318,6 +319,11 @@ ImportResult LibreReader::read(const QByteArray &data)
             reason = QStringLiteral("record type %1 but no %2 Glucose column")
                          .arg(type)
                          .arg(QLatin1String(glucoseNamesInEnglish[type]));
+        } else {
+            // A reading row fills its glucose column and no other but the notes.
+            reason = CsvParser::endProblem(*row, column.index);
+            if (reason.isEmpty() && column.index + 1 != c.notes)
+                reason = CsvParser::splitProblem(*row, column.index);
         }
         if (reason.isEmpty()
             && ReadingValue::parse(

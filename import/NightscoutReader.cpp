@@ -250,6 +250,10 @@ void readTable(const QByteArray &data, ImportResult &result)
             result.reject(row.line, CsvParser::fieldCountProblem(row, width));
             continue;
         }
+        if (const QString cut = CsvParser::endProblem(row, 2); !cut.isEmpty()) {
+            result.reject(row.line, cut);
+            continue;
+        }
         const QString date = row.fields.at(1).trimmed();
         NightscoutReader::readEntry(row.line, QStringLiteral("sgv"), QJsonValue(row.fields.at(2)),
             date.isEmpty() ? QJsonValue() : QJsonValue(date), result);

@@ -179,8 +179,12 @@ ImportResult NightscoutReportReader::read(const QByteArray &data)
             result.skip(QStringLiteral("\"%1\" entry").arg(ImportResult::excerpt(kind)));
             continue;
         }
-        const QString value
-            = fieldOf(row, kind == QLatin1String("sgv") ? current.sgv : current.mbg);
+        const int column = kind == QLatin1String("sgv") ? current.sgv : current.mbg;
+        const QString value = fieldOf(row, column);
+        if (const QString end = CsvParser::endProblem(row, column); !end.isEmpty()) {
+            result.reject(row.line, end);
+            continue;
+        }
         NightscoutReader::readEntry(row.line, kind,
             value.isEmpty() ? QJsonValue() : QJsonValue(value), dateOf(row, current), result);
     }

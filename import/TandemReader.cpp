@@ -29,7 +29,9 @@ constexpr int headRows = 40;
 struct Section
 {
     enum Kind { None, Readings, Boluses, Basal, Other } kind = None;
+    qsizetype header = -1; // its header's row
     int width = 0;
+    int widest = 0; // CsvParser::widest() of its rows
     int time = -1;
     int value = -1;
     int description = -1;
@@ -99,6 +101,8 @@ QString readBolus(
         return QString();
     }
     ImportedRecord dose { date, time, QStringLiteral("INSL"), {} };
+    if (const QString cut = CsvParser::endProblem(row, s.units); !cut.isEmpty())
+        return cut;
     if (!dose.setNumber(QStringLiteral("units"), units))
         return QStringLiteral("insulin delivered \"%1\" is not a number")
             .arg(ImportResult::excerpt(units));
@@ -150,6 +154,7 @@ ImportResult TandemReader::read(const QByteArray &data)
         const Section header = sectionOf(rows.at(i));
         if (header.kind != Section::None) {
             current = header;
+            current.header = i;
             // A line of one field before a header is the section's title.
             if (i > 0 && CsvParser::isTitle(rows.at(i - 1)))
                 sections[i - 1] = Section();
@@ -161,6 +166,14 @@ ImportResult TandemReader::read(const QByteArray &data)
             times.append(rows.at(i).fields.at(current.time));
     }
     const LocalTimestamp::DayOrder order = LocalTimestamp::orderOf(times);
+    for (qsizetype first = 0, end = 0; first < rows.size(); first = end) {
+        end = first + 1;
+        while (end < rows.size() && sections.at(end).header == sections.at(first).header)
+            ++end;
+        const int widest = CsvParser::widest(rows, first, end, sections.at(first).width);
+        for (qsizetype i = first; i < end; ++i)
+            sections[i].widest = widest;
+    }
 
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const CsvRow &row = rows.at(i);
@@ -177,7 +190,7 @@ ImportResult TandemReader::read(const QByteArray &data)
             result.skip(QStringLiteral("other pump event"));
             continue;
         }
-        QString reason = CsvParser::fieldCountProblem(row, s.width);
+        QString reason = CsvParser::fieldCountProblem(row, s.width, 0, s.widest);
         QDate date;
         QTime time;
         if (reason.isEmpty())
@@ -192,6 +205,8 @@ ImportResult TandemReader::read(const QByteArray &data)
         ImportedReading reading;
         reading.date = date;
         reading.time = time;
+        if (reason.isEmpty())
+            reason = CsvParser::endProblem(row, s.value);
         if (reason.isEmpty())
             ReadingValue::parse(row.fields.at(s.value), s.unit, &reading.value, &reason);
         if (!reason.isEmpty()) {

@@ -87,6 +87,31 @@ void TstCsvReader::rows_data()
                       "2024-03-05,07:09,x,\r\r2024-03-05,07:10,105,\r")
         << "2024-03-05 07:08 unspecified 104 'a\rb'|2024-03-05 07:10 unspecified 105 ''"
         << "4: glucose value \"x\" is not a number";
+    QTest::newRow("the last value cut, the file without a line end")
+        << QByteArray("date,time,value\n2024-03-05,07:08,104\n2024-03-05,07:09,104\n"
+                      "2024-03-05,07:10,10")
+        << "2024-03-05 07:08 unspecified 104 ''|2024-03-05 07:09 unspecified 104 ''"
+        << "4: truncated row: the file ends inside its last value, without a line end";
+    QTest::newRow("no line end after a quoted value or after notes: whole")
+        << QByteArray("date,time,value,notes\r\n2024-03-05,07:08,104,\r\n"
+                      "2024-03-05,07:09,105,fi")
+        << "2024-03-05 07:08 unspecified 104 ''|2024-03-05 07:09 unspecified 105 'fi'"
+        << "";
+    QTest::newRow("no line end after a quoted last value: whole")
+        << QByteArray("date,time,value\n2024-03-05,07:08,104\n2024-03-05,07:09,\"105\"")
+        << "2024-03-05 07:08 unspecified 104 ''|2024-03-05 07:09 unspecified 105 ''"
+        << "";
+    // A decimal comma that is not quoted pushes a field out: the row is
+    // wider than the header, even when the field pushed out is empty.
+    QTest::newRow("a row wider than its header, its surplus empty")
+        << QByteArray("date,time,value (mmol/L),notes\n2024-03-05,07:08,5.8,\n"
+                      "2024-03-05,07:09,6,1,\n2024-03-05,07:10,6.2,\n")
+        << "2024-03-05 07:08 unspecified 104 ''|2024-03-05 07:10 unspecified 112 ''"
+        << "3: 5 fields where the header has 4: a value holds an unquoted delimiter";
+    QTest::newRow("every row ending in a delimiter")
+        << QByteArray("date,time,value\n2024-03-05,07:08,104,\n2024-03-05,07:09,105,\n")
+        << "2024-03-05 07:08 unspecified 104 ''|2024-03-05 07:09 unspecified 105 ''"
+        << "";
     QTest::newRow("bad rows are rejected with a reason")
         << QByteArray("date,time,value,unit\n2024-03-05,07:08\n2024-13-05,07:08,104,\n"
                       "2024-03-05,07:08,104,mmHg\n2024-03-05,07:08,,\n2024-03-05,07:08,1e9,\n")

@@ -192,6 +192,12 @@ void TstDexcomReader::rows_data()
                                                       << "2019-10-14 16:42 cgm 55 ''"
                                                       << "4: truncated row: 8 of 14 fields"
                                                       << "1 alert";
+    QTest::newRow("the glucose value last, cut without a line end")
+        << QByteArray("Index,Timestamp (YYYY-MM-DDThh:mm:ss),Event Type,Glucose Value (mg/dL)\n"
+                      "1,2024-03-05T07:08:00,EGV,104\n2,2024-03-05T07:13:00,EGV,20")
+        << "2024-03-05 07:08 cgm 104 ''"
+        << "3: truncated row: the file ends inside its last value, without a line end"
+        << "0";
     QTest::newRow("a quoted file cut inside the last value")
         << QByteArray("\"Index\",\"Timestamp (YYYY-MM-DDThh:mm:ss)\",\"Event Type\",\"Glucose "
                       "Value (mg/dL)\",\"Transmitter ID\"\n"
