@@ -8,64 +8,103 @@
 #include "ReadingValue.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 #include <algorithm>
 
 namespace {
 
-// Clarity's names in the languages known here. A header in another
-// language is still read by its shape: the timestamp's column names its
-// format, the glucose value's its unit in brackets, and the event type
-// follows the timestamp.
+// Clarity's names in English, Japanese, French, German, Spanish, Italian
+// and Dutch. A header in another language is still read by its shape: the
+// timestamp's column names its format, the glucose value's its unit in
+// brackets, the event type follows the timestamp, and where these stand in
+// Clarity's order, so do the treatments' columns.
 const ColumnNames::Names timestampNames = { "Timestamp (", "タイムスタンプ" };
-const ColumnNames::Names eventTypeNames = { "Event Type", "イベントタイプ" };
-const ColumnNames::Names glucoseNames = { "Glucose Value (", "グルコース値" };
-// The treatments' columns, known by their English names only.
-const ColumnNames::Names subtypeNames = { "Event Subtype" };
-const ColumnNames::Names insulinNames = { "Insulin Value" };
-const ColumnNames::Names carbNames = { "Carb Value" };
-const ColumnNames::Names durationNames = { "Duration" };
+const ColumnNames::Names eventTypeNames = { "Event Type", "イベントタイプ", "Type d'événement",
+    "Type d’événement", "Ereignistyp", "Tipo de evento", "Tipo di evento", "Gebeurtenistype" };
+const ColumnNames::Names glucoseNames
+    = { "Glucose Value (", "グルコース値", "Valeur du glucose", "Valeur de glucose", "Glukosewert",
+          "Valor de glucosa", "Valore del glucosio", "Valore glucosio", "Glucosewaarde" };
+const ColumnNames::Names subtypeNames = { "Event Subtype", "イベントサブタイプ",
+    "Sous-type d'événement", "Sous-type d’événement", "Ereignis-Subtyp", "Ereignisuntertyp",
+    "Subtipo de evento", "Sottotipo di evento", "Subtype gebeurtenis", "Gebeurtenissubtype" };
+const ColumnNames::Names insulinNames
+    = { "Insulin Value", "インスリン値", "Valeur d'insuline", "Valeur d’insuline", "Insulinwert",
+          "Valor de insulina", "Valore insulina", "Valore di insulina", "Insulinewaarde" };
+const ColumnNames::Names carbNames = { "Carb Value", "炭水化物値", "Valeur de glucides",
+    "Kohlenhydratwert", "Valor de carbohidratos", "Valore carboidrati", "Valore dei carboidrati",
+    "Koolhydraatwaarde" };
+const ColumnNames::Names durationNames
+    = { "Duration", "期間", "Durée", "Dauer", "Duración", "Durata", "Duur" };
+
+// Where Clarity puts its columns, in every language.
+enum Place {
+    IndexPlace,
+    TimestampPlace,
+    EventTypePlace,
+    SubtypePlace,
+    GlucosePlace = 7,
+    InsulinPlace,
+    CarbsPlace,
+    DurationPlace
+};
 
 struct EventKind
 {
-    const char *name;
-    const char *kind; // nullptr: a reading
+    const char *kind; // how rows of it are counted when they become no record; nullptr: readings
+    ColumnNames::Names names;
 };
 
 // Event types as Clarity writes them; "EGV" stays so in every language.
 const EventKind eventKinds[] = {
-    { "EGV", nullptr },
-    { "Calibration", nullptr },
-    { "キャリブレーション", nullptr },
-    { "較正", nullptr },
-    { "FirstName", "patient info row" },
-    { "LastName", "patient info row" },
-    { "DateOfBirth", "patient info row" },
-    { "名", "patient info row" },
-    { "姓", "patient info row" },
-    { "生年月日", "patient info row" },
-    { "Device", "device row" },
-    { "デバイス", "device row" },
-    { "Alert", "alert" },
-    { "アラート", "alert" },
-    { "Insulin", "insulin dose" },
-    { "インスリン", "insulin dose" },
-    { "Carbs", "carbohydrate entry" },
-    { "炭水化物", "carbohydrate entry" },
-    { "Exercise", "activity" },
-    { "運動", "activity" },
-    { "Health", "health event" },
-    { "健康", "health event" },
+    { nullptr,
+        { "EGV", "Calibration", "キャリブレーション", "較正", "Étalonnage", "Calibrage",
+            "Kalibrierung", "Calibración", "Calibrazione", "Kalibratie" } },
+    { "patient info row",
+        { "FirstName", "LastName", "DateOfBirth", "名", "姓", "生年月日", "Prénom", "Nom",
+            "Date de naissance", "Vorname", "Nachname", "Geburtsdatum", "Nombre", "Apellido",
+            "Apellidos", "Fecha de nacimiento", "Nome", "Cognome", "Data di nascita", "Voornaam",
+            "Achternaam", "Geboortedatum" } },
+    { "device row", { "Device", "デバイス", "Appareil", "Gerät", "Dispositivo", "Apparaat" } },
+    { "alert",
+        { "Alert", "アラート", "Alerte", "Alarm", "Warnung", "Alerta", "Avviso", "Allarme",
+            "Melding", "Waarschuwing" } },
+    { "insulin dose", { "Insulin", "インスリン", "Insuline", "Insulina" } },
+    { "carbohydrate entry",
+        { "Carbs", "炭水化物", "Glucides", "Kohlenhydrate", "Carbohidratos", "Carboidrati",
+            "Koolhydraten" } },
+    { "activity",
+        { "Exercise", "運動", "Exercice", "Activité physique", "Bewegung", "Sport", "Ejercicio",
+            "Esercizio", "Esercizio fisico", "Attività fisica", "Lichaamsbeweging", "Beweging" } },
+    { "health event",
+        { "Health", "健康", "Santé", "Gesundheit", "Salud", "Salute", "Gezondheid" } },
 };
 
-// Out of range the sensor writes a word; Dexcom's range ends at 40 and 400.
-const ColumnNames::Names lowWords = { "Low", "低" };
-const ColumnNames::Names highWords = { "High", "高" };
+// An insulin's subtype: a bolus, or a basal insulin.
+const ColumnNames::Names fastActing
+    = { "Fast-Acting", "速効型", "超速効型", "Action rapide", "À action rapide", "Schnell wirkend",
+          "Schnellwirkend", "Acción rápida", "Azione rapida", "Ad azione rapida", "Snelwerkend" };
+const ColumnNames::Names longActing = { "Long-Acting", "持効型", "Action lente", "Action prolongée",
+    "À action lente", "Lang wirkend", "Langwirkend", "Acción prolongada", "Acción lenta",
+    "Azione lenta", "Ad azione lenta", "Azione prolungata", "Langwerkend" };
 
 int columnContaining(const QStringList &header, QLatin1String part)
 {
     for (int i = 0; i < header.size(); ++i) {
         if (header.at(i).contains(part, Qt::CaseInsensitive))
+            return i;
+    }
+    return -1;
+}
+
+// The column whose name gives a timestamp's format in its language, such as
+// "(YYYY-MM-DDThh:mm:ss)", "(AAAA-MM-JJThh:mm:ss)" or "(JJJJ-MM-TTThh:mm:ss)".
+int formatColumn(const QStringList &header)
+{
+    static const QRegularExpression format(
+        QStringLiteral(R"(\((\w)\1{3}-(\w)\2-(\w)\3T\w\w:\w\w:\w\w\))"));
+    for (int i = 0; i < header.size(); ++i) {
+        if (format.match(header.at(i)).hasMatch())
             return i;
     }
     return -1;
@@ -88,7 +127,7 @@ Columns columnsOf(const QStringList &header)
     Columns c;
     c.timestamp = ColumnNames::find(header, timestampNames, ColumnNames::Start);
     if (c.timestamp < 0)
-        c.timestamp = columnContaining(header, QLatin1String("(YYYY-MM-DDThh:mm:ss)"));
+        c.timestamp = formatColumn(header);
     c.eventType = ColumnNames::find(header, eventTypeNames, ColumnNames::Start);
     if (c.eventType < 0 && c.timestamp >= 0 && c.timestamp + 1 < header.size())
         c.eventType = c.timestamp + 1;
@@ -104,14 +143,30 @@ Columns columnsOf(const QStringList &header)
     c.insulin = ColumnNames::find(header, insulinNames, ColumnNames::Start);
     c.carbs = ColumnNames::find(header, carbNames, ColumnNames::Start);
     c.duration = ColumnNames::find(header, durationNames, ColumnNames::Start);
+    if (c.duration < 0) {
+        c.duration = columnContaining(header, QLatin1String("(hh:mm:ss)"));
+        if (c.duration == c.timestamp)
+            c.duration = -1;
+    }
+    // Names not known here, in Clarity's order: the treatments' columns by their place.
+    const bool clarityOrder = c.timestamp == TimestampPlace && c.eventType == EventTypePlace
+        && c.glucose == GlucosePlace;
+    const auto byPlace = [&](int &column, Place place) {
+        if (column < 0 && clarityOrder && place < header.size())
+            column = place;
+    };
+    byPlace(c.subtype, SubtypePlace);
+    byPlace(c.insulin, InsulinPlace);
+    byPlace(c.carbs, CarbsPlace);
+    byPlace(c.duration, DurationPlace);
     return c;
 }
 
-// The kind of a row that is no reading, or nullptr for a reading.
+// The kind of an event, nullptr when Clarity writes no such event.
 const EventKind *kindOf(const QString &eventType)
 {
     for (const EventKind &k : eventKinds) {
-        if (QAnyStringView::compare(eventType, QUtf8StringView(k.name), Qt::CaseInsensitive) == 0)
+        if (ColumnNames::matches(eventType, k.names))
             return &k;
     }
     return nullptr;
@@ -133,9 +188,9 @@ bool readTreatment(
     if (kind == QLatin1String("insulin dose") && c.insulin >= 0) {
         record.type = QStringLiteral("INSL");
         record.fields.insert(QStringLiteral("kind"),
-            subtype == QLatin1String("Fast-Acting")       ? QStringLiteral("bolus")
-                : subtype == QLatin1String("Long-Acting") ? QStringLiteral("basal")
-                                                          : subtype.toLower());
+            ColumnNames::matches(subtype, fastActing)       ? QStringLiteral("bolus")
+                : ColumnNames::matches(subtype, longActing) ? QStringLiteral("basal")
+                                                            : subtype.toLower());
         ok = record.setNumber(QStringLiteral("units"), field(c.insulin));
         *reason = QStringLiteral("insulin value \"%1\" is not a number")
                       .arg(ImportResult::excerpt(field(c.insulin)));
@@ -280,13 +335,8 @@ ImportResult DexcomReader::read(const QByteArray &data)
             continue;
         }
         const QString value = field(row, c.glucose);
-        if (ColumnNames::matches(value, lowWords)) {
-            reading.value = 40;
-            reading.notes = QStringLiteral("Low");
-        } else if (ColumnNames::matches(value, highWords)) {
-            reading.value = 400;
-            reading.notes = QStringLiteral("High");
-        } else if (!ReadingValue::parse(value, c.unit, &reading.value, &reason)) {
+        if (!ReadingValue::rangeEnd(value, &reading.value, &reading.notes)
+            && !ReadingValue::parse(value, c.unit, &reading.value, &reason)) {
             result.reject(row.line, reason);
             continue;
         }

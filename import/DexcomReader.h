@@ -7,10 +7,12 @@
 #include "CsvParser.h"
 #include "ImportResult.h"
 
-// Dexcom Clarity's CSV export, with English or Japanese column names: its
-// EGV rows are the readings (type "cgm"), its calibrations fingersticks
-// (type "calibration"); the rows before them (names, devices, alerts) and
-// the other events are skipped by kind.
+// Dexcom Clarity's CSV export, with English, Japanese, French, German,
+// Spanish, Italian or Dutch column and event names: its EGV rows are the
+// readings (type "cgm"), its calibrations fingersticks (type
+// "calibration"); insulin, carbohydrates, exercise and health events are
+// records; the rows before them (names, devices, alerts) and the other
+// events are skipped by kind.
 class DexcomReader
 {
 public:

@@ -3,6 +3,7 @@
 
 #include "ReadingValue.h"
 
+#include "ColumnNames.h"
 #include "ImportResult.h"
 
 #include <QRegularExpression>
@@ -62,6 +63,20 @@ bool ReadingValue::fromNumber(double value, GlucoseUnit::Unit unit, int *mgPerDl
         return false;
     }
     *mgPerDl = mg;
+    return true;
+}
+
+bool ReadingValue::rangeEnd(const QString &text, int *mgPerDl, QString *notes)
+{
+    static constexpr int lowest = 40;
+    static constexpr int highest = 400;
+    const bool low
+        = ColumnNames::matches(text, { "Low", "低", "Bas", "Niedrig", "Bajo", "Basso", "Laag" });
+    if (!low
+        && !ColumnNames::matches(text, { "High", "高", "Élevé", "Haut", "Hoch", "Alto", "Hoog" }))
+        return false;
+    *mgPerDl = low ? lowest : highest;
+    *notes = low ? QStringLiteral("Low") : QStringLiteral("High");
     return true;
 }
 

@@ -25,6 +25,12 @@ public:
     // The same as parse() for a value that is a number already, such as JSON's.
     static bool fromNumber(double value, GlucoseUnit::Unit unit, int *mgPerDl, QString *reason);
 
+    // Out of its range a sensor writes a word: "Low" and "High", in English,
+    // Japanese, French, German, Spanish, Italian or Dutch, are the ends of
+    // Dexcom's range, 40 and 400 mg/dL, noted "Low" or "High". False for any
+    // other text.
+    static bool rangeEnd(const QString &text, int *mgPerDl, QString *notes);
+
     // The unit a column name carries, such as "Glucose Value (mmol/L)";
     // false when it names none.
     static bool unitInName(const QString &name, GlucoseUnit::Unit *unit);

@@ -34,6 +34,8 @@ private Q_SLOTS:
     void rows();
     void realRecords_data();
     void realRecords();
+    void localised_data();
+    void localised();
 };
 
 void TstDexcomReader::realSamples_data()
@@ -218,14 +220,13 @@ void TstDexcomReader::rows_data()
         << "2024-03-05 07:08 cgm 104 ''|2024-03-05 07:09 calibration 99 ''|"
            "2024-03-05 07:13 cgm 40 'Low'"
         << ""
-        << "1 alert, 1 insulin dose, 1 patient info row";
+        << "1 alert, 1 patient info row";
     QTest::newRow("unknown names read by the header's shape")
         << QByteArray("Nr,Zeit (YYYY-MM-DDThh:mm:ss),Art,Wert (mg/dL),Rate (mg/dL/min)\n"
-                      "1,,Alarm,200,\n2,2024-03-05T07:08:00,Sensor,104,1\n"
+                      "1,,Hälytys,200,\n2,2024-03-05T07:08:00,Sensor,104,1\n"
                       "3,2024-03-05T07:10:00,Blut,99,\n4,2024-03-05T07:13:00,Sensor,110,1\n")
         << "2024-03-05 07:08 cgm 104 ''|2024-03-05 07:13 cgm 110 ''"
-        << ""
-        << "1 \"Alarm\" event, 1 \"Blut\" event";
+        << "" << QString::fromUtf8("1 \"Blut\" event, 1 \"Hälytys\" event");
 }
 
 void TstDexcomReader::rows()
@@ -320,6 +321,104 @@ void TstDexcomReader::realRecords()
                 || record.fields.value("intensity") == "medium");
         }
     }
+}
+
+// Clarity in each language: its header, and the words of its events in the
+// order calibration, alert, insulin, fast-acting, carbs, exercise, light,
+// health, alcohol, low, first name.
+void TstDexcomReader::localised_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QStringList>("words");
+
+    QTest::newRow("French") << QByteArray(
+        "Index,Horodatage (AAAA-MM-JJThh:mm:ss),Type d’événement,Sous-type "
+        "d’événement,Informations sur le patient,Informations sur l’appareil,ID de "
+        "l’appareil source,Valeur du glucose (mmol/L),Valeur d’insuline (u),Valeur "
+        "de glucides (grammes),Durée (hh:mm:ss),Taux de variation du glucose "
+        "(mmol/L/min),Heure du transmetteur (Long Integer),ID du transmetteur")
+                            << QStringList { "Étalonnage", "Alerte", "Insuline", "Action rapide",
+                                   "Glucides", "Exercice", "Léger", "Santé", "Alcool", "Bas",
+                                   "Prénom" };
+    QTest::newRow("German") << QByteArray(
+        "Index,Zeitstempel (JJJJ-MM-TTThh:mm:ss),Ereignistyp,Ereignis-Subtyp,"
+        "Patienteninfo,Geräteinfo,Quellgeräte-ID,Glukosewert (mmol/l),Insulinwert "
+        "(IE),Kohlenhydratwert (Gramm),Dauer (hh:mm:ss),Glukose-Änderungsrate "
+        "(mmol/l/min),Transmitterzeit (Long Integer),Transmitter-ID")
+                            << QStringList { "Kalibrierung", "Alarm", "Insulin", "Schnell wirkend",
+                                   "Kohlenhydrate", "Bewegung", "Leicht", "Gesundheit", "Alkohol",
+                                   "Niedrig", "Vorname" };
+    QTest::newRow("Spanish") << QByteArray(
+        "Índice,Marca de tiempo (AAAA-MM-DDThh:mm:ss),Tipo de evento,Subtipo de "
+        "evento,Información del paciente,Información del dispositivo,Id. del "
+        "dispositivo de origen,Valor de glucosa (mmol/l),Valor de insulina (u),Valor "
+        "de carbohidratos (gramos),Duración (hh:mm:ss),Tasa de cambio de glucosa "
+        "(mmol/l/min),Hora del transmisor (Long Integer),Id. del transmisor")
+                             << QStringList { "Calibración", "Alerta", "Insulina", "Acción rápida",
+                                    "Carbohidratos", "Ejercicio", "Ligero", "Salud", "Alcohol",
+                                    "Bajo", "Nombre" };
+    QTest::newRow("Italian") << QByteArray(
+        "Indice,Marca temporale (AAAA-MM-GGThh:mm:ss),Tipo di evento,Sottotipo di "
+        "evento,Informazioni paziente,Informazioni dispositivo,ID dispositivo "
+        "sorgente,Valore del glucosio (mmol/l),Valore insulina (U),Valore "
+        "carboidrati (grammi),Durata (hh:mm:ss),Velocità di variazione del glucosio "
+        "(mmol/l/min),Ora trasmettitore (Long Integer),ID trasmettitore")
+                             << QStringList { "Calibrazione", "Avviso", "Insulina",
+                                    "Ad azione rapida", "Carboidrati", "Esercizio fisico",
+                                    "Leggero", "Salute", "Alcol", "Basso", "Nome" };
+    QTest::newRow("Dutch") << QByteArray(
+        "Index,Tijdstempel (JJJJ-MM-DDThh:mm:ss),Gebeurtenistype,Subtype "
+        "gebeurtenis,Patiëntgegevens,Apparaatgegevens,Id bronapparaat,Glucosewaarde "
+        "(mmol/l),Insulinewaarde (E),Koolhydraatwaarde (gram),Duur (hh:mm:ss),"
+        "Snelheid van glucoseverandering (mmol/l/min),Transmittertijd (Long "
+        "Integer),Transmitter-id")
+                           << QStringList { "Kalibratie", "Melding", "Insuline", "Snelwerkend",
+                                  "Koolhydraten", "Lichaamsbeweging", "Licht", "Gezondheid",
+                                  "Alcohol", "Laag", "Voornaam" };
+    QTest::newRow("Japanese") << QByteArray(
+        "\xEF\xBB\xBFインデックス,タイムスタンプ (YYYY-MM-DDThh:mm:ss),イベントタイプ,"
+        "イベントサブタイプ,患者情報,デバイス情報,ソースデバイスID,グルコース値 "
+        "(mmol/L),インスリン値 (u),炭水化物値 (グラム),期間 (hh:mm:ss),"
+        "グルコース変化率 (mmol/L/分),トランスミッター時間 (Long Integer),"
+        "トランスミッターID")
+                              << QStringList { "キャリブレーション", "アラート", "インスリン",
+                                     "速効型", "炭水化物", "運動", "軽い", "健康", "アルコール",
+                                     "低", "名" };
+    QTest::newRow("names not known here, in Clarity's order")
+        << QByteArray("Lp,Znacznik czasu (RRRR-MM-DDThh:mm:ss),Typ,Podtyp,Pacjent,Urządzenie,ID,"
+                      "Glukoza (mmol/l),Insulina (j),Węglowodany (g),Czas trwania,Zmiana,Czas "
+                      "nadajnika,ID nadajnika")
+        << QStringList { "Calibration", "Alert", "Insulin", "Fast-Acting", "Carbs", "Exercise",
+               "Light", "Health", "Alcohol", "Low", "FirstName" };
+}
+
+void TstDexcomReader::localised()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(QStringList, words);
+    const auto w = [&words](int i) { return words.at(i).toUtf8(); };
+    const QByteArray data = header + "\r\n1,," + w(10) + ",,Ann,,,,,,,,,\r\n2,," + w(1)
+        + ",,,,G6,\"13,3\",,,,,,\r\n"
+        + "3,2024-03-05T07:08:00,EGV,,,,G6,\"5,8\",,,,,100,8X\r\n4,2024-03-05T07:10:00," + w(0)
+        + ",,,,G6,\"5,5\",,,,,,8X\r\n5,2024-03-05T07:13:00,EGV,,,,G6," + w(9)
+        + ",,,,,400,8X\r\n6,2024-03-05T07:15:00," + w(2) + "," + w(3)
+        + ",,,G6,,\"4,5\",,,,,8X\r\n7,2024-03-05T07:20:00," + w(4)
+        + ",,,,G6,,,40,,,,8X\r\n8,2024-03-05T12:30:00," + w(5) + "," + w(6)
+        + ",,,G6,,,,00:20:00,,,8X\r\n9,2024-03-05T20:31:00," + w(7) + "," + w(8)
+        + ",,,G6,,,,,,,8X\r\n";
+    QCOMPARE(DeviceImport::detect(data), DexcomReader::format);
+    const ImportResult result = DeviceImport::read(data);
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    QCOMPARE(describe(result.rejected), QString());
+    QCOMPARE(describe(result.readings),
+        QStringLiteral("2024-03-05 07:08 cgm 104 ''|2024-03-05 07:10 calibration 99 ''|"
+                       "2024-03-05 07:13 cgm 40 'Low'"));
+    QCOMPARE(describe(result.records),
+        "2024-03-05 07:15 INSL kind=bolus units=4.5|2024-03-05 07:20 CARB grams=40|"
+        "2024-03-05 12:30 ACTV activity=exercise intensity="
+            + words.at(6).toLower() + " minutes=20|2024-03-05 20:31 NOTE text=" + words.at(8));
+    QCOMPARE(result.skippedText(), QStringLiteral("1 alert, 1 patient info row"));
+    QCOMPARE(result.accounted(), result.rows);
 }
 
 QTEST_GUILESS_MAIN(TstDexcomReader)
