@@ -20,6 +20,8 @@ struct ImportedRecord
     QTime time;
     QString type;
     QHash<QString, QString> fields;
+    // The source's row, as RejectedRow has it: records of one row share it.
+    int row = 0;
 
     // Sets a number field from an export's text, with a dot or a decimal
     // comma ("8.00" gives "8"); false, setting nothing, when the text is not

@@ -124,15 +124,68 @@ int headerIndex(const QList<CsvRow> &rows)
 const char *const glucoseNamesInEnglish[] = { "Historic", "Scan", "Strip" };
 const char *const readingTypes[] = { "cgm", "scan", "meter" };
 
-// The columns of the other records, known by their English names only.
-const ColumnNames::Names rapidNames = { "Rapid-Acting Insulin (units)" };
-const ColumnNames::Names mealNames = { "Meal Insulin (units)" };
-const ColumnNames::Names correctionNames = { "Correction Insulin (units)" };
-const ColumnNames::Names longNames
-    = { "Long-Acting Insulin Value (units)", "Long-Acting Insulin (units)" };
-const ColumnNames::Names gramsNames = { "Carbohydrates (grams)" };
-const ColumnNames::Names servingsNames = { "Carbohydrates (servings)" };
-const ColumnNames::Names foodNames = { "Non-numeric Food" };
+// The columns of the other records, in the languages above.
+const ColumnNames::Names rapidNames
+    = { "Rapid-Acting Insulin (units)", "Insuline à action rapide (unités)",
+          "Schnellwirkendes Insulin (Einheiten)", "Insulina de acción rápida (unidades)",
+          "Insulina ad azione rapida (unità)", "Snelwerkende insuline (eenheden)" };
+const ColumnNames::Names rapidFlagNames
+    = { "Non-numeric Rapid-Acting Insulin", "Insuline à action rapide non numérique",
+          "Nicht numerisches schnellwirkendes Insulin", "Insulina de acción rápida no numérica",
+          "Insulina ad azione rapida non numerica", "Niet-numerieke snelwerkende insuline" };
+const ColumnNames::Names mealNames = { "Meal Insulin (units)", "Insuline repas (unités)",
+    "Mahlzeiteninsulin (Einheiten)", "Insulina para comidas (unidades)",
+    "Insulina per i pasti (unità)", "Maaltijdinsuline (eenheden)" };
+const ColumnNames::Names correctionNames
+    = { "Correction Insulin (units)", "Insuline de correction (unités)",
+          "Korrekturinsulin (Einheiten)", "Insulina de corrección (unidades)",
+          "Insulina di correzione (unità)", "Correctie-insuline (eenheden)" };
+const ColumnNames::Names userChangeNames = { "User Change Insulin (units)",
+    "Insuline modifiée par l'utilisateur (unités)", "Insuline modifiée par l’utilisateur (unités)",
+    "Insulin-Änderung durch Anwender (Einheiten)", "Insulina modificada por el usuario (unidades)",
+    "Insulina modificata dall'utente (unità)", "Insulina modificata dall’utente (unità)",
+    "Insuline gewijzigd door gebruiker (eenheden)" };
+const ColumnNames::Names longNames = { "Long-Acting Insulin Value (units)",
+    "Long-Acting Insulin (units)", "Insuline à action lente (unités)", "Depotinsulin (Einheiten)",
+    "Insulina de acción prolongada (unidades)", "Insulina ad azione lenta (unità)",
+    "Langwerkende insuline (eenheden)" };
+const ColumnNames::Names longFlagNames
+    = { "Non-numeric Long-Acting Insulin", "Insuline à action lente non numérique",
+          "Nicht numerisches Depotinsulin", "Insulina de acción prolongada no numérica",
+          "Insulina ad azione lenta non numerica", "Niet-numerieke langwerkende insuline" };
+const ColumnNames::Names gramsNames
+    = { "Carbohydrates (grams)", "Glucides (grammes)", "Kohlenhydrate (Gramm)",
+          "Carbohidratos (gramos)", "Carboidrati (grammi)", "Koolhydraten (gram)" };
+const ColumnNames::Names servingsNames
+    = { "Carbohydrates (servings)", "Glucides (portions)", "Kohlenhydrate (Portionen)",
+          "Carbohidratos (porciones)", "Carboidrati (porzioni)", "Koolhydraten (porties)" };
+const ColumnNames::Names foodFlagNames
+    = { "Non-numeric Food", "Aliments non numériques", "Nicht numerische Nahrungsdaten",
+          "Alimentos no numéricos", "Cibo non numerico", "Niet-numeriek voedsel" };
+
+// LibreView's columns in the order of every export at hand, whatever its
+// language: where the timestamp, record type and glucose columns stand so,
+// so do the others, which are found by their place when not by their names.
+enum Place {
+    TimestampPlace = 2,
+    RecordTypePlace,
+    HistoricPlace,
+    ScanPlace,
+    RapidFlagPlace,
+    RapidPlace,
+    FoodFlagPlace,
+    GramsPlace,
+    ServingsPlace,
+    LongFlagPlace,
+    LongPlace,
+    NotesPlace,
+    StripPlace,
+    KetonePlace,
+    MealPlace,
+    CorrectionPlace,
+    UserChangePlace,
+    PlaceCount
+};
 
 QString badTimestamp(const QString &stamp, LocalTimestamp::DayOrder order)
 {
@@ -142,27 +195,55 @@ QString badTimestamp(const QString &stamp, LocalTimestamp::DayOrder order)
                                               : QLatin1String("MM-DD-YYYY hh:MM AM"));
 }
 
+// A column of insulin doses: its kind, and what its doses' notes say they were.
+struct DoseColumn
+{
+    int index = -1;
+    const char *kind = "bolus";
+    const char *what = nullptr;
+};
+
 // Where the rows of ketones (3), insulin (4), food (5) and notes (6) hold their values.
 struct RecordColumns
 {
-    RecordColumns(const QStringList &header, int notes)
+    RecordColumns(const QStringList &header, const Columns &c)
         : grams(ColumnNames::find(header, gramsNames))
         , servings(ColumnNames::find(header, servingsNames))
-        , food(ColumnNames::find(header, foodNames))
-        , notes(notes)
+        , foodFlag(ColumnNames::find(header, foodFlagNames))
+        , notes(c.notes)
         , ketone(ColumnNames::find(header, ketoneNames, ColumnNames::Start))
-        , insulin { { ColumnNames::find(header, rapidNames), "bolus" },
-            { ColumnNames::find(header, mealNames), "bolus" },
-            { ColumnNames::find(header, correctionNames), "bolus" },
+        , rapidFlag(ColumnNames::find(header, rapidFlagNames))
+        , longFlag(ColumnNames::find(header, longFlagNames))
+        , doses { { ColumnNames::find(header, rapidNames) },
+            { ColumnNames::find(header, mealNames), "bolus", "meal" },
+            { ColumnNames::find(header, correctionNames), "bolus", "correction" },
+            { ColumnNames::find(header, userChangeNames), "bolus", "user change" },
             { ColumnNames::find(header, longNames), "basal" } }
-    { }
+    {
+        if (header.size() < PlaceCount || c.timestamp != TimestampPlace
+            || c.recordType != RecordTypePlace || c.glucose[0].index != HistoricPlace
+            || c.glucose[1].index != ScanPlace || c.glucose[2].index != StripPlace)
+            return;
+        const std::pair<int *, Place> places[]
+            = { { &grams, GramsPlace }, { &servings, ServingsPlace }, { &foodFlag, FoodFlagPlace },
+                  { &notes, NotesPlace }, { &ketone, KetonePlace }, { &rapidFlag, RapidFlagPlace },
+                  { &longFlag, LongFlagPlace }, { &doses[0].index, RapidPlace },
+                  { &doses[1].index, MealPlace }, { &doses[2].index, CorrectionPlace },
+                  { &doses[3].index, UserChangePlace }, { &doses[4].index, LongPlace } };
+        for (const auto &[column, place] : places) {
+            if (*column < 0)
+                *column = place;
+        }
+    }
 
     int grams;
     int servings;
-    int food;
+    int foodFlag; // set when food is logged without an amount
     int notes;
     int ketone;
-    std::pair<int, const char *> insulin[4]; // a column and its kind
+    int rapidFlag; // set when insulin is logged without units
+    int longFlag;
+    DoseColumn doses[5];
 };
 
 // One row of record type 3 to 6: a record for each value it holds, or a
@@ -174,56 +255,81 @@ bool readRecordRow(const CsvRow &row, int type, const RecordColumns &c, const QD
         return column >= 0 && column < row.fields.size() ? row.fields.at(column).trimmed()
                                                          : QString();
     };
-    ImportedRecord record { date, time, {}, {} };
-    QList<ImportedRecord> made;
+    // A flag is "1" where the user logged something without its amount.
+    const auto flagged = [&field](int column) {
+        const QString f = field(column);
+        return !f.isEmpty() && f != QLatin1String("0");
+    };
     const QString notes = field(c.notes);
+    QList<ImportedRecord> made;
+    // A record of the row, its notes what it was and the row's notes.
+    const auto add = [&](const char *type, const char *what) -> ImportedRecord & {
+        QStringList parts;
+        if (what)
+            parts << QLatin1String(what);
+        if (!notes.isEmpty())
+            parts << notes;
+        made.append({ date, time, QLatin1String(type), {}, row.line });
+        if (!parts.isEmpty())
+            made.last().fields.insert(QStringLiteral("notes"), parts.join(u"; "));
+        return made.last();
+    };
+    // A note of what was logged without its amount: a flag of "1", or its text.
+    const auto logged = [&](const QString &what, int flag) -> QString {
+        const QString f = field(flag);
+        return f == QLatin1String("1") ? what : what + u": " + f;
+    };
+    const auto note = [&](const QString &text) {
+        made.append({ date, time, QStringLiteral("NOTE"),
+            { { QStringLiteral("text"), notes.isEmpty() ? text : text + u"; " + notes } },
+            row.line });
+    };
     const auto number = [&](ImportedRecord &r, const char *key, int column) {
-        if (r.setNumber(QString::fromLatin1(key), field(column)))
+        const QString text = field(column);
+        const bool read = r.setNumber(QString::fromLatin1(key), text);
+        if (read && !r.fields.value(QString::fromLatin1(key)).startsWith(u'-'))
             return true;
-        *reason = QStringLiteral("%1 \"%2\" is not a number")
-                      .arg(QLatin1String(key), ImportResult::excerpt(field(column)));
+        *reason = QStringLiteral("%1 \"%2\" is %3")
+                      .arg(QLatin1String(key), ImportResult::excerpt(text),
+                          read ? QStringLiteral("below zero") : QStringLiteral("not a number"));
         return false;
     };
     if (type == 6) {
         if (!notes.isEmpty())
-            made.append(
-                { date, time, QStringLiteral("NOTE"), { { QStringLiteral("text"), notes } } });
-    } else {
-        if (!notes.isEmpty())
-            record.fields.insert(QStringLiteral("notes"), notes);
-        if (type == 3 && !field(c.ketone).isEmpty()) {
-            record.type = QStringLiteral("KETO");
-            if (!number(record, "ketones", c.ketone))
+            made.append({ date, time, QStringLiteral("NOTE"), { { QStringLiteral("text"), notes } },
+                row.line });
+    } else if (type == 3) {
+        if (!field(c.ketone).isEmpty() && !number(add("KETO", nullptr), "ketones", c.ketone))
+            return false;
+    } else if (type == 5) {
+        if (!field(c.grams).isEmpty() || !field(c.servings).isEmpty()) {
+            ImportedRecord &carbs = add("CARB", nullptr);
+            if (!field(c.grams).isEmpty() && !number(carbs, "grams", c.grams))
                 return false;
-            made.append(record);
-        } else if (type == 5) {
-            record.type = QStringLiteral("CARB");
-            if (!field(c.grams).isEmpty() && !number(record, "grams", c.grams))
-                return false;
-            // Without grams, what the row says of the food is kept as its text.
-            QString food = field(c.food);
-            if (food.isEmpty() && !field(c.servings).isEmpty())
-                food = field(c.servings) + QStringLiteral(" servings");
-            if (!food.isEmpty())
-                record.fields.insert(QStringLiteral("food"), food);
-            if (record.fields.contains(QStringLiteral("grams")) || !food.isEmpty())
-                made.append(record);
-        } else if (type == 4) {
-            // A dose for each column with units.
-            record.type = QStringLiteral("INSL");
-            for (const auto &[column, kind] : c.insulin) {
-                if (field(column).isEmpty())
-                    continue;
-                made.append(record);
-                made.last().fields.insert(QStringLiteral("kind"), QLatin1String(kind));
-                if (!number(made.last(), "units", column))
-                    return false;
-            }
+            // Servings, of no fixed weight, are kept as the food's text.
+            if (!field(c.servings).isEmpty())
+                carbs.fields.insert(QStringLiteral("food"), field(c.servings) + u" servings");
+        } else if (flagged(c.foodFlag)) {
+            note(logged(QStringLiteral("Food logged without an amount"), c.foodFlag));
         }
+    } else if (type == 4) {
+        // A dose for each column with units, told apart by its notes.
+        for (const DoseColumn &dose : c.doses) {
+            if (field(dose.index).isEmpty())
+                continue;
+            ImportedRecord &record = add("INSL", dose.what);
+            record.fields.insert(QStringLiteral("kind"), QLatin1String(dose.kind));
+            if (!number(record, "units", dose.index))
+                return false;
+        }
+        if (made.isEmpty() && flagged(c.rapidFlag))
+            note(logged(QStringLiteral("Rapid-acting insulin logged without units"), c.rapidFlag));
+        if (made.isEmpty() && flagged(c.longFlag))
+            note(logged(QStringLiteral("Long-acting insulin logged without units"), c.longFlag));
     }
     if (made.isEmpty()) {
         result.skip(type == 3 ? QStringLiteral("empty ketone row")
-                : type == 4   ? QStringLiteral("unitless insulin row")
+                : type == 4   ? QStringLiteral("empty insulin row")
                 : type == 5   ? QStringLiteral("empty food row")
                               : QStringLiteral("empty note"));
         return true;
@@ -335,7 +441,7 @@ ImportResult LibreReader::read(const QByteArray &data)
             result.reject(row->line, reason);
         }
     }
-    const RecordColumns recordColumns(header, c.notes);
+    const RecordColumns recordColumns(header, c);
     for (const CsvRow *row : recordRows) {
         const QString stamp = row->fields.at(c.timestamp);
         QDate date;

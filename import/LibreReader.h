@@ -9,9 +9,12 @@
 
 // LibreView's glucose data CSV, in English, French, German, Spanish,
 // Italian or Dutch: record type 0 (historic) is a "cgm" reading, 1 a "scan"
-// and 2 (strip) a "meter" one; the other types are skipped by kind. Columns
-// go by name, the day order of the dates by the whole file, and a row
-// repeated exactly is read once.
+// and 2 (strip) a "meter" one; 3 to 6 give ketones, insulin doses (one for
+// each column with units, a meal, correction or user change dose named in
+// its notes), carbohydrates and notes, and what is logged without an amount
+// a note that says so. Columns go by name, or by their place in LibreView's
+// order; the day order of the dates by the whole file, and a row repeated
+// exactly is read once.
 class LibreReader
 {
 public:

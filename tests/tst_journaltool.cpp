@@ -454,13 +454,12 @@ void TstJournalTool::importRecords_data()
            "rejected 0; read 25728 rows";
     QTest::newRow("LibreView: doses and carbohydrates")
         << "libreview/warren8824_sample_libreview.csv"
-        << "imported 3098 readings, 147 insulin doses, 88 carbohydrate entries; skipped 216 empty "
-           "notes, 1 unitless insulin row; already there 0; repeated in the file 65; rejected 0; "
-           "read 3615 rows";
+        << "imported 3098 readings, 147 insulin doses, 88 carbohydrate entries, 1 note; skipped "
+           "216 empty notes; already there 0; repeated in the file 65; rejected 0; read 3615 rows";
     // One note row repeats another word for word.
     QTest::newRow("LibreView: notes and food")
         << "libreview/glyco_sample_glucose.csv"
-        << "imported 10295 readings, 16 carbohydrate entries, 165 notes; skipped 398 empty notes; "
+        << "imported 10295 readings, 2 carbohydrate entries, 179 notes; skipped 398 empty notes; "
            "already there 0; repeated in the file 225; rejected 0; read 11099 rows";
 }
 

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void realRecords();
     void recordRows_data();
     void recordRows();
+    void localisedRecords_data();
+    void localisedRecords();
 };
 
 void TstLibreReader::realSamples_data()
@@ -113,7 +115,7 @@ void TstLibreReader::rows_data()
         << "2019-12-05 16:25 cgm 104 ''|2019-12-05 16:26 scan 110 ''|"
            "2019-12-05 16:27 meter 98 ''"
         << "11: record type \"9\" is none that LibreView writes"
-        << "1 empty food row, 1 empty ketone row, 1 empty note, 1 unitless insulin row";
+        << "1 empty food row, 1 empty insulin row, 1 empty ketone row, 1 empty note";
     QTest::newRow("columns by name, no title line")
         << QByteArray("Record Type,Scan Glucose mmol/L,Device Timestamp,Historic Glucose mmol/L\n"
                       "0,,05-12-2019 16:25,6\n1,2.2,05-12-2019 16:26,\n")
@@ -251,22 +253,24 @@ void TstLibreReader::realRecords_data()
 
     QTest::newRow("insulin and carbohydrates")
         << "warren8824_sample_libreview.csv"
-        << "CARB 88|INSL 147"
+        << "CARB 88|INSL 147|NOTE 1"
         << "256 551 2277"
         << "2025-09-03 08:16 INSL kind=bolus units=2"
         << "2025-10-11 09:50 CARB grams=3"
-        << "216 empty notes, 1 unitless insulin row"
+        << "216 empty notes"
         << "2025-09-25 07:41 INSL kind=basal units=11|2025-10-03 12:23 INSL kind=bolus units=5|"
-           "2025-10-01 14:30 CARB grams=40";
+           "2025-10-01 14:30 CARB grams=40|"
+           "2025-10-09 04:31 NOTE text=Rapid-acting insulin logged without units";
     QTest::newRow("notes and food without grams")
         << "glyco_sample_glucose.csv"
-        << "CARB 16|NOTE 165"
+        << "CARB 2|NOTE 179"
         << "0 0 8"
         << "2019-12-05 17:08 NOTE text=Blood 78mg/dl (4.3mmol/l)"
         << ""
         << "398 empty notes"
         // The note the file has twice is one note.
-        << "2020-03-21 12:37 CARB grams=2|2020-10-05 14:49 CARB food=1|"
+        << "2020-03-21 12:37 CARB grams=2|"
+           "2020-10-05 14:49 NOTE text=Food logged without an amount|"
            "2020-03-18 14:15 NOTE text=Exercise|2020-11-17 20:47 NOTE text=Exercise|"
            "2019-12-06 10:34 NOTE text=Actual 74mg/dl 2.5 ket mmol/l";
     QTest::newRow("empty notes only") << "jeffreyruoss_libre-3-plug-cgm-data.csv"
@@ -316,17 +320,18 @@ void TstLibreReader::recordRows_data()
                             "Ketone mmol/L,Meal Insulin (units),Correction Insulin (units)\n";
     QTest::newRow("a dose a filled column")
         << full + "L,1,05-12-2019 07:30,4,,2.5,,,,,,,4,1\nL,1,05-12-2019 22:00,4,,,,,,14,bed,,,\n"
-        << "2019-12-05 07:30 INSL kind=bolus units=2.5|2019-12-05 07:30 INSL kind=bolus units=4|"
-           "2019-12-05 07:30 INSL kind=bolus units=1|"
+        << "2019-12-05 07:30 INSL kind=bolus units=2.5|"
+           "2019-12-05 07:30 INSL kind=bolus notes=meal units=4|"
+           "2019-12-05 07:30 INSL kind=bolus notes=correction units=1|"
            "2019-12-05 22:00 INSL kind=basal notes=bed units=14"
         << "0"
         << "";
-    QTest::newRow("food: grams, servings or its text")
+    QTest::newRow("food: grams, servings, or a note of its text")
         << full
             + "L,1,05-12-2019 12:00,5,,,,45,,,,,,\nL,1,05-12-2019 13:00,5,,,,,2,,,,,\n"
               "L,1,05-12-2019 14:00,5,,,apple,,,,snack,,,\nL,1,05-12-2019 15:00,5,,,,,,,,,,\n"
         << "2019-12-05 12:00 CARB grams=45|2019-12-05 13:00 CARB food=2 servings|"
-           "2019-12-05 14:00 CARB food=apple notes=snack"
+           "2019-12-05 14:00 NOTE text=Food logged without an amount: apple; snack"
         << "1 empty food row"
         << "";
     QTest::newRow("ketones and notes")
@@ -340,6 +345,11 @@ void TstLibreReader::recordRows_data()
                                                   << ""
                                                   << "1 empty ketone row"
                                                   << "";
+    QTest::newRow("a dose below zero")
+        << full + "L,1,05-12-2019 07:30,4,,,,,,,,,,-1\nL,1,05-12-2019 07:40,4,,,,,,,,,,1\n"
+        << "2019-12-05 07:40 INSL kind=bolus notes=correction units=1"
+        << "0"
+        << "2: units \"-1\" is below zero";
     QTest::newRow("values that are no number, a bad time")
         << full
             + "L,1,05-12-2019 08:00,3,,,,,,,,high,,\nL,1,05-12-2019 09:00,4,,2u,,,,,,,,\n"
@@ -358,6 +368,99 @@ void TstLibreReader::recordRows()
     QTEST(describe(result.records), "records");
     QTEST(result.skippedText(), "skipped");
     QTEST(describe(result.rejected), "rejected");
+}
+
+// LibreView's 19 columns, as every export at hand orders them, in each language.
+void TstLibreReader::localisedRecords_data()
+{
+    QTest::addColumn<QByteArray>("header");
+
+    QTest::newRow("English") << QByteArray(
+        "Device,Serial Number,Device Timestamp,Record Type,Historic Glucose mmol/L,Scan Glucose "
+        "mmol/L,Non-numeric Rapid-Acting Insulin,Rapid-Acting Insulin (units),Non-numeric Food,"
+        "Carbohydrates (grams),Carbohydrates (servings),Non-numeric Long-Acting Insulin,"
+        "Long-Acting Insulin Value (units),Notes,Strip Glucose mmol/L,Ketone mmol/L,Meal Insulin "
+        "(units),Correction Insulin (units),User Change Insulin (units)");
+    QTest::newRow("French") << QByteArray(
+        "Appareil,Numéro de série,Horodatage de l'appareil,Type d'enregistrement,Historique du "
+        "taux de glucose mmol/L,Taux de glucose scanné mmol/L,Insuline à action rapide non "
+        "numérique,Insuline à action rapide (unités),Aliments non numériques,Glucides (grammes),"
+        "Glucides (portions),Insuline à action lente non numérique,Insuline à action lente "
+        "(unités),Remarques,Glycémie par bandelette mmol/L,Cétone mmol/L,Insuline repas (unités),"
+        "Insuline de correction (unités),Insuline modifiée par l'utilisateur (unités)");
+    QTest::newRow("German") << QByteArray(
+        "Gerät,Seriennummer,Gerätezeitstempel,Aufzeichnungstyp,Glukosewert-Verlauf mmol/L,"
+        "Glukose-Scan mmol/L,Nicht numerisches schnellwirkendes Insulin,Schnellwirkendes Insulin "
+        "(Einheiten),Nicht numerische Nahrungsdaten,Kohlenhydrate (Gramm),Kohlenhydrate "
+        "(Portionen),Nicht numerisches Depotinsulin,Depotinsulin (Einheiten),Notizen,"
+        "Glukose-Teststreifen mmol/L,Keton mmol/L,Mahlzeiteninsulin (Einheiten),Korrekturinsulin "
+        "(Einheiten),Insulin-Änderung durch Anwender (Einheiten)");
+    QTest::newRow("Spanish") << QByteArray(
+        "Dispositivo,Número de serie,Sello de tiempo del dispositivo,Tipo de registro,Historial "
+        "de glucosa mmol/L,Escaneo de glucosa mmol/L,Insulina de acción rápida no numérica,"
+        "Insulina de acción rápida (unidades),Alimentos no numéricos,Carbohidratos (gramos),"
+        "Carbohidratos (porciones),Insulina de acción prolongada no numérica,Insulina de acción "
+        "prolongada (unidades),Notas,Tira reactiva para glucosa mmol/L,Cetona mmol/L,Insulina "
+        "para comidas (unidades),Insulina de corrección (unidades),Insulina modificada por el "
+        "usuario (unidades)");
+    QTest::newRow("Italian") << QByteArray(
+        "Dispositivo,Numero di serie,Timestamp dispositivo,Tipo di registrazione,Storico "
+        "glicemia mmol/L,Scansione glicemia mmol/L,Insulina ad azione rapida non numerica,"
+        "Insulina ad azione rapida (unità),Cibo non numerico,Carboidrati (grammi),Carboidrati "
+        "(porzioni),Insulina ad azione lenta non numerica,Insulina ad azione lenta (unità),Note,"
+        "Strisce per glicemia mmol/L,Chetoni mmol/L,Insulina per i pasti (unità),Insulina di "
+        "correzione (unità),Insulina modificata dall'utente (unità)");
+    QTest::newRow("Dutch") << QByteArray(
+        "Apparaat,Serienummer,Tijdstempel apparaat,Registratietype,Historische glucose mmol/L,"
+        "Scan glucose mmol/L,Niet-numerieke snelwerkende insuline,Snelwerkende insuline "
+        "(eenheden),Niet-numeriek voedsel,Koolhydraten (gram),Koolhydraten (porties),"
+        "Niet-numerieke langwerkende insuline,Langwerkende insuline (eenheden),Notities,Strip "
+        "glucose mmol/L,Keton mmol/L,Maaltijdinsuline (eenheden),Correctie-insuline (eenheden),"
+        "Insuline gewijzigd door gebruiker (eenheden)");
+    QTest::newRow("names not known here, by their place") << QByteArray(
+        "Urządzenie,Numer,Czas urządzenia,Typ,Historia mmol/L,Skan mmol/L,a,b,c,d,e,f,g,Uwagi,"
+        "Pasek mmol/L,Ketony mmol/L,h,i,j");
+}
+
+void TstLibreReader::localisedRecords()
+{
+    QFETCH(QByteArray, header);
+    // A row of LibreView's 19 fields, the values at their columns.
+    const auto row = [](const char *time, int type,
+                         const QList<QPair<int, QByteArray>> &values) -> QByteArray {
+        QByteArrayList fields(19);
+        fields[0] = "FreeStyle LibreLink";
+        fields[1] = "ABC";
+        fields[2] = QByteArray("05-12-2019 ") + time;
+        fields[3] = QByteArray::number(type);
+        for (const auto &[column, value] : values)
+            fields[column] = value;
+        return fields.join(',') + "\r\n";
+    };
+    const QByteArray data = header + "\r\n" + row("07:00", 0, { { 4, "\"5,8\"" } })
+        + row("07:30", 4, { { 7, "\"4,5\"" } }) + row("07:31", 4, { { 16, "2" }, { 17, "2" } })
+        + row("07:32", 4, { { 18, "1" } }) + row("07:33", 4, { { 6, "1" } })
+        + row("22:00", 4, { { 12, "14" }, { 13, "x" } }) + row("08:00", 3, { { 15, "\"0,6\"" } })
+        + row("09:00", 6, { { 13, "Ill" } }) + row("12:00", 5, { { 9, "40" } })
+        + row("12:01", 5, { { 10, "2" } }) + row("12:02", 5, { { 8, "1" } });
+    QCOMPARE(DeviceImport::detect(data), LibreReader::format);
+    const ImportResult result = DeviceImport::read(data);
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    QCOMPARE(describe(result.rejected), QString());
+    QCOMPARE(result.skippedText(), QStringLiteral("0"));
+    QCOMPARE(describe(result.readings), QStringLiteral("2019-12-05 07:00 cgm 104 ''"));
+    // Meal and correction doses of the same units are two doses, each named.
+    QCOMPARE(describe(result.records).split(u'|'),
+        QStringList({ "2019-12-05 07:30 INSL kind=bolus units=4.5",
+            "2019-12-05 07:31 INSL kind=bolus notes=meal units=2",
+            "2019-12-05 07:31 INSL kind=bolus notes=correction units=2",
+            "2019-12-05 07:32 INSL kind=bolus notes=user change units=1",
+            "2019-12-05 07:33 NOTE text=Rapid-acting insulin logged without units",
+            "2019-12-05 08:00 KETO ketones=0.6", "2019-12-05 09:00 NOTE text=Ill",
+            "2019-12-05 12:00 CARB grams=40", "2019-12-05 12:01 CARB food=2 servings",
+            "2019-12-05 12:02 NOTE text=Food logged without an amount",
+            "2019-12-05 22:00 INSL kind=basal notes=x units=14" }));
+    QCOMPARE(result.accounted(), result.rows);
 }
 
 QTEST_GUILESS_MAIN(TstLibreReader)
