@@ -898,7 +898,25 @@ int JournalTool::import(QCommandLineParser &parser)
         = DeviceImport::read(bytes, parser.isSet("columns") ? CsvReader::format : format, columns);
     if (!result.ok())
         return fail(args[1] + u": " + result.error);
-    for (const RejectedRow &row : result.rejected) {
+
+    // Each record as the journal's entry. A row that gives a record the
+    // journal knows no type for is rejected whole: a row is imported with
+    // all its records or none.
+    QList<RejectedRow> rejected = result.rejected;
+    QSet<int> rejectedRows;
+    std::vector<std::pair<int, std::unique_ptr<RecordEntry>>> entries; // by source row
+    for (const ImportedRecord &r : result.records) {
+        QString why;
+        std::unique_ptr<RecordEntry> entry = entryOf(r, &why);
+        if (!entry && !rejectedRows.contains(r.row)) {
+            rejectedRows.insert(r.row);
+            rejected.append({ r.row, why });
+        }
+        entries.emplace_back(r.row, std::move(entry));
+    }
+    std::stable_sort(rejected.begin(), rejected.end(),
+        [](const RejectedRow &a, const RejectedRow &b) { return a.row < b.row; });
+    for (const RejectedRow &row : std::as_const(rejected)) {
         err << "journal-tool: "
             << CommandLine::printable(
                    QStringLiteral("%1: row %2: %3").arg(args[1]).arg(row.row).arg(row.reason))
@@ -907,13 +925,15 @@ int JournalTool::import(QCommandLineParser &parser)
     err.flush();
 
     // What is new is told by the journal as it is when the lock is held.
+    // The source's rows are counted, each once: imported, already there or
+    // repeated in the file; the records are counted by type besides.
     Journal journal(args[0]);
     QStringList lines;
-    int already = 0;
-    int repeated = 0;
+    int importedRows = 0;
+    int alreadyRows = 0;
+    int repeatedRows = 0;
     int readings = 0;
     QMap<QString, int> added; // records by type code
-    QList<RejectedRow> unknown; // records of a type the journal does not know
     const auto newLines = [&] {
         journal.decode();
         DuplicateFilter known;
@@ -924,11 +944,11 @@ int JournalTool::import(QCommandLineParser &parser)
         for (const auto &r : journal.records)
             knownRecords.insert(r->encode());
         QSet<QString> newRecords;
-        already = 0;
-        repeated = result.repeated;
+        importedRows = 0;
+        alreadyRows = 0;
+        repeatedRows = result.repeated;
         readings = 0;
         added.clear();
-        unknown.clear();
         // The new lines in time order, readings before records of the same minute.
         std::vector<std::pair<std::pair<QDate, QTime>, QString>> made;
         // One entry for all: a new one reads the clock, and the zone with it.
@@ -936,7 +956,7 @@ int JournalTool::import(QCommandLineParser &parser)
         for (const ImportedReading &r : result.readings) {
             const DuplicateFilter::Verdict verdict = known.check(r);
             if (verdict != DuplicateFilter::New) {
-                ++(verdict == DuplicateFilter::AlreadyThere ? already : repeated);
+                ++(verdict == DuplicateFilter::AlreadyThere ? alreadyRows : repeatedRows);
                 continue;
             }
             entry.setDate(r.date);
@@ -946,27 +966,33 @@ int JournalTool::import(QCommandLineParser &parser)
             entry.setNotes(QString(r.notes).remove(u'\r'));
             made.push_back({ { r.date, r.time }, entry.encode() });
             ++readings;
+            ++importedRows;
         }
-        for (const ImportedRecord &r : result.records) {
-            QString why;
-            const std::unique_ptr<RecordEntry> record = entryOf(r, &why);
-            if (!record) {
-                unknown.append({ 0, why });
+        // A row of records is imported when one of them is new, else already
+        // there when one is in the journal, else repeated.
+        enum RowVerdict { Repeated, AlreadyThere, Imported };
+        QHash<int, RowVerdict> rows;
+        for (const auto &[row, record] : entries) {
+            if (rejectedRows.contains(row))
                 continue;
-            }
             QString line = record->encode();
+            RowVerdict verdict = Imported;
             if (knownRecords.contains(line)) {
-                ++already;
-                continue;
+                verdict = AlreadyThere;
+            } else if (newRecords.contains(line)) {
+                verdict = Repeated;
+            } else {
+                newRecords.insert(line);
+                ++added[record->getType()];
+                made.push_back({ { record->getDate(), record->getTime() }, std::move(line) });
             }
-            if (newRecords.contains(line)) {
-                ++repeated;
-                continue;
-            }
-            newRecords.insert(line);
-            ++added[record->getType()];
-            made.push_back({ { record->getDate(), record->getTime() }, std::move(line) });
+            const auto it = rows.constFind(row);
+            rows.insert(row, it == rows.cend() ? verdict : std::max(*it, verdict));
         }
+        for (const RowVerdict verdict : std::as_const(rows))
+            ++(verdict == Imported            ? importedRows
+                    : verdict == AlreadyThere ? alreadyRows
+                                              : repeatedRows);
         std::stable_sort(made.begin(), made.end(),
             [](const auto &a, const auto &b) { return a.first < b.first; });
         lines.clear();
@@ -980,26 +1006,26 @@ int JournalTool::import(QCommandLineParser &parser)
         return fail(args[0] + u": nothing imported: " + journal.file.errorString());
     if (dryRun)
         newLines();
-    for (const RejectedRow &row : unknown)
-        err << "journal-tool: " << CommandLine::printable(QString(args[1] + u": " + row.reason))
-            << "\n";
-    err.flush();
-    // Every row of the source in one of the counts, which add up to the rows read.
-    QStringList counts { ImportResult::counted(readings, QStringLiteral("reading")) };
+    // The rows, whose counts add up to the rows read, and what the imported ones gave.
+    QStringList kinds;
+    if (readings)
+        kinds << ImportResult::counted(readings, QStringLiteral("reading"));
     for (const RecordEntry::Description *type : JournalTypes::records()) {
         if (const int n = added.value(type->typecode))
-            counts << ImportResult::counted(n, QString::fromLatin1(type->noun));
+            kinds << ImportResult::counted(n, QString::fromLatin1(type->noun));
     }
-    out << (dryRun ? "would import " : "imported ") << counts.join(u", ") << "; skipped "
-        << result.skippedText() << "; already there " << already;
-    if (repeated)
-        out << "; repeated in the file " << repeated;
-    out << "; rejected " << result.rejected.size() + unknown.size() << "; read "
+    out << (dryRun ? "would import " : "imported ")
+        << ImportResult::counted(importedRows, QStringLiteral("row"));
+    if (!kinds.isEmpty())
+        out << ": " << kinds.join(u", ");
+    out << "; skipped " << result.skippedText() << "; already there " << alreadyRows;
+    if (repeatedRows)
+        out << "; repeated in the file " << repeatedRows;
+    out << "; rejected " << rejected.size() << "; read "
         << ImportResult::counted(result.rows, QStringLiteral("row")) << "\n";
     out.flush();
     // An export of which no row could be read is a failure, not an import of nothing.
-    return result.readings.isEmpty() && result.records.isEmpty() && !result.rejected.isEmpty() ? 1
-                                                                                               : 0;
+    return importedRows + alreadyRows == 0 && !rejected.isEmpty() ? 1 : 0;
 }
 
 int JournalTool::exportCsv(QCommandLineParser &parser)

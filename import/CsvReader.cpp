@@ -58,8 +58,8 @@ CsvReader::Columns columnsOf(const QStringList &header)
               { "gl", "value" }, { "note", "notes" } };
     for (int i = 0; i < header.size(); ++i) {
         const QString name = baseName(header.at(i));
-        int *slot
-            = name == QLatin1String("record") ? &c.record : slotOf(c, synonyms.value(name, name));
+        int *slot = name == QLatin1String("record") ? &c.record
+                                                    : slotOf(c, synonyms.value(name, name));
         if (slot && *slot < 0)
             *slot = i;
     }
@@ -95,7 +95,7 @@ QString pairsOf(const QString &list, QList<QPair<QString, QString>> *pairs)
 ImportedRecord recordOf(const QStringList &header, const CsvRow &row, const CsvReader::Columns &c,
     const QDate &date, const QTime &time)
 {
-    ImportedRecord record { date, time, row.fields.at(c.record).trimmed(), {} };
+    ImportedRecord record { date, time, row.fields.at(c.record).trimmed(), {}, row.line };
     for (int i = 0; i < header.size() && i < row.fields.size(); ++i) {
         if (i == c.date || i == c.time || i == c.timestamp || i == c.value || i == c.type
             || i == c.unit || i == c.record || row.fields.at(i).isEmpty()

@@ -184,6 +184,7 @@ bool readTreatment(
     };
     const QString subtype = field(c.subtype);
     ImportedRecord record;
+    record.row = row.line;
     bool ok = true;
     if (kind == QLatin1String("insulin dose") && c.insulin >= 0) {
         record.type = QStringLiteral("INSL");

@@ -103,6 +103,7 @@ void readTreatment(int row, const QJsonObject &treatment, ImportResult &result)
     const QString event = treatment.value(QLatin1String("eventType")).toString().trimmed();
     const QString notes = treatment.value(QLatin1String("notes")).toString().trimmed();
     ImportedRecord record;
+    record.row = row;
     if (!treatmentTime(treatment, &record.date, &record.time)) {
         result.reject(row, QStringLiteral("treatment without a time"));
         return;

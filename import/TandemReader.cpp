@@ -100,7 +100,7 @@ QString readBolus(
         result.skip(QStringLiteral("unitless insulin row"));
         return QString();
     }
-    ImportedRecord dose { date, time, QStringLiteral("INSL"), {} };
+    ImportedRecord dose { date, time, QStringLiteral("INSL"), {}, row.line };
     if (const QString cut = CsvParser::endProblem(row, s.units); !cut.isEmpty())
         return cut;
     if (!dose.setNumber(QStringLiteral("units"), units))

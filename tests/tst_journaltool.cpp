@@ -89,6 +89,8 @@ private Q_SLOTS:
     void importCountsEveryRow();
     void importMessage_data();
     void importMessage();
+    void importRowsOfRecords_data();
+    void importRowsOfRecords();
     void importRecords_data();
     void importRecords();
     void exportImportsBackEveryRecord();
@@ -341,12 +343,13 @@ void TstJournalTool::importTwiceAddsNothing()
     QCOMPARE(first.code, 0);
     const QByteArray counts = "skipped 7 alerts, 2 patient info rows, 1 device row; ";
     QCOMPARE(first.out,
-        "imported 3922 readings, 73 insulin doses, 4 carbohydrate entries, 3 activities; " + counts
-            + "already there 0; rejected 0; read 4012 rows\n");
+        "imported 4002 rows: 3922 readings, 73 insulin doses, 4 carbohydrate entries, 3 "
+        "activities; "
+            + counts + "already there 0; rejected 0; read 4012 rows\n");
     const QByteArray after = bytesOf(path);
     const Run second = tool({ "import", path, source });
     QCOMPARE(second.out,
-        "imported 0 readings; " + counts + "already there 4002; rejected 0; read 4012 rows\n");
+        "imported 0 rows; " + counts + "already there 4002; rejected 0; read 4012 rows\n");
     QCOMPARE(bytesOf(path), after);
 }
 
@@ -376,7 +379,8 @@ void TstJournalTool::importCountsEveryRow_data()
     QTest::newRow("nightscout t1gym") << "nightscout/t1gym_glucose.json" << 200;
 }
 
-// The numbers printed add up to the rows read, and those are all the file's rows.
+// The rows counted add up to the rows read, and those are all the file's
+// rows; what the imported rows gave follows their count after a colon.
 void TstJournalTool::importCountsEveryRow()
 {
     QFETCH(QString, file);
@@ -390,7 +394,8 @@ void TstJournalTool::importCountsEveryRow()
     QVERIFY2(read > 0 && out.endsWith(QLatin1String(" rows\n")), qPrintable(out));
     int sum = 0;
     QRegularExpressionMatchIterator numbers
-        = QRegularExpression(QStringLiteral("[0-9]+")).globalMatch(out.left(read));
+        = QRegularExpression(QStringLiteral("[0-9]+"))
+              .globalMatch(out.left(read).remove(QRegularExpression(QStringLiteral(":[^;]*"))));
     while (numbers.hasNext())
         sum += numbers.next().captured().toInt();
     QFETCH(int, rows);
@@ -408,8 +413,9 @@ void TstJournalTool::importMessage_data()
         << QByteArray("\xEF\xBB\xBFIndex,Timestamp (YYYY-MM-DDThh:mm:ss),Event Type,Glucose "
                       "Value (mg/dL)\n1,,Alert,200\n2,2024-03-05T07:08:00,EGV,104\n"
                       "3,2024-03-05T07:08:30,EGV,104\n4,2024-03-05T07:09:00,EGV,x\n")
-        << QByteArray("imported 1 reading; skipped 1 alert; already there 0; repeated in the "
-                      "file 1; rejected 1; read 4 rows\n")
+        << QByteArray(
+               "imported 1 row: 1 reading; skipped 1 alert; already there 0; repeated in the "
+               "file 1; rejected 1; read 4 rows\n")
         << QByteArray("row 5: glucose value \"x\" is not a number\n");
     QTest::newRow("refused when most rows fail alike")
         << QByteArray("date,time,value\n2024-03-05,07:08,5.8.1\n2024-03-05,07:09,6.1.1\n")
@@ -443,23 +449,82 @@ void TstJournalTool::importMessage()
     QCOMPARE(QFile::exists(journal), !out.isEmpty());
 }
 
+void TstJournalTool::importRowsOfRecords_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("again");
+    QTest::addColumn<QByteArray>("err");
+    QTest::addColumn<int>("code");
+
+    QTest::newRow("a meal bolus of insulin and carbohydrates is one row")
+        << QByteArray("[{\"eventType\":\"Meal Bolus\",\"created_at\":\"2024-03-05T07:00:00Z\","
+                      "\"insulin\":4.5,\"carbs\":40},"
+                      "{\"type\":\"sgv\",\"sgv\":120,\"date\":1709622000000}]")
+        << QByteArray(
+               "imported 2 rows: 1 reading, 1 insulin dose, 1 carbohydrate entry; skipped 0; "
+               "already there 0; rejected 0; read 2 rows\n")
+        << QByteArray("imported 0 rows; skipped 0; already there 2; rejected 0; read 2 rows\n")
+        << QByteArray() << 0;
+    QTest::newRow("meal and correction insulin of the same units in one row")
+        << QByteArray("Device,Serial Number,Device Timestamp,Record Type,Historic Glucose mg/dL,"
+                      "Notes,Meal Insulin (units),Correction Insulin (units)\n"
+                      "L,1,05-12-2019 16:25,0,104,,,\nL,1,05-12-2019 16:50,4,,,2,2\n")
+        << QByteArray("imported 2 rows: 1 reading, 2 insulin doses; skipped 0; already there 0; "
+                      "rejected 0; read 2 rows\n")
+        << QByteArray("imported 0 rows; skipped 0; already there 2; rejected 0; read 2 rows\n")
+        << QByteArray() << 0;
+    QTest::newRow("every row a record the journal has no type for")
+        << QByteArray("date,time,value,record,units\n2024-03-05,07:00,,pump,4\n"
+                      "2024-03-05,07:05,,pump,5\n")
+        << QByteArray("imported 0 rows; skipped 0; already there 0; rejected 2; read 2 rows\n")
+        << QByteArray("imported 0 rows; skipped 0; already there 0; rejected 2; read 2 rows\n")
+        << QByteArray("journal-tool: SOURCE: row 2: no such record type \"pump\"\n"
+                      "journal-tool: SOURCE: row 3: no such record type \"pump\"\n")
+        << 1;
+}
+
+// Rows are counted once, whatever number of records each gives.
+void TstJournalTool::importRowsOfRecords()
+{
+    QFETCH(QByteArray, source);
+    const QString path = dir.filePath("rows.source");
+    put(path, source);
+    const QString journal = dir.filePath("rows.journal");
+    QFile::remove(journal);
+    QFETCH(int, code);
+    QFETCH(QByteArray, err);
+    const Run first = tool({ "import", journal, path });
+    QTEST(first.out, "out");
+    QCOMPARE(first.err, err.replace("SOURCE", path.toUtf8()));
+    QCOMPARE(first.code, code);
+    // A refused import writes no journal.
+    QCOMPARE(QFile::exists(journal), code == 0);
+    const Run again = tool({ "import", journal, path });
+    QTEST(again.out, "again");
+    QCOMPARE(again.code, code);
+}
+
 void TstJournalTool::importRecords_data()
 {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("said");
     QTest::newRow("Dexcom Clarity: doses, carbohydrates, exercise and health")
         << "dexcom-clarity/glucosedao_008_2020-01-23_to_2020-04-21.csv"
-        << "imported 24973 readings, 394 insulin doses, 339 carbohydrate entries, 10 activities, "
-           "2 notes; skipped 7 alerts, 2 patient info rows, 1 device row; already there 0; "
+        << "imported 25718 rows: 24973 readings, 394 insulin doses, 339 carbohydrate entries, 10 "
+           "activities, 2 notes; skipped 7 alerts, 2 patient info rows, 1 device row; already "
+           "there 0; "
            "rejected 0; read 25728 rows";
     QTest::newRow("LibreView: doses and carbohydrates")
         << "libreview/warren8824_sample_libreview.csv"
-        << "imported 3098 readings, 147 insulin doses, 88 carbohydrate entries, 1 note; skipped "
-           "216 empty notes; already there 0; repeated in the file 65; rejected 0; read 3615 rows";
+        << "imported 3334 rows: 3098 readings, 147 insulin doses, 88 carbohydrate entries, 1 note; "
+           "skipped 216 empty notes; already there 0; repeated in the file 65; rejected 0; read "
+           "3615 rows";
     // One note row repeats another word for word.
     QTest::newRow("LibreView: notes and food")
         << "libreview/glyco_sample_glucose.csv"
-        << "imported 10295 readings, 2 carbohydrate entries, 179 notes; skipped 398 empty notes; "
+        << "imported 10476 rows: 10295 readings, 2 carbohydrate entries, 179 notes; skipped 398 "
+           "empty notes; "
            "already there 0; repeated in the file 225; rejected 0; read 11099 rows";
 }
 
@@ -484,7 +549,7 @@ void TstJournalTool::importRecords()
     }
     const Run second = tool({ "import", path, shared("fixtures/" + source) });
     QCOMPARE(second.code, 0);
-    QVERIFY2(second.out.startsWith("imported 0 readings; skipped "), second.out.constData());
+    QVERIFY2(second.out.startsWith("imported 0 rows; skipped "), second.out.constData());
     QCOMPARE(bytesOf(path), after);
 
     // Its export gives an empty journal the same lines.
@@ -511,7 +576,8 @@ void TstJournalTool::exportImportsBackEveryRecord()
     const Run r = tool({ "import", back, csv });
     QCOMPARE(r.code, 0);
     QCOMPARE(QString::fromUtf8(r.out).trimmed(),
-        "imported 1 reading, 1 insulin dose, 1 carbohydrate entry, 1 activity, 1 note, 1 ketone "
+        "imported 9 rows: 1 reading, 1 insulin dose, 1 carbohydrate entry, 1 activity, 1 note, "
+        "1 ketone "
         "reading, 1 weight, 1 blood pressure reading, 1 HbA1c result; skipped 0; already there 0; "
         "rejected 0; read 9 rows");
     QList<QByteArray> want = lines.trimmed().split('\n');
@@ -774,7 +840,7 @@ void TstJournalTool::writersWaitForEachOther()
     }
     const Run import = tool({ "import", path, source });
     QCOMPARE(import.code, 0);
-    QVERIFY2(import.out.startsWith("imported 300 readings;"), import.out.constData());
+    QVERIFY2(import.out.startsWith("imported 300 rows: 300 readings;"), import.out.constData());
     for (auto &w : writers) {
         QVERIFY(w->waitForFinished(120000));
         QVERIFY2(w->exitCode() == 0, w->readAllStandardError().constData());

@@ -44,7 +44,7 @@ inline void check(const ImportResult &result, const QString &format)
         std::abort();
     for (const ImportedRecord &r : result.records) {
         if (!r.date.isValid() || !r.time.isValid() || r.time.second() != 0 || r.type.isEmpty()
-            || r.fields.contains(QString()))
+            || r.fields.contains(QString()) || r.row < 1)
             std::abort();
     }
     for (const ImportedReading &r : result.readings) {
