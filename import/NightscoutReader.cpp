@@ -54,6 +54,22 @@ QString textOf(const QJsonValue &value)
     return value.isDouble() ? QString::number(value.toDouble(), 'g', 16) : QStringLiteral("none");
 }
 
+// A moment on this machine's clock, if it falls in the years of the
+// readings Nightscout keeps: from its first year to next year.
+bool inYears(const QDateTime &moment, QDate *date, QTime *time)
+{
+    const int lastYear = QDate::currentDate().year() + 1;
+    return LocalTimestamp::toLocal(moment, date, time)
+        && date->year() >= NightscoutReader::firstYear && date->year() <= lastYear;
+}
+
+QString yearsText()
+{
+    return QStringLiteral("before %1 or after %2")
+        .arg(NightscoutReader::firstYear)
+        .arg(QDate::currentDate().year() + 1);
+}
+
 // The date of an entry on this machine's clock, or why it has none.
 QString readDate(const QJsonValue &date, ImportedReading &reading)
 {
@@ -66,46 +82,47 @@ QString readDate(const QJsonValue &date, ImportedReading &reading)
     if (std::abs(msecs) < firstMsecs)
         msecs *= 1000;
     const QDateTime moment = QDateTime::fromMSecsSinceEpoch(qint64(msecs), Qt::UTC);
-    const int lastYear = QDate::currentDate().year() + 1;
-    if (!LocalTimestamp::toLocal(moment, &reading.date, &reading.time)
-        || reading.date.year() < NightscoutReader::firstYear || reading.date.year() > lastYear)
-        return QStringLiteral("date %1 is %2, before %3 or after %4")
-            .arg(textOf(date), moment.toString(Qt::ISODate))
-            .arg(NightscoutReader::firstYear)
-            .arg(lastYear);
+    if (!inYears(moment, &reading.date, &reading.time))
+        return QStringLiteral("date %1 is %2, %3")
+            .arg(textOf(date), moment.toString(Qt::ISODate), yearsText());
     return QString();
 }
 
-// When a treatment was given, on this machine's clock to the minute.
-bool treatmentTime(const QJsonObject &treatment, QDate *date, QTime *time)
+// When a treatment was given, on this machine's clock to the minute, or why
+// it has no such time.
+QString treatmentTime(const QJsonObject &treatment, QDate *date, QTime *time)
 {
-    const QDateTime at = QDateTime::fromString(
-        treatment.value(QLatin1String("created_at")).toString().trimmed(), Qt::ISODateWithMs);
+    const QString createdAt = treatment.value(QLatin1String("created_at")).toString().trimmed();
+    const QDateTime at = QDateTime::fromString(createdAt, Qt::ISODateWithMs);
     if (at.isValid())
-        return LocalTimestamp::toLocal(at, date, time);
+        return inYears(at, date, time) ? QString()
+                                       : QStringLiteral("created_at \"%1\" is %2")
+                                             .arg(ImportResult::excerpt(createdAt), yearsText());
     for (const char *key : { "mills", "date" }) {
         ImportedReading when;
         const QJsonValue value = treatment.value(QLatin1String(key));
-        if (!value.isUndefined() && readDate(value, when).isEmpty()) {
-            *date = when.date;
-            *time = when.time;
-            return true;
-        }
+        if (value.isUndefined())
+            continue;
+        const QString reason = readDate(value, when);
+        *date = when.date;
+        *time = when.time;
+        return reason;
     }
-    return false;
+    return createdAt.isEmpty() ? QStringLiteral("treatment without a time")
+                               : QStringLiteral("created_at \"%1\" is not a date and time")
+                                     .arg(ImportResult::excerpt(createdAt));
 }
 
-// One treatment of the care portal: a dose, carbohydrates, an exercise or
-// a note become records, a finger stick a reading; the rest is counted by
-// its event type.
-void readTreatment(int row, const QJsonObject &treatment, ImportResult &result)
+} // namespace
+
+void NightscoutReader::readTreatment(int row, const QJsonObject &treatment, ImportResult &result)
 {
     const QString event = treatment.value(QLatin1String("eventType")).toString().trimmed();
     const QString notes = treatment.value(QLatin1String("notes")).toString().trimmed();
     ImportedRecord record;
     record.row = row;
-    if (!treatmentTime(treatment, &record.date, &record.time)) {
-        result.reject(row, QStringLiteral("treatment without a time"));
+    if (const QString why = treatmentTime(treatment, &record.date, &record.time); !why.isEmpty()) {
+        result.reject(row, why);
         return;
     }
     QList<ImportedRecord> made;
@@ -190,6 +207,8 @@ void readTreatment(int row, const QJsonObject &treatment, ImportResult &result)
     result.records.append(made);
 }
 
+namespace {
+
 void readJson(const QByteArray &data, ImportResult &result)
 {
     QJsonParseError error;
@@ -218,7 +237,7 @@ void readJson(const QByteArray &data, ImportResult &result)
         const QJsonObject entry = entries.at(i).toObject();
         // Treatments, from treatments.json, are told from entries by their event type.
         if (entry.contains(QLatin1String("eventType"))) {
-            readTreatment(row, entry, result);
+            NightscoutReader::readTreatment(row, entry, result);
             continue;
         }
         QString kind = entry.value(QLatin1String("type")).toString();

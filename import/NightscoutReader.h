@@ -7,6 +7,7 @@
 #include "ImportResult.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QJsonValue>
 
 // Nightscout entries, as the JSON array, the header-less CSV or TSV of
@@ -32,6 +33,11 @@ public:
     // text: a reading, a sensor code skipped, or a row rejected.
     static void readEntry(int row, const QString &kind, const QJsonValue &value,
         const QJsonValue &date, ImportResult &result);
+    // One treatment of the care portal, its fields as JSON or text: a dose,
+    // carbohydrates, an exercise or a note become records, a finger stick a
+    // reading; the rest is counted by its event type. Its time is
+    // created_at, else mills or date, from 1990 to next year.
+    static void readTreatment(int row, const QJsonObject &treatment, ImportResult &result);
 };
 
 #endif

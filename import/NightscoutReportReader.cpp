@@ -9,6 +9,9 @@
 #include "ReadingValue.h"
 
 #include <QDateTime>
+#include <QJsonObject>
+
+#include <algorithm>
 
 namespace {
 
@@ -22,6 +25,7 @@ struct Section
 {
     enum Kind { None, Entries, Treatments, Other } kind = None;
     QString title;
+    QStringList names; // Nightscout's own spelling where it is one of its fields
     int width = 0;
     int sgv = -1;
     int mbg = -1;
@@ -46,6 +50,11 @@ Section sectionOf(const QStringList &header, const QString &title)
     Section s;
     s.title = title;
     s.width = int(header.size());
+    for (const QString &name : header) {
+        const auto known = std::find_if(fieldNames.begin(), fieldNames.end(),
+            [&name](const char *field) { return ColumnNames::matches(name, { field }); });
+        s.names.append(known == fieldNames.end() ? name.trimmed() : QLatin1String(*known));
+    }
     s.sgv = ColumnNames::find(header, { "sgv" });
     s.mbg = ColumnNames::find(header, { "mbg" });
     s.type = ColumnNames::find(header, { "type" });
@@ -84,26 +93,6 @@ QJsonValue dateOf(const CsvRow &row, const Section &s)
     if (!moment.isValid() && LocalTimestamp::parseIso(text, &date, &time))
         moment = QDateTime(date, time);
     return moment.isValid() ? QJsonValue(double(moment.toMSecsSinceEpoch())) : QJsonValue(text);
-}
-
-bool positive(const QString &text)
-{
-    double v = 0;
-    return ReadingValue::toNumber(text, &v) && v > 0;
-}
-
-QString treatmentKind(const CsvRow &row, const Section &s)
-{
-    const QString event = fieldOf(row, s.eventType);
-    if (positive(fieldOf(row, s.insulin)))
-        return QStringLiteral("insulin dose");
-    if (positive(fieldOf(row, s.carbs)))
-        return QStringLiteral("carbohydrate entry");
-    if (event.contains(QLatin1String("Note"), Qt::CaseInsensitive))
-        return QStringLiteral("note");
-    if (event.contains(QLatin1String("Exercise"), Qt::CaseInsensitive))
-        return QStringLiteral("activity");
-    return QStringLiteral("treatment");
 }
 
 } // namespace
@@ -153,7 +142,18 @@ ImportResult NightscoutReportReader::read(const QByteArray &data)
             continue;
         ++result.rows;
         if (current.kind == Section::Treatments) {
-            result.skip(treatmentKind(row, current));
+            // A treatment as its JSON would have it, by the header's names.
+            const QString cut = CsvParser::fieldCountProblem(row, current.width);
+            if (!cut.isEmpty()) {
+                result.reject(row.line, cut);
+                continue;
+            }
+            QJsonObject treatment;
+            for (qsizetype f = 0; f < row.fields.size() && f < current.names.size(); ++f) {
+                if (!row.fields.at(f).trimmed().isEmpty())
+                    treatment.insert(current.names.at(f), row.fields.at(f).trimmed());
+            }
+            NightscoutReader::readTreatment(row.line, treatment, result);
             continue;
         }
         if (current.kind == Section::Other) {

@@ -9,9 +9,9 @@
 
 // Nightscout's report CSV, in sections each under a title line and a
 // header that names Nightscout's fields: entries (sgv or mbg, with date or
-// dateString) are read as NightscoutReader reads them; treatments are
-// skipped by kind (insulin doses, carbohydrate entries, notes, ...), as are
-// the rows of the other sections. One section without a title reads too.
+// dateString) and treatments (eventType, created_at, ...) are read as
+// NightscoutReader reads them; the rows of the other sections are skipped
+// by kind. One section without a title reads too.
 class NightscoutReportReader
 {
 public:

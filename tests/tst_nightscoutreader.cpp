@@ -152,8 +152,7 @@ void TstNightscoutReader::entries_data()
                       "Profiles\r\nname,basal,created_at\r\nday,0.8,2014-07-19\r\n")
         << "2014-07-19 10:44 cgm 176 ''|2014-07-19 11:00 meter 120 ''"
         << "9: sgv \"abc\" is not a number"
-        << "1 \"Profiles\" row, 1 calibration record, 1 carbohydrate entry, 1 insulin dose, "
-           "1 note, 1 sensor code, 1 treatment";
+        << "1 \"Profiles\" row, 1 calibration record, 1 sensor code, 1 site change";
     QTest::newRow("report CSV of one section, dateString only, semicolons")
         << QByteArray("dateString;sgv;direction\n2014-07-19T17:44:15Z;176;Flat\n"
                       "2014-07-19 10:49;38;Flat\n")
@@ -205,7 +204,7 @@ void TstNightscoutReader::notEntries()
 
 void TstNightscoutReader::treatments_data()
 {
-    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("records");
     QTest::addColumn<QString>("readings");
     QTest::addColumn<QString>("skipped");
@@ -268,6 +267,40 @@ void TstNightscoutReader::treatments_data()
         << "0"
         << "1: treatment without a time|2: insulin \"two\" is not a number";
 
+    // Times outside the years of the entries are rejected with their reason.
+    const QString years
+        = QStringLiteral("before 1990 or after %1").arg(QDate::currentDate().year() + 1);
+    const QByteArray dates
+        = R"([{"eventType":"Correction Bolus","created_at":"1970-01-01T00:00:00Z",
+        "insulin":2},
+        {"eventType":"Correction Bolus","created_at":"2999-01-01T00:00:00Z","insulin":2},
+        {"eventType":"Correction Bolus","mills":0,"insulin":2},
+        {"eventType":"Correction Bolus","created_at":"yesterday","insulin":2},
+        {"eventType":"Correction Bolus","created_at":"2024-03-05T18:00:00Z","insulin":2}])";
+    QTest::newRow("a treatment before 1990 or after next year")
+        << dates << "2024-03-05 10:00 INSL kind=bolus units=2"
+        << ""
+        << "0"
+        << "1: created_at \"1970-01-01T00:00:00Z\" is " + years + "|2: created_at "
+            + "\"2999-01-01T00:00:00Z\" is " + years + "|3: date 0 is 1970-01-01T00:00:00Z, "
+            + years + "|4: created_at \"yesterday\" is not a date and time";
+
+    // The report's treatments are read as the JSON's are.
+    QTest::newRow("report CSV: treatments read, entries beside them")
+        << QByteArray("Nightscout report\n\nEntries\n_id,type,sgv,date\n"
+                      "a1,sgv,176,1709652480000\nTreatments\n"
+                      "EventType,created_at,insulin,carbs,notes,foodType\n"
+                      "Meal Bolus,2024-03-05T15:27:00Z,\"4,5\",40,late,porridge\n"
+                      "Note,2024-03-05T20:00:00Z,,,Stress,\nTemp Basal,2024-03-05T21:00:00Z,,,,\n"
+                      "Correction Bolus,1970-01-01T00:00:00Z,2,,,\nSite Change\n")
+        << "2024-03-05 07:27 INSL kind=bolus notes=late units=4.5|"
+           "2024-03-05 07:27 CARB food=porridge grams=40 notes=late|2024-03-05 12:00 NOTE "
+           "text=Stress"
+        << "2024-03-05 07:28 cgm 176 ''"
+        << "1 basal rate"
+        << "11: created_at \"1970-01-01T00:00:00Z\" is " + years
+            + "|12: truncated row: 1 of 6 fields";
+
     const QByteArray mixed = R"([{"type":"sgv","sgv":104,"date":1709652480000},
         {"type":"cal","slope":900,"date":1709652480000},
         {"eventType":"Note","created_at":"2024-03-05T15:28:00Z","notes":"x"}])";
@@ -279,9 +312,9 @@ void TstNightscoutReader::treatments_data()
 
 void TstNightscoutReader::treatments()
 {
-    QFETCH(QByteArray, json);
-    QCOMPARE(DeviceImport::detect(json), NightscoutReader::format);
-    const ImportResult result = DeviceImport::read(json);
+    QFETCH(QByteArray, data);
+    QCOMPARE(DeviceImport::detect(data), NightscoutReader::format);
+    const ImportResult result = DeviceImport::read(data);
     QVERIFY2(result.ok(), qPrintable(result.error));
     QTEST(describe(result.records), "records");
     QTEST(describe(result.readings), "readings");
