@@ -527,9 +527,9 @@ int JournalTool::run(const QStringList &arguments)
             DeviceImport::formats().join(u", ") + u"; recognised from the file when not given.",
             "FORMAT" });
         parser.addOption({ "columns",
-            "The columns of a CSV by their names in its first line: "
-            "date=NAME,time=NAME,value=NAME and, if wanted, timestamp, type, unit (a name or "
-            "the unit itself) and notes.",
+            "The columns of a CSV by their names in its header, the first line that has them "
+            "all: date=NAME,time=NAME,value=NAME and, if wanted, timestamp, type, unit (a name "
+            "or the unit itself) and notes; a name with a comma in double quotes.",
             "LIST" });
         parser.addOption({ "dry-run", "Reads and counts, writes nothing." });
     } else if (name == QLatin1String("export")) {

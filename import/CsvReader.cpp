@@ -69,13 +69,44 @@ CsvReader::Columns columnsOf(const QStringList &header)
     return c;
 }
 
+// A text without the double quotes around it, a quote doubled inside read as one.
+QString unquoted(const QString &text)
+{
+    if (text.size() < 2 || !text.startsWith(u'"') || !text.endsWith(u'"'))
+        return text;
+    return text.mid(1, text.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
+}
+
+// The items of a --columns list: split by commas outside double quotes,
+// which let a name hold a comma (value="Glucose (mg/dL, sensor)").
+QStringList itemsOf(const QString &list)
+{
+    QStringList items;
+    QString item;
+    bool quoted = false;
+    for (const QChar c : list) {
+        if (c == u'"')
+            quoted = !quoted;
+        if (c == u',' && !quoted) {
+            items.append(item);
+            item.clear();
+        } else {
+            item += c;
+        }
+    }
+    items.append(item);
+    items.removeIf([](const QString &i) { return i.trimmed().isEmpty(); });
+    return items;
+}
+
 // The pairs of a --columns list, or why it is none.
 QString pairsOf(const QString &list, QList<QPair<QString, QString>> *pairs)
 {
-    for (const QString &item : list.split(u',', Qt::SkipEmptyParts)) {
+    for (const QString &whole : itemsOf(list)) {
+        const QString item = unquoted(whole.trimmed());
         const qsizetype eq = item.indexOf(u'=');
         const QString key = item.left(eq).trimmed().toLower();
-        const QString name = item.mid(eq + 1).trimmed();
+        const QString name = unquoted(item.mid(eq + 1).trimmed());
         if (eq < 0 || name.isEmpty() || !isKey(key))
             return QStringLiteral("--columns takes KEY=NAME pairs, the keys %1, not \"%2\"")
                 .arg(QStringList(std::begin(keys), std::end(keys)).join(u", "),
@@ -130,10 +161,10 @@ ImportResult CsvReader::read(const QByteArray &data, const QString &list)
     const QList<CsvRow> rows = CsvParser::parse(data, 0, -1, &result.error);
     if (!result.error.isEmpty())
         return result;
-    const QStringList header = rows.isEmpty() ? QStringList() : rows.first().fields;
+    int h = 0;
     Columns c;
     if (list.isEmpty()) {
-        c = columnsOf(header);
+        c = columnsOf(rows.isEmpty() ? QStringList() : rows.first().fields);
         if (!c.usable()) {
             result.error = QStringLiteral(
                 "not a readings CSV: the first line must name the columns date, time (or "
@@ -144,35 +175,70 @@ ImportResult CsvReader::read(const QByteArray &data, const QString &list)
     } else {
         QList<QPair<QString, QString>> pairs;
         result.error = pairsOf(list, &pairs);
-        for (const auto &[key, name] : std::as_const(pairs)) {
-            if (!result.error.isEmpty())
-                break;
-            int column = -1;
-            for (int i = 0; i < header.size() && column < 0; ++i) {
-                if (header.at(i).trimmed().compare(name, Qt::CaseInsensitive) == 0)
-                    column = i;
-            }
-            if (column < 0 && key == QLatin1String("unit")
-                && GlucoseUnit::parse(name, &c.valueUnit))
-                continue;
-            if (column < 0)
-                result.error = QStringLiteral("--columns: the first line has no column \"%1\"; "
-                                              "it names %2")
-                                   .arg(ImportResult::excerpt(name),
-                                       ImportResult::excerpt(header.join(u", ")));
-            else
-                *slotOf(c, key) = column;
-        }
-        if (result.error.isEmpty() && c.value >= 0 && c.unit < 0)
-            ReadingValue::unitInName(header.at(c.value), &c.valueUnit);
-        takeWholeTimestamps(c);
-        if (result.error.isEmpty() && !c.usable())
-            result.error = QStringLiteral("--columns must name value and date (or timestamp), "
-                                          "and time unless the date holds it");
         if (!result.error.isEmpty())
             return result;
+        // The header is the first line that has every column named, below
+        // what a meter writes before it; a unit may be named itself.
+        const auto columnIn = [](const QStringList &header, const QString &name) {
+            for (int i = 0; i < header.size(); ++i) {
+                if (header.at(i).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+                    return i;
+            }
+            return -1;
+        };
+        const auto lacks = [&columnIn](
+                               const QStringList &header, const QPair<QString, QString> &pair) {
+            GlucoseUnit::Unit unit;
+            return columnIn(header, pair.second) < 0
+                && !(pair.first == QLatin1String("unit") && GlucoseUnit::parse(pair.second, &unit));
+        };
+        const auto missing = [&](const QStringList &header) {
+            return std::count_if(pairs.cbegin(), pairs.cend(),
+                [&](const auto &pair) { return lacks(header, pair); });
+        };
+        h = -1;
+        int nearest = -1;
+        qsizetype fewest = pairs.size() + 1;
+        for (int i = 0; i < rows.size() && h < 0; ++i) {
+            const qsizetype n = missing(rows.at(i).fields);
+            if (n == 0)
+                h = i;
+            else if (n < fewest)
+                std::tie(nearest, fewest) = std::make_pair(i, n);
+        }
+        if (h < 0) {
+            const QStringList header = nearest < 0 ? QStringList() : rows.at(nearest).fields;
+            const auto absent = std::find_if(pairs.cbegin(), pairs.cend(),
+                [&](const auto &pair) { return lacks(header, pair); });
+            if (absent == pairs.cend()) {
+                result.error = QStringLiteral("--columns: the file has no lines");
+                return result;
+            }
+            result.error = QStringLiteral("--columns: no line has every column named; line %1, "
+                                          "the nearest, has no column \"%2\" and names %3")
+                               .arg(nearest < 0 ? 1 : rows.at(nearest).line)
+                               .arg(ImportResult::excerpt(absent->second),
+                                   ImportResult::excerpt(header.join(u", ")));
+            return result;
+        }
+        const QStringList &header = rows.at(h).fields;
+        for (const auto &[key, name] : std::as_const(pairs)) {
+            const int column = columnIn(header, name);
+            if (column >= 0)
+                *slotOf(c, key) = column;
+            else
+                GlucoseUnit::parse(name, &c.valueUnit);
+        }
+        if (c.value >= 0 && c.unit < 0)
+            ReadingValue::unitInName(header.at(c.value), &c.valueUnit);
+        takeWholeTimestamps(c);
+        if (!c.usable()) {
+            result.error = QStringLiteral("--columns must name value and date (or timestamp), "
+                                          "and time unless the date holds it");
+            return result;
+        }
     }
-    readRows(rows, 0, c, QStringLiteral("unspecified"), result);
+    readRows(rows, h, c, QStringLiteral("unspecified"), result);
     return result;
 }
 

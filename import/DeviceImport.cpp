@@ -155,12 +155,18 @@ ImportResult DeviceImport::read(
     } else if (chosen == CsvReader::format) {
         result = CsvReader::read(data, columns);
     } else {
+        // A table of other columns may be read by naming them.
+        const QList<CsvRow> first = CsvParser::parse(data.left(headBytes), 0, 1);
+        const bool table = !first.isEmpty() && first.first().fields.size() > 1;
         if (format.isEmpty())
             result.error = CsvParser::withoutBom(data).trimmed().isEmpty()
                 ? QStringLiteral("the file is empty")
-                : QStringLiteral("not a known export format (%1)%2")
+                : QStringLiteral("not a known export format (%1)%2%3")
                       .arg(formats().join(u", "),
-                          encoding.isEmpty() ? QString() : u", read as " + encoding);
+                          encoding.isEmpty() ? QString() : u", read as " + encoding,
+                          table ? QStringLiteral("; name the date, time and value columns of a "
+                                                 "CSV with --columns")
+                                : QString());
         else
             result.error = QStringLiteral("unknown format \"%1\": use one of %2")
                                .arg(format, formats().join(u", "));

@@ -207,7 +207,10 @@ ImportResult TandemReader::read(const QByteArray &data)
         reading.time = time;
         if (reason.isEmpty())
             reason = CsvParser::endProblem(row, s.value);
-        if (reason.isEmpty())
+        // Out of the sensor's range, the ends of Dexcom's range, as Clarity gives them.
+        if (reason.isEmpty()
+            && !ReadingValue::rangeEnd(
+                row.fields.at(s.value).trimmed(), &reading.value, &reading.notes))
             ReadingValue::parse(row.fields.at(s.value), s.unit, &reading.value, &reason);
         if (!reason.isEmpty()) {
             result.reject(row.line, reason);

@@ -157,8 +157,27 @@ void TstCsvReader::namedColumns_data()
     QTest::newRow("a name the header lacks")
         << german << "date=Datum,time=Zeit,value=Glukose"
         << ""
-        << "--columns: the first line has no column \"Zeit\"; it names Datum, Uhrzeit, Glukose, "
-           "Art, Bemerkung";
+        << "--columns: no line has every column named; line 1, the nearest, has no column "
+           "\"Zeit\" and names Datum, Uhrzeit, Glukose, Art, Bemerkung";
+    QTest::newRow("the header below a preamble")
+        << QByteArray("Export of meter 12345;generated 2024-03-20\r\nDate;Time;Result;Unit\r\n"
+                      "05.03.2024;07:08;5,8;mmol/l\r\n06.03.2024;07:10;6,1;mmol/l\r\n")
+        << "date=Date,time=Time,value=Result,unit=Unit"
+        << "2024-03-05 07:08 unspecified 104 ''|2024-03-06 07:10 unspecified 110 ''"
+        << "";
+    const QByteArray comma = "\"Time\",\"Glucose (mg/dL, sensor)\"\n2024-03-05 07:08,104\n";
+    QTest::newRow("a name with a comma, quoted")
+        << comma << "timestamp=Time,value=\"Glucose (mg/dL, sensor)\""
+        << "2024-03-05 07:08 unspecified 104 ''"
+        << "";
+    QTest::newRow("a pair with a comma, quoted whole")
+        << comma << " \"value=Glucose (mg/dL, sensor)\" ,date=Time"
+        << "2024-03-05 07:08 unspecified 104 ''"
+        << "";
+    QTest::newRow("a name with a comma, unquoted")
+        << comma << "timestamp=Time,value=Glucose (mg/dL, sensor)"
+        << ""
+        << "--columns takes KEY=NAME pairs";
     QTest::newRow("no value") << german << "date=Datum,time=Uhrzeit"
                               << ""
                               << "--columns must name value and date (or timestamp)";

@@ -38,8 +38,10 @@ void TstDeviceImport::notAnExport_data()
         << QByteArray("\xEF\xBB\xBF\n\r\n  \n") << "the file is empty";
     const char binary[] = { 0x7f, 'E', 'L', 'F', 2, 1, 1, 0, 0, 0, char(0xff), char(0xfe) };
     QTest::newRow("binary") << QByteArray(binary, sizeof binary) << "not a known export format";
-    QTest::newRow("CSV with the wrong columns")
-        << QByteArray("name,age\nAnn,42\n") << "not a known export format";
+    QTest::newRow("CSV with other columns: --columns may name them")
+        << QByteArray("name,age\nAnn,42\n")
+        << "not a known export format (dexcom, libre, nightscout, glucometer, lingo, tandem, csv); "
+           "name the date, time and value columns of a CSV with --columns";
     QTest::newRow("a journal is no export")
         << QByteArray("SUGR|20240305|0708|pre-breakfast|104|felt fine\n")
         << "not a known export format";
@@ -246,10 +248,13 @@ void TstDeviceImport::pumpAndAppExports_data()
           "\"Bolus\",\"Standard\",\"\",\"2024-05-01T12:05:00\",\"6\"\r\n"
           "\"Type\",\"EventDateTime\",\"BasalRate\"\r\n\"Basal\",\"2024-05-01T00:00:00\",\"0."
           "8\"\r\n";
-    QTest::newRow("Tandem t:connect: sensor and fingerstick sections, boluses, basal skipped")
+    QTest::newRow(
+        "Tandem t:connect: sensor and fingerstick sections, High noted, boluses, basal skipped")
         << tandem << "tandem"
-        << "2024-05-01 00:02 cgm 142 ''|2024-05-01 00:12 cgm 139 ''|2024-05-01 07:00 meter 131 ''"
-        << "5: glucose value \"High\" is not a number"
+        << "2024-05-01 00:02 cgm 142 ''|2024-05-01 00:07 cgm 400 'High'|2024-05-01 00:12 cgm 139 "
+           "''|"
+           "2024-05-01 07:00 meter 131 ''"
+        << ""
         << "1 basal rate"
         << "2024-05-01 07:05 INSL kind=bolus units=4.5|2024-05-01 12:05 INSL kind=bolus units=6";
     // Doses at their completion, of what was delivered; US dates, as the
