@@ -41,7 +41,8 @@ public:
     // "date=Datum,time=Zeit,value=Glukose,unit=mmol/L": the keys date, time,
     // timestamp, value, type, unit and notes, each a header's name; unit may
     // name the unit of every value instead, and a date without a time holds
-    // the whole timestamp.
+    // the whole timestamp. A name in double quotes may hold a comma; the
+    // header is the first line that has every name, below a preamble.
     static ImportResult read(const QByteArray &data, const QString &columns = QString());
     // Why the names are no sound list of keys and names, or an empty string.
     static QString columnsProblem(const QString &columns);
