@@ -7,6 +7,8 @@
 
 #include <QTextStream>
 
+#include <iterator>
+
 QMultiHash<QString, const JournalEntry::JournalFactory *> JournalEntry::JournalFactory::factories;
 
 namespace {
@@ -49,9 +51,9 @@ bool needsEscape(QStringView s)
     return false;
 }
 
-// The factory registered under a type code, or null. A journal's lines
-// mostly share their type, and hashing the code costs as much as the rest
-// of a line's reading: the last code found is tried first, for as long as
+// The factory registered under a type code, or null. A journal holds a
+// handful of types, and hashing the code costs as much as the rest of a
+// line's reading: the codes found last are tried first, for as long as
 // nothing is registered or removed.
 const JournalEntry::JournalFactory *factoryOf(QStringView code)
 {
@@ -59,16 +61,24 @@ const JournalEntry::JournalFactory *factoryOf(QStringView code)
     {
         QString code;
         const JournalEntry::JournalFactory *factory = nullptr;
-        qsizetype registered = -1;
     };
-    static thread_local Found last;
+    static thread_local Found recent[8];
+    static thread_local unsigned next = 0;
+    static thread_local qsizetype registered = -1;
     const auto &factories = JournalEntry::JournalFactory::factories;
-    if (last.registered != factories.size() || last.code != code) {
-        last.code = code.toString();
-        last.factory = factories.value(last.code);
-        last.registered = factories.size();
+    if (registered != factories.size()) {
+        for (Found &found : recent)
+            found = Found();
+        registered = factories.size();
     }
-    return last.factory;
+    for (const Found &found : recent) {
+        if (!found.code.isNull() && found.code == code)
+            return found.factory;
+    }
+    Found &found = recent[next++ % std::size(recent)];
+    found.code = code.toString();
+    found.factory = factories.value(found.code);
+    return found.factory;
 }
 
 } // namespace
