@@ -58,6 +58,7 @@ private Q_SLOTS:
     void initTestCase();
     void rows_data();
     void rows();
+    void orderAgreesWithEntries_data();
     void orderAgreesWithEntries();
     void longJournalKeepsLineNumbers();
     void unreadableFiles_data();
@@ -147,19 +148,36 @@ void TstJournalViewer::rows()
     QCOMPARE(rowTexts(viewer), rows);
 }
 
+void TstJournalViewer::orderAgreesWithEntries_data()
+{
+    QTest::addColumn<bool>("mostlyInOrder");
+    QTest::newRow("any order") << false;
+    QTest::newRow("in order but for lines stored late") << true;
+}
+
 void TstJournalViewer::orderAgreesWithEntries()
 {
+    QFETCH(bool, mostlyInOrder);
     // Many entries over few days and minutes, some impossible: the list
     // shows them in the order of JournalEntry's own comparison.
     QRandomGenerator random(7);
+    QList<QByteArray> lines;
+    for (int i = 0; i < 2000; ++i) {
+        lines << QByteArray("SUGR|199104") + QByteArray::number(28 + random.bounded(4)) + '|'
+                + QByteArray::number(random.bounded(3)).rightJustified(2, '0')
+                + QByteArray::number(random.bounded(3) * 30).rightJustified(2, '0') + "|t|"
+                + QByteArray::number(i) + '|';
+    }
+    if (mostlyInOrder) {
+        std::stable_sort(lines.begin(), lines.end(), [](const QByteArray &a, const QByteArray &b) {
+            return a.left(18) < b.left(18);
+        });
+        for (qsizetype i = 0; i + 50 < lines.size(); i += 10)
+            lines.move(i, i + random.bounded(1, 50));
+    }
     QByteArray journal;
     std::vector<std::unique_ptr<JournalEntry>> expected;
-    for (int i = 0; i < 2000; ++i) {
-        const QByteArray line = QByteArray("SUGR|199104")
-            + QByteArray::number(28 + random.bounded(4)) + '|'
-            + QByteArray::number(random.bounded(3)).rightJustified(2, '0')
-            + QByteArray::number(random.bounded(3) * 30).rightJustified(2, '0') + "|t|"
-            + QByteArray::number(i) + '|';
+    for (const QByteArray &line : lines) {
         journal += line + '\n';
         expected.emplace_back(JournalEntry::decode(QString::fromLatin1(line)));
     }

@@ -15,9 +15,10 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <array>
 #include <climits>
-#include <deque>
 #include <future>
+#include <string>
 
 namespace {
 
@@ -67,23 +68,30 @@ int firstRowFrom(const QListWidget &list, const Moment &moment)
     return lo;
 }
 
-// Lines read and not yet decoded: their bytes back to back, and the number
-// of each with where it ends.
-struct Batch
-{
-    QByteArray bytes;
-    std::vector<std::pair<int, qsizetype>> ends;
-};
-
 constexpr size_t batchLines = 16384;
+constexpr int decoders = 1;
 
-// A line decoded: its entry, which the receiver owns, or null; and what is
-// wrong with it, if anything.
+// A line decoded: its entry and the entry's row, which the receiver owns,
+// or null; and what is wrong with it, if anything.
 struct Decoded
 {
     int number;
     const JournalEntry *entry;
+    ListBoxEntryItem *row;
     QString problem;
+};
+
+// Lines on their way to the decoding thread and back: their bytes back to
+// back, the number of each with where it ends, and then what they decoded
+// to. A few batches serve a whole journal, each used again once its lines
+// are taken, so their memory is touched once rather than fresh for every
+// batch, which costs far more than copying the lines into it.
+struct Batch
+{
+    std::string bytes;
+    std::vector<std::pair<int, qsizetype>> ends;
+    std::vector<Decoded> decoded;
+    std::future<void> done;
 };
 
 // The text of a line of UTF-8, in a buffer that the lines share.
@@ -109,27 +117,28 @@ bool isReading(const JournalEntry *entry)
     return &entry->getType() == &SugarEntry::typecode;
 }
 
+// A row holds no widget until it is added to the list: it can be made on
+// any thread.
 Decoded decodeLine(int number, QStringView text)
 {
     const JournalEntry *entry = JournalEntry::decode(text);
-    return { number, entry, JournalFile::problem(entry) };
+    return { number, entry, entry ? new ListBoxEntryItem(entry, number) : nullptr,
+        JournalFile::problem(entry) };
 }
 
-std::vector<Decoded> decodeBatch(const Batch &batch)
+void decodeBatch(Batch &batch)
 {
     QString buffer;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    std::vector<Decoded> decoded;
-    decoded.reserve(batch.ends.size());
+    batch.decoded.reserve(batch.ends.size());
+    const QByteArrayView bytes(batch.bytes.data(), qsizetype(batch.bytes.size()));
     qsizetype from = 0;
     for (const auto &[number, end] : batch.ends) {
-        const QStringView text
-            = widen(QByteArrayView(batch.bytes).sliced(from, end - from), buffer, utf8);
+        const QStringView text = widen(bytes.sliced(from, end - from), buffer, utf8);
         from = end;
         if (!text.isEmpty())
-            decoded.push_back(decodeLine(number, text));
+            batch.decoded.push_back(decodeLine(number, text));
     }
-    return decoded;
 }
 
 } // namespace
@@ -165,48 +174,54 @@ void JournalViewer::reload()
     unreadable.clear();
     sugarCount = 0;
 
-    // The lines are decoded on another thread, a batch at a time, while
-    // this one reads on and makes the rows of the batches decoded: a
-    // reading's entry and its row take about as long to make. The file's
-    // bytes are read a piece at a time and not kept.
+    // The lines are decoded, and their rows made, on other threads, a batch
+    // at a time, while this one reads on and takes the batches decoded in
+    // their turn. The file's bytes are read a piece at a time and not kept.
     std::vector<std::unique_ptr<ListBoxEntryItem>> made; // the entries' rows
     const auto accept = [&](const Decoded &line) {
         if (!line.problem.isEmpty())
             unreadable.push_back({ line.number, line.problem });
         if (line.entry) {
             keep(line.entry, line.number);
-            made.emplace_back(new ListBoxEntryItem(line.entry, line.number));
+            made.emplace_back(line.row);
         }
     };
+    // A few batches in hand at most, however long the file: one filling
+    // here, the others being decoded or waiting to be taken, in turn. They
+    // outlive the decoding thread, which is waited for, whatever happens.
+    std::array<Batch, decoders + 2> batches;
     QThreadPool decoder;
-    decoder.setMaxThreadCount(1);
-    std::deque<std::future<std::vector<Decoded>>> pending;
-    const auto collect = [&] {
-        for (const Decoded &line : pending.front().get())
+    decoder.setMaxThreadCount(decoders);
+    std::size_t filling = 0;
+    const auto collect = [&](Batch &batch) {
+        if (!batch.done.valid())
+            return;
+        batch.done.get();
+        for (const Decoded &line : batch.decoded)
             accept(line);
-        pending.pop_front();
+        batch.bytes.clear();
+        batch.ends.clear();
+        batch.decoded.clear();
     };
-    Batch batch;
     const auto send = [&] {
-        auto task = std::make_shared<std::packaged_task<std::vector<Decoded>()>>(
-            [read = std::move(batch)] { return decodeBatch(read); });
-        batch = Batch();
-        pending.push_back(task->get_future());
+        Batch &batch = batches[filling];
+        auto task = std::make_shared<std::packaged_task<void()>>([&batch] { decodeBatch(batch); });
+        batch.done = task->get_future();
         decoder.start([task] { (*task)(); });
-        // A few batches in hand at most, however long the file.
-        while (pending.size() > 2)
-            collect();
+        filling = (filling + 1) % batches.size();
+        collect(batches[filling]);
     };
     journal.scan([&](int n, QByteArrayView bytes) {
-        batch.bytes += bytes;
-        batch.ends.push_back({ n, batch.bytes.size() });
+        Batch &batch = batches[filling];
+        batch.bytes.append(bytes.data(), std::size_t(bytes.size()));
+        batch.ends.push_back({ n, qsizetype(batch.bytes.size()) });
         if (batch.ends.size() == batchLines)
             send();
     });
-    if (!batch.ends.empty())
+    if (!batches[filling].ends.empty())
         send();
-    while (!pending.empty())
-        collect();
+    for (std::size_t k = 1; k <= batches.size(); ++k)
+        collect(batches[(filling + k) % batches.size()]);
     if (journal.isUtf16()) {
         for (int n = 1; n <= journal.lineCount(); ++n) {
             const QString text = journal.lineText(n);
@@ -224,27 +239,46 @@ void JournalViewer::buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> mad
 {
     clear();
     // The entries stand in the order of their lines, so an entry's index
-    // ranks it as its line does.
-    std::vector<Moment> order;
-    order.reserve(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i)
-        order.push_back(momentOf(entries[i].get(), int(i)));
-    // A journal kept by hand or by a device is usually in order already.
-    if (!std::is_sorted(order.begin(), order.end()))
-        std::sort(order.begin(), order.end());
+    // ranks it as its line does. A journal kept by hand or by a device is
+    // in order but for a few lines stored late: those are set aside,
+    // sorted and merged back, which needs no key for every entry.
+    std::vector<Moment> late;
+    Moment last { LLONG_MIN, INT_MIN, 0 };
+    std::vector<bool> inTurn(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const Moment moment = momentOf(entries[i].get(), int(i));
+        if (moment < last) {
+            late.push_back(moment);
+        } else {
+            last = moment;
+            inTurn[i] = true;
+        }
+    }
+    std::sort(late.begin(), late.end());
     {
         // The view learns of the new rows once, through reset(), rather
         // than row by row, which costs more than making the rows.
         const QSignalBlocker quiet(model());
         const QDate *shown = nullptr;
-        for (const Moment &moment : order) {
-            ListBoxEntryItem *row = made[moment.rank].release();
+        const auto add = [&](size_t i) {
+            ListBoxEntryItem *row = made[i].release();
             if (!shown || row->getEntry()->getDate() != *shown) {
                 shown = &row->getEntry()->getDate();
                 addItem(new ListBoxDateItem(*shown));
             }
             addItem(row);
+        };
+        auto nextLate = late.cbegin();
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (!inTurn[i])
+                continue;
+            const Moment moment = momentOf(entries[i].get(), int(i));
+            for (; nextLate != late.cend() && *nextLate < moment; ++nextLate)
+                add(nextLate->rank);
+            add(i);
         }
+        for (; nextLate != late.cend(); ++nextLate)
+            add(nextLate->rank);
     }
     reset();
     if (!hiddenTypes.isEmpty())
