@@ -60,45 +60,59 @@ double riskOf(int mgPerDl)
                                                               : riskOf(double(mgPerDl));
 }
 
-// Mean over trailing windows of width points, the first width - 1 taking
-// the first full window's.
-std::vector<double> movingMean(const std::vector<double> &x, std::size_t width)
+// Mean of the values present in trailing windows of width points, the
+// first width - 1 taking the first full window's; NaN where a window holds
+// none.
+std::vector<double> movingMean(const double *x, std::size_t n, std::size_t width)
 {
-    std::vector<double> mean(x.size());
+    std::vector<double> mean(n, noValue);
     double sum = 0;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        sum += x[i];
-        if (i >= width)
+    std::size_t present = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!std::isnan(x[i])) {
+            sum += x[i];
+            ++present;
+        }
+        if (i >= width && !std::isnan(x[i - width])) {
             sum -= x[i - width];
-        if (i + 1 >= width)
-            mean[i] = sum / double(width);
+            if (--present == 0)
+                sum = 0;
+        }
+        if (i + 1 >= width && present > 0)
+            mean[i] = sum / double(present);
     }
     std::fill(mean.begin(), mean.begin() + std::ptrdiff_t(width - 1), mean[width - 1]);
     return mean;
 }
 
-// MAGE of one stretch without long gaps: the extremes between crossings of
-// the short and the long moving average, then the rises and falls between
-// turns that exceed one SD. Returns (MAGE+ + MAGE-) / 2, NaN without one.
-double mageOfStretch(const std::vector<double> &x)
+// MAGE of one stretch without long gaps, its shorter gaps left empty: the
+// extremes between crossings of the short and the long moving average,
+// then the rises and falls between turns that exceed the SD of the values.
+// Filling the gaps instead would invent turns inside them and shrink the
+// SD. Returns (MAGE+ + MAGE-) / 2, NaN without one.
+double mageOfStretch(const double *x, std::size_t n)
 {
     constexpr std::size_t shortWidth = 5;
     constexpr std::size_t longWidth = 32;
-    if (x.size() < longWidth)
+    if (n < longWidth)
         return noValue;
-    const std::vector<double> fast = movingMean(x, shortWidth);
-    const std::vector<double> slow = movingMean(x, longWidth);
+    const std::vector<double> fast = movingMean(x, n, shortWidth);
+    const std::vector<double> slow = movingMean(x, n, longWidth);
 
-    // Crossings: where the sign of fast - slow changes, zero taking none.
+    // Crossings: where the sign of fast - slow changes, equal averages and
+    // windows without values taking none. After a gap both windows hold the
+    // same few values for a while: their averages are equal, but running
+    // sums round them apart by far less than any real difference.
+    constexpr double equal = 1e-9;
     struct Cross
     {
         std::size_t at;
         bool above;
     };
     std::vector<Cross> crosses;
-    for (std::size_t i = 0; i < x.size(); ++i) {
+    for (std::size_t i = 0; i < n; ++i) {
         const double d = fast[i] - slow[i];
-        if (d == 0)
+        if (std::isnan(d) || std::abs(d) <= equal)
             continue;
         const bool above = d > 0;
         if (crosses.empty())
@@ -114,19 +128,29 @@ double mageOfStretch(const std::vector<double> &x)
     std::vector<double> turns;
     std::size_t from = 0;
     for (std::size_t c = 0; c < crosses.size(); ++c) {
-        const std::size_t to = c + 1 < crosses.size() ? crosses[c + 1].at : x.size() - 1;
-        std::size_t best = from;
+        const std::size_t to = c + 1 < crosses.size() ? crosses[c + 1].at : n - 1;
+        std::size_t best = n;
         for (std::size_t i = from; i <= to; ++i) {
-            if (crosses[c].above ? x[i] > x[best] : x[i] < x[best])
+            if (!std::isnan(x[i])
+                && (best == n || (crosses[c].above ? x[i] > x[best] : x[i] < x[best])))
                 best = i;
         }
+        if (best == n)
+            continue;
         turns.push_back(x[best]);
         from = best;
     }
+    if (turns.empty())
+        return noValue;
 
     // The turns that count: the highest peak or lowest nadir before the
     // curve moves back by more than one SD.
-    const double sd = sdOf(x);
+    Moments values;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!std::isnan(x[k]))
+            values.add(x[k]);
+    }
+    const double sd = values.sd();
     std::size_t i = 1;
     double low = turns[0];
     double high = turns[0];
@@ -180,11 +204,11 @@ double mageOfStretch(const std::vector<double> &x)
 }
 
 // MAGE over the whole grid: stretches split where more than 3 hours are
-// empty, shorter gaps bridged linearly, each stretch weighted by its length.
+// empty, each weighted by its length.
 double mageOf(const GlucoseGrid &grid)
 {
     const std::vector<double> &g = grid.values();
-    const std::size_t longestBridge = std::size_t(180 / std::max(1, grid.step()));
+    const std::size_t longestGap = std::size_t(180 / std::max(1, grid.step()));
     double weighted = 0;
     double weights = 0;
     std::size_t i = 0;
@@ -193,24 +217,18 @@ double mageOf(const GlucoseGrid &grid)
             ++i;
         if (i == g.size())
             break;
-        std::vector<double> stretch { g[i] };
         std::size_t last = i;
-        for (std::size_t k = i + 1; k < g.size(); ++k) {
-            if (std::isnan(g[k]))
-                continue;
-            if (k - last - 1 > longestBridge)
-                break;
-            for (std::size_t m = last + 1; m < k; ++m)
-                stretch.push_back(g[last] + (g[k] - g[last]) * double(m - last) / double(k - last));
-            stretch.push_back(g[k]);
-            last = k;
+        for (std::size_t k = i + 1; k < g.size() && k - last - 1 <= longestGap; ++k) {
+            if (!std::isnan(g[k]))
+                last = k;
+        }
+        const std::size_t length = last - i + 1;
+        const double m = mageOfStretch(g.data() + i, length);
+        if (!std::isnan(m)) {
+            weighted += m * double(length - 1);
+            weights += double(length - 1);
         }
         i = last + 1;
-        const double m = mageOfStretch(stretch);
-        if (!std::isnan(m)) {
-            weighted += m * double(stretch.size() - 1);
-            weights += double(stretch.size() - 1);
-        }
     }
     return weights > 0 ? weighted / weights : noValue;
 }
