@@ -3,8 +3,6 @@
 
 #include "JournalTool.h"
 
-#include "ActivityEntry.h"
-#include "CarbsEntry.h"
 #include "CommandLine.h"
 #include "CsvExport.h"
 #include "CsvReader.h"
@@ -14,14 +12,15 @@
 #include "GlucoseProfile.h"
 #include "GlucoseReport.h"
 #include "GlucoseStatistics.h"
+#include "GlucoseSummary.h"
 #include "GlucoseUnit.h"
 #include "HbA1cEntry.h"
-#include "InsulinEntry.h"
 #include "JournalFile.h"
 #include "JournalTypes.h"
 #include "ReadingValue.h"
 #include "RegularFile.h"
 #include "SugarEntry.h"
+#include "TreatmentRecords.h"
 #include "TreatmentStatistics.h"
 
 #include <QCommandLineParser>
@@ -121,32 +120,11 @@ struct Journal
     // The doses, carbohydrates, activities and HbA1c results that hold a number.
     std::vector<TreatmentStatistics::Treatment> treatments() const
     {
-        using Treatment = TreatmentStatistics::Treatment;
-        std::vector<Treatment> all;
+        std::vector<TreatmentStatistics::Treatment> all;
+        TreatmentStatistics::Treatment t;
         for (const auto &r : records) {
-            const QString &code = r->getType();
-            Treatment t { r->getDate(), r->getTime() };
-            int field = 0;
-            if (code == InsulinEntry::typecode) {
-                const QString kind = r->text(InsulinEntry::Kind);
-                if (kind != QLatin1String("bolus") && kind != QLatin1String("basal"))
-                    continue;
-                t.kind = kind == QLatin1String("bolus") ? Treatment::Bolus : Treatment::Basal;
-                field = InsulinEntry::Units;
-            } else if (code == CarbsEntry::typecode) {
-                t.kind = Treatment::Carbs;
-            } else if (code == ActivityEntry::typecode) {
-                t.kind = Treatment::Activity;
-                field = ActivityEntry::Minutes;
-            } else if (code == HbA1cEntry::typecode) {
-                t.kind = Treatment::HbA1c;
-            } else {
-                continue;
-            }
-            if (!r->isNumber(field))
-                continue;
-            t.amount = r->number(field);
-            all.push_back(t);
+            if (TreatmentRecords::read(*r, &t))
+                all.push_back(t);
         }
         return all;
     }
@@ -317,16 +295,6 @@ QString fieldWords(const RecordEntry::Description &type)
     return words.join(u' ');
 }
 
-// The treatments over the glucose figures' days, or over their own when
-// the period holds no reading.
-TreatmentStatistics treatmentsOf(
-    const Journal &journal, const GlucoseStatistics &s, const GlucosePeriod &period)
-{
-    const bool days = s.periodStart().isValid() && period.kind() != GlucosePeriod::All;
-    return TreatmentStatistics(journal.treatments(),
-        days ? GlucosePeriod::between(s.periodStart(), s.periodEnd()) : period);
-}
-
 QJsonValue number(double v)
 {
     return std::isnan(v) ? QJsonValue() : QJsonValue(v);
@@ -426,12 +394,14 @@ QJsonObject statsJson(const GlucoseStatistics &s, GlucoseUnit::Unit unit)
     }
     const GlucoseVariability &v = s.variability();
     // Changes in glucose are in the unit; the indices have none. A meter's
-    // readings, hours apart, measure no change an hour.
-    o["variability"] = QJsonObject { { "mage", inUnit(v.mage()) }, { "modd", inUnit(v.modd()) },
-        { "conga", inUnit(v.conga()) }, { "lbgi", number(v.lbgi()) }, { "hbgi", number(v.hbgi()) },
-        { "adrr", number(v.adrr()) }, { "j_index", number(v.jIndex()) },
-        { "mag", sensor(GlucoseUnit::fromMgPerDl(v.mag(), unit)) }, { "cogi", number(v.cogi()) },
-        { "gvp", number(v.gvp()) } };
+    // readings, hours apart, do not show the curve these measure.
+    const auto sensorGlucose
+        = [&](double mgPerDl) { return sensor(GlucoseUnit::fromMgPerDl(mgPerDl, unit)); };
+    o["variability"] = QJsonObject { { "mage", sensorGlucose(v.mage()) },
+        { "modd", sensorGlucose(v.modd()) }, { "conga", sensorGlucose(v.conga()) },
+        { "lbgi", number(v.lbgi()) }, { "hbgi", number(v.hbgi()) }, { "adrr", number(v.adrr()) },
+        { "j_index", number(v.jIndex()) }, { "mag", sensorGlucose(v.mag()) },
+        { "cogi", number(v.cogi()) }, { "gvp", sensor(v.gvp()) } };
     return o;
 }
 
@@ -605,6 +575,43 @@ int JournalTool::check(QCommandLineParser &parser)
     return problems ? 1 : 0;
 }
 
+namespace {
+
+// Each figure of a period beside the period before, as the statistics dock
+// shows it and judges its change, in the plain numbers of the rest of the text.
+void compareText(QTextStream &out, const GlucoseStatistics &now, const GlucoseStatistics &before,
+    const TreatmentStatistics &treatedNow, const TreatmentStatistics &treatedBefore,
+    GlucoseUnit::Unit unit)
+{
+    const QLocale shown;
+    QLocale::setDefault(QLocale::c());
+    const std::vector<GlucoseSummary::Line> lines
+        = GlucoseSummary::lines(now, unit, &before, &treatedNow, &treatedBefore);
+    const std::vector<GlucoseSummary::Line> then
+        = GlucoseSummary::lines(before, unit, nullptr, &treatedBefore);
+    QLocale::setDefault(shown);
+    for (const GlucoseSummary::Line &line : lines) {
+        if (line.heading) {
+            out << "  " << line.label << ":\n";
+            continue;
+        }
+        out << "    " << line.label.leftJustified(30);
+        // A sensor's figures have no value for a meter's readings: the line says so.
+        if (line.greyed) {
+            out << line.value << "\n";
+            continue;
+        }
+        const auto was = std::find_if(then.begin(), then.end(),
+            [&line](const GlucoseSummary::Line &b) { return !b.heading && b.label == line.label; });
+        out << (was == then.end() ? QStringLiteral("–") : was->value) << " → " << line.value;
+        if (!line.change.isEmpty())
+            out << "  " << line.change;
+        out << "\n";
+    }
+}
+
+} // namespace
+
 int JournalTool::stats(QCommandLineParser &parser)
 {
     const QStringList args = parser.positionalArguments();
@@ -622,19 +629,24 @@ int JournalTool::stats(QCommandLineParser &parser)
         return fail(args[0] + u": " + journal.file.errorString());
 
     const std::vector<GlucoseReading> readings = journal.glucose();
+    const std::vector<TreatmentStatistics::Treatment> treatments = journal.treatments();
     const GlucoseStatistics s(readings, period);
+    const TreatmentStatistics t(treatments, s, period);
     const bool compare = parser.isSet("compare");
+    const GlucosePeriod previousPeriod = compare ? period.previous(readings) : GlucosePeriod();
     const GlucoseStatistics before
-        = compare ? GlucoseStatistics(readings, period.previous(readings)) : GlucoseStatistics();
+        = compare ? GlucoseStatistics(readings, previousPeriod) : GlucoseStatistics();
+    const TreatmentStatistics treatedBefore
+        = compare ? TreatmentStatistics(treatments, before, previousPeriod) : TreatmentStatistics();
     const auto inUnit
         = [unit](double mgPerDl) { return number(GlucoseUnit::fromMgPerDl(mgPerDl, unit)); };
 
     if (parser.isSet("json")) {
         QJsonObject o = statsJson(s, unit);
-        addTreatments(o, treatmentsOf(journal, s, period));
+        addTreatments(o, t);
         if (compare) {
             QJsonObject previous = statsJson(before, unit);
-            addTreatments(previous, treatmentsOf(journal, before, period.previous(readings)));
+            addTreatments(previous, treatedBefore);
             o["previous"] = previous;
         }
         if (parser.isSet("profile")) {
@@ -656,7 +668,6 @@ int JournalTool::stats(QCommandLineParser &parser)
     // The rest of the diabetes day, after the glucose figures.
     QString treatmentText;
     QTextStream more(&treatmentText);
-    const TreatmentStatistics t = treatmentsOf(journal, s, period);
     const auto oneDecimal = [](double v) { return QString::number(v, 'f', 1); };
     if (t.insulinDays())
         more << "Insulin: " << oneDecimal(t.insulinPerDay()) << " u a day (bolus "
@@ -673,10 +684,16 @@ int JournalTool::stats(QCommandLineParser &parser)
              << " mmol/mol) on " << t.lastHbA1cDate().toString(Qt::ISODate) << "\n";
     more.flush();
     const QString u = GlucoseUnit::name(unit);
-    const auto mark = [&s](GlucoseStatistics::Target t) {
-        const QString limit = QString::fromUtf8(GlucoseStatistics::targetIsMaximum(t) ? "<" : ">")
-            + QString::number(GlucoseStatistics::targetLimit(t)) + u" %";
-        return QStringLiteral("  (target %1%2)").arg(limit, s.targetMet(t) ? "" : ", missed");
+    const auto mark = [&s](GlucoseStatistics::Target target) {
+        const char *sign = target == GlucoseStatistics::VariabilityTarget ? "≤"
+            : GlucoseStatistics::targetIsMaximum(target)                 ? "<"
+                                                                         : ">";
+        const QString limit = QString::fromUtf8(sign)
+            + QString::number(GlucoseStatistics::targetLimit(target)) + u" %";
+        // A figure the readings cannot give is not judged: a CV of one reading.
+        const bool missed
+            = !std::isnan(s.targetValue(target)) && !s.targetMet(target);
+        return QStringLiteral("  (target %1%2)").arg(limit, missed ? ", missed" : "");
     };
     const int decimals = unit == GlucoseUnit::MmolPerL ? 1 : 0;
     const auto glucose = [&](double mgPerDl) {
@@ -753,11 +770,16 @@ int JournalTool::stats(QCommandLineParser &parser)
     const GlucoseVariability &v = s.variability();
     const auto index
         = [](double x) { return std::isnan(x) ? QStringLiteral("-") : QString::number(x, 'f', 1); };
-    out << "Variability: MAGE " << glucose(v.mage()) << ", MODD " << glucose(v.modd()) << ", CONGA "
-        << glucose(v.conga()) << ", MAG " << (meter ? QStringLiteral("-") : glucose(v.mag())) << ' '
-        << u << "\n  LBGI " << index(v.lbgi()) << ", HBGI " << index(v.hbgi()) << ", ADRR "
+    // A meter's readings, hours apart, do not show the curve these measure.
+    const QString notMetered = QStringLiteral("- (meter)");
+    if (meter)
+        out << "Variability: MAGE, MODD, CONGA, MAG " << notMetered;
+    else
+        out << "Variability: MAGE " << glucose(v.mage()) << ", MODD " << glucose(v.modd())
+            << ", CONGA " << glucose(v.conga()) << ", MAG " << glucose(v.mag()) << ' ' << u;
+    out << "\n  LBGI " << index(v.lbgi()) << ", HBGI " << index(v.hbgi()) << ", ADRR "
         << index(v.adrr()) << ", J-index " << index(v.jIndex()) << ", COGI " << index(v.cogi())
-        << ", GVP " << percent(v.gvp()) << "\n";
+        << ", GVP " << (meter ? notMetered : percent(v.gvp())) << "\n";
 
     out << treatmentText;
 
@@ -767,42 +789,8 @@ int JournalTool::stats(QCommandLineParser &parser)
             out << "no readings\n";
         } else {
             out << before.periodStart().toString(Qt::ISODate) << " to "
-                << before.periodEnd().toString(Qt::ISODate) << "\n";
-            const auto change = [&](const char *name, double, double, const QString &text) {
-                out << "  " << QString::fromLatin1(name).leftJustified(12) << text << "\n";
-            };
-            const auto both
-                = [](double now, double then, const QString &a, const QString &b) -> QString {
-                const QString arrow = std::isnan(now) || std::isnan(then) || now == then ? QString()
-                    : now > then ? QStringLiteral(" ▲")
-                                 : QStringLiteral(" ▼");
-                return b + QStringLiteral(" → ") + a + arrow;
-            };
-            change("readings", s.count(), before.count(),
-                both(s.count(), before.count(), QString::number(s.count()),
-                    QString::number(before.count())));
-            change("mean", s.mean(), before.mean(),
-                both(s.mean(), before.mean(), glucose(s.mean()) + u' ' + u,
-                    glucose(before.mean()) + u' ' + u));
-            change("SD", s.sd(), before.sd(),
-                both(s.sd(), before.sd(), glucose(s.sd()) + u' ' + u,
-                    glucose(before.sd()) + u' ' + u));
-            change("CV", s.cv(), before.cv(),
-                both(s.cv(), before.cv(), percent(s.cv()), percent(before.cv())));
-            change("GMI", s.gmiPercent(), before.gmiPercent(),
-                both(s.gmiPercent(), before.gmiPercent(), percent(s.gmiPercent()),
-                    percent(before.gmiPercent())));
-            const double inNow = s.bandPercent(GlucoseStatistics::InRange);
-            const double inThen = before.bandPercent(GlucoseStatistics::InRange);
-            change("in range", inNow, inThen, both(inNow, inThen, percent(inNow), percent(inThen)));
-            const double lowNow = s.targetValue(GlucoseStatistics::BelowRangeTarget);
-            const double lowThen = before.targetValue(GlucoseStatistics::BelowRangeTarget);
-            change("below 70", lowNow, lowThen,
-                both(lowNow, lowThen, percent(lowNow), percent(lowThen)));
-            const double highNow = s.targetValue(GlucoseStatistics::AboveRangeTarget);
-            const double highThen = before.targetValue(GlucoseStatistics::AboveRangeTarget);
-            change("above 180", highNow, highThen,
-                both(highNow, highThen, percent(highNow), percent(highThen)));
+                << before.periodEnd().toString(Qt::ISODate) << " (then → now, change)\n";
+            compareText(out, s, before, t, treatedBefore, unit);
         }
     }
     out.flush();
@@ -1101,7 +1089,7 @@ int JournalTool::report(QCommandLineParser &parser)
     Journal journal(args[0]);
     if (!journal.read())
         return fail(args[0] + u": " + journal.file.errorString());
-    GlucoseReport report(journal.glucose(), period, unit);
+    GlucoseReport report(journal.glucose(), period, unit, journal.treatments());
     report.setTitle(QFileInfo(args[0]).fileName());
     if (!report.write(parser.value("output"), &error))
         return fail(parser.value("output") + u": " + error);

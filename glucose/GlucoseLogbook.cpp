@@ -60,6 +60,17 @@ void GlucoseLogbook::addCarbs(const QDate &date, const QTime &time, double grams
     }
 }
 
+void GlucoseLogbook::addTreatments(const std::vector<TreatmentStatistics::Treatment> &treatments)
+{
+    using Treatment = TreatmentStatistics::Treatment;
+    for (const Treatment &t : treatments) {
+        if (t.kind == Treatment::Bolus || t.kind == Treatment::Basal)
+            addInsulin(t.date, t.time, t.amount, t.kind == Treatment::Basal);
+        else if (t.kind == Treatment::Carbs)
+            addCarbs(t.date, t.time, t.amount);
+    }
+}
+
 int GlucoseLogbook::rowOf(const QDate &date) const
 {
     if (m_days.empty() || !date.isValid())

@@ -6,6 +6,7 @@
 
 #include "GlucoseReading.h"
 #include "GlucoseUnit.h"
+#include "TreatmentStatistics.h"
 #include "glucose_export.h"
 
 #include <QDate>
@@ -70,6 +71,8 @@ public:
     // Doses and carbohydrates on days outside the logbook are left out.
     void addInsulin(const QDate &date, const QTime &time, double units, bool basal);
     void addCarbs(const QDate &date, const QTime &time, double grams);
+    // The doses and carbohydrates among treatments of any kind.
+    void addTreatments(const std::vector<TreatmentStatistics::Treatment> &treatments);
 
     const std::vector<Day> &days() const { return m_days; }
     // The row of a date, or -1 when the logbook does not hold it.

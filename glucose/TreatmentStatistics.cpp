@@ -3,6 +3,8 @@
 
 #include "TreatmentStatistics.h"
 
+#include "GlucoseStatistics.h"
+
 #include <QSet>
 
 #include <cmath>
@@ -55,6 +57,14 @@ TreatmentStatistics::TreatmentStatistics(
     carbs.days = int(carbDays.size());
     activity.days = int(activityDays.size());
 }
+
+TreatmentStatistics::TreatmentStatistics(const std::vector<Treatment> &treatments,
+    const GlucoseStatistics &glucose, const GlucosePeriod &period)
+    : TreatmentStatistics(treatments,
+        glucose.periodStart().isValid() && period.kind() != GlucosePeriod::All
+            ? GlucosePeriod::between(glucose.periodStart(), glucose.periodEnd())
+            : period)
+{ }
 
 double TreatmentStatistics::perDay(double total, int days)
 {

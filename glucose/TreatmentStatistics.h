@@ -7,6 +7,8 @@
 #include "GlucosePeriod.h"
 #include "glucose_export.h"
 
+class GlucoseStatistics;
+
 #include <QDate>
 #include <QTime>
 
@@ -27,9 +29,15 @@ public:
         double amount = 0; // units, grams, minutes or percent
     };
 
+    TreatmentStatistics() = default;
     // A period of kind Between or All is taken as it is; the last days end
     // on the newest treatment's day.
     TreatmentStatistics(const std::vector<Treatment> &treatments, const GlucosePeriod &period);
+    // Beside the glucose figures of the period: over their days, so that
+    // both speak of the same days, or over the period's own when it holds
+    // no reading.
+    TreatmentStatistics(const std::vector<Treatment> &treatments, const GlucoseStatistics &glucose,
+        const GlucosePeriod &period);
 
     int insulinDays() const { return insulin.days; }
     int doses() const { return insulin.count; }

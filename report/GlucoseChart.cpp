@@ -96,6 +96,46 @@ void paintAxes(QPainter *painter, const QRectF &plot, int top, GlucoseUnit::Unit
 }
 
 // The font scaled by a factor, whether it is sized in points or in pixels.
+QFont scaledFont(QFont font, double factor);
+
+// Insulin from the top of a day's plot, carbohydrates from its bottom, at
+// their times; amounts beside them unless compact.
+void paintMarks(QPainter *painter, const QRectF &plot,
+    const std::vector<TreatmentStatistics::Treatment> &treatments, bool compact)
+{
+    using Treatment = TreatmentStatistics::Treatment;
+    const double a = GlucoseChart::markSize(plot, compact);
+    painter->setFont(scaledFont(painter->font(), 0.8));
+    const QFontMetricsF metrics(painter->font());
+    for (const Treatment &t : treatments) {
+        const bool insulin = t.kind == Treatment::Bolus || t.kind == Treatment::Basal;
+        if (!insulin && t.kind != Treatment::Carbs)
+            continue;
+        const QColor colour = insulin ? GlucoseChart::insulinColour() : GlucoseChart::carbsColour();
+        const double x = xOfMinutes(plot, t.time.msecsSinceStartOfDay() / 60000.0);
+        const double edge = insulin ? plot.top() : plot.bottom();
+        const double tip = insulin ? edge + 1.6 * a : edge - 1.6 * a;
+        const QPolygonF triangle { QPointF(x - a, edge), QPointF(x + a, edge), QPointF(x, tip) };
+        const bool open = t.kind == Treatment::Basal;
+        painter->setPen(open ? QPen(colour, std::max(1.0, a / 3)) : QPen(Qt::NoPen));
+        painter->setBrush(open ? QBrush(Qt::NoBrush) : QBrush(colour));
+        painter->drawPolygon(triangle);
+        if (compact)
+            continue;
+        const QString text = GlucoseLogbook::amount(t.amount)
+            + (insulin ? QStringLiteral(" u") : QStringLiteral(" g"));
+        const double textWidth = metrics.horizontalAdvance(text);
+        // Right of the mark, or left of it near the day's end.
+        const double left = x + a + a / 3 + textWidth <= plot.right() ? x + a + a / 3
+                                                                     : x - a - a / 3 - textWidth;
+        painter->setPen(colour);
+        painter->drawText(
+            QRectF(left, insulin ? edge : edge - metrics.height(), textWidth, metrics.height()),
+            Qt::AlignLeft | Qt::AlignVCenter, text);
+    }
+}
+
+// The font scaled by a factor, whether it is sized in points or in pixels.
 QFont scaledFont(QFont font, double factor)
 {
     if (font.pointSizeF() > 0)
@@ -318,8 +358,14 @@ double GlucoseChart::highestOf(const std::vector<GlucoseReading> &readings)
     return highest;
 }
 
+double GlucoseChart::markSize(const QRectF &plot, bool compact)
+{
+    return std::max(3.0, plot.height() / (compact ? 18 : 25));
+}
+
 void GlucoseChart::paintDay(QPainter *painter, const QRectF &rect,
-    const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, const DayStyle &style)
+    const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, const DayStyle &style,
+    const std::vector<TreatmentStatistics::Treatment> &treatments)
 {
     const SavedPainter saved(painter);
     painter->setRenderHint(QPainter::Antialiasing);
@@ -343,28 +389,29 @@ void GlucoseChart::paintDay(QPainter *painter, const QRectF &rect,
             painter->setBrush(bandColour(GlucoseStatistics::bandOf(r.value)));
             painter->drawEllipse(point(r), width * 2.5, width * 2.5);
         }
-        return;
+    } else {
+        painter->setPen(QPen(curveLine, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter->setBrush(curveLine);
+        QPolygonF curve;
+        QTime previous;
+        const auto flush = [&] {
+            if (curve.size() == 1)
+                painter->drawEllipse(curve.first(), width * 1.5, width * 1.5);
+            else if (curve.size() > 1)
+                painter->drawPolyline(curve);
+            curve.clear();
+        };
+        for (const GlucoseReading &r : readings) {
+            if (!GlucosePeriod::isUsable(r))
+                continue;
+            if (!curve.isEmpty() && previous.secsTo(r.time) > 3600)
+                flush();
+            curve << point(r);
+            previous = r.time;
+        }
+        flush();
     }
-    painter->setPen(QPen(curveLine, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter->setBrush(curveLine);
-    QPolygonF curve;
-    QTime previous;
-    const auto flush = [&] {
-        if (curve.size() == 1)
-            painter->drawEllipse(curve.first(), width * 1.5, width * 1.5);
-        else if (curve.size() > 1)
-            painter->drawPolyline(curve);
-        curve.clear();
-    };
-    for (const GlucoseReading &r : readings) {
-        if (!GlucosePeriod::isUsable(r))
-            continue;
-        if (!curve.isEmpty() && previous.secsTo(r.time) > 3600)
-            flush();
-        curve << point(r);
-        previous = r.time;
-    }
-    flush();
+    paintMarks(painter, plot, treatments, style.compact);
 }
 
 QColor GlucoseChart::bandTextColour(GlucoseStatistics::Band band)

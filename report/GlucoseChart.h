@@ -9,6 +9,7 @@
 #include "GlucoseReading.h"
 #include "GlucoseStatistics.h"
 #include "GlucoseUnit.h"
+#include "TreatmentStatistics.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -57,9 +58,14 @@ public:
     };
     // A day's readings in time order over 0-24 h on the target band: a
     // curve that gaps over an hour break, lone readings as dots, or only
-    // points, each on the colour of its range.
+    // points, each on the colour of its range. The day's insulin doses hang
+    // from the top at their times, filled for a bolus, open for basal, and
+    // its carbohydrates stand on the bottom; unless compact, with amounts.
     static void paintDay(QPainter *painter, const QRectF &rect,
-        const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, const DayStyle &style);
+        const std::vector<GlucoseReading> &readings, GlucoseUnit::Unit unit, const DayStyle &style,
+        const std::vector<TreatmentStatistics::Treatment> &treatments = {});
+    // The half width of a dose's or carbohydrates' mark on a day of that plot.
+    static double markSize(const QRectF &plot, bool compact);
 
     // The text on a band's colour: white on the dark ones, black on yellow and orange.
     static QColor bandTextColour(GlucoseStatistics::Band band);

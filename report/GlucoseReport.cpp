@@ -34,11 +34,14 @@ QFont font(double points, bool bold = false)
 } // namespace
 
 GlucoseReport::GlucoseReport(const std::vector<GlucoseReading> &readings,
-    const GlucosePeriod &period, GlucoseUnit::Unit unit)
+    const GlucosePeriod &period, GlucoseUnit::Unit unit,
+    const std::vector<TreatmentStatistics::Treatment> &treatments)
     : m_unit(unit)
     , m_pageSize(pageSizeFor(paperLocale()))
     , m_statistics(readings, period)
     , m_previous(readings, period.previous(readings))
+    , m_treatments(treatments, m_statistics, period)
+    , m_previousTreatments(treatments, m_previous, period.previous(readings))
     , m_profile(readings, period)
     , m_lastDay(m_statistics.periodEnd())
 {
@@ -47,9 +50,14 @@ GlucoseReport::GlucoseReport(const std::vector<GlucoseReading> &readings,
     const int days = int(m_statistics.periodStart().daysTo(m_lastDay)) + 1;
     m_logbook = GlucoseLogbook(readings,
         m_lastDay.addDays(1 - (days <= shortLogbookDays ? days : longLogbookDays)), m_lastDay);
+    m_logbook.addTreatments(treatments);
     const QDate first = m_lastDay.addDays(1 - dailyCurves);
     for (const GlucoseReading &r : GlucosePeriod::between(first, m_lastDay).select(readings))
         m_days[std::size_t(first.daysTo(r.date))].push_back(r);
+    for (const TreatmentStatistics::Treatment &t : treatments) {
+        if (t.date >= first && t.date <= m_lastDay)
+            m_dayTreatments[std::size_t(first.daysTo(t.date))].push_back(t);
+    }
 }
 
 QPageSize::PageSizeId GlucoseReport::pageSizeFor(const QLocale &locale)
@@ -185,7 +193,8 @@ void GlucoseReport::paintFigures(Page &p) const
     // The figures on the left, the bands on the right; episodes,
     // variability and a meter's groups below in two columns.
     const std::vector<GlucoseSummary::Line> lines
-        = GlucoseSummary::lines(m_statistics, m_unit, &m_previous);
+        = GlucoseSummary::lines(
+            m_statistics, m_unit, &m_previous, &m_treatments, &m_previousTreatments);
     const auto table = [&](std::size_t from, std::size_t to, double left, double top,
                            double tableWidth, double row) {
         for (std::size_t i = from; i < to; ++i) {
@@ -296,7 +305,8 @@ void GlucoseReport::paintFigures(Page &p) const
         p.text(QRectF(box.left() + 2, box.top(), box.width() - 4, 10),
             Qt::AlignLeft | Qt::AlignVCenter, QLocale().toString(day, QStringLiteral("ddd d MMM")));
         p.chart(box.adjusted(2, 11, -2, -3), [&](const QRectF &plot) {
-            GlucoseChart::paintDay(painter, plot, m_days[std::size_t(d)], m_unit, style);
+            GlucoseChart::paintDay(painter, plot, m_days[std::size_t(d)], m_unit, style,
+                m_dayTreatments[std::size_t(d)]);
         });
     }
 }

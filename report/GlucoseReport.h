@@ -10,6 +10,7 @@
 #include "GlucoseReading.h"
 #include "GlucoseStatistics.h"
 #include "GlucoseUnit.h"
+#include "TreatmentStatistics.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -26,7 +27,9 @@ class QRectF;
 // The report for a clinic, as a PDF or a PNG: on the first page the
 // journal's name and period, data sufficiency, the figures against their
 // targets, the bands, the profile and the last 14 days as small daily
-// curves; on the second the logbook of the last 14 or 28 days.
+// curves; on the second the logbook of the last 14 or 28 days. The
+// journal's insulin, carbohydrates, activity and HbA1c join the figures,
+// the curves and the logbook.
 class GlucoseReport
 {
     Q_DECLARE_TR_FUNCTIONS(GlucoseReport)
@@ -40,7 +43,8 @@ public:
     static constexpr int longLogbookDays = 28;
 
     GlucoseReport(const std::vector<GlucoseReading> &readings, const GlucosePeriod &period,
-        GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl);
+        GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl,
+        const std::vector<TreatmentStatistics::Treatment> &treatments = {});
 
     // The journal's name, shown in the heading.
     void setTitle(const QString &title) { m_title = title; }
@@ -53,6 +57,7 @@ public:
     static QLocale paperLocale();
 
     const GlucoseStatistics &statistics() const { return m_statistics; }
+    const TreatmentStatistics &treatments() const { return m_treatments; }
     const GlucoseLogbook &logbook() const { return m_logbook; }
 
     // Paints one page, from 0, scaled to fill rect.
@@ -74,9 +79,12 @@ private:
     GlucoseStatistics m_statistics;
     // The period of the same length before, for the change of each figure.
     GlucoseStatistics m_previous;
+    TreatmentStatistics m_treatments;
+    TreatmentStatistics m_previousTreatments;
     GlucoseProfile m_profile;
     QDate m_lastDay;
     std::array<std::vector<GlucoseReading>, dailyCurves> m_days;
+    std::array<std::vector<TreatmentStatistics::Treatment>, dailyCurves> m_dayTreatments;
     GlucoseLogbook m_logbook;
 };
 

@@ -4,6 +4,7 @@
 #include "GlucoseSummary.h"
 
 #include "GlucoseChart.h"
+#include "HbA1cEntry.h"
 
 #include <QLocale>
 
@@ -44,8 +45,9 @@ QString limit(GlucoseStatistics::Target target)
 
 } // namespace
 
-std::vector<GlucoseSummary::Line> GlucoseSummary::lines(
-    const GlucoseStatistics &s, GlucoseUnit::Unit unit, const GlucoseStatistics *previous)
+std::vector<GlucoseSummary::Line> GlucoseSummary::lines(const GlucoseStatistics &s,
+    GlucoseUnit::Unit unit, const GlucoseStatistics *previous, const TreatmentStatistics *treatments,
+    const TreatmentStatistics *previousTreatments)
 {
     using S = GlucoseStatistics;
     using E = GlucoseEpisodes;
@@ -121,12 +123,24 @@ std::vector<GlucoseSummary::Line> GlucoseSummary::lines(
     active.tooltip = tr("The share of the readings a sensor could have taken that are there");
     sensor(active);
     add(tr("Mean glucose"), glucose(s.mean(), unit), QString(), NoTarget, inUnit(s.mean()),
-        glucoseDecimals);
+        glucoseDecimals)
+        .tooltip
+        = tr("The mean of the readings");
     const QString gmi = std::isnan(s.gmiPercent())
         ? QStringLiteral("–")
         : tr("%1 % (%2 mmol/mol)").arg(number(s.gmiPercent(), 1), number(s.gmiMmolPerMol(), 0));
     add(tr("GMI"), gmi, QString(), NoTarget, s.gmiPercent()).tooltip
         = tr("Glucose management indicator: the HbA1c the mean glucose suggests");
+    if (treatments && treatments->lastHbA1cDate().isValid()) {
+        const double a1c = treatments->lastHbA1c();
+        add(tr("Last HbA1c"),
+            tr("%1 % (%2 mmol/mol), %3")
+                .arg(number(a1c, 1), QLocale().toString(HbA1cEntry::mmolPerMol(a1c)),
+                    treatments->lastHbA1cDate().toString(Qt::ISODate)),
+            QString(), NoTarget, a1c)
+            .tooltip
+            = tr("The newest HbA1c measured up to the end of the period, to set beside GMI");
+    }
     add(tr("SD"), glucose(s.sd(), unit), QString(), NoTarget, inUnit(s.sd()), glucoseDecimals)
         .tooltip
         = tr("Standard deviation of the readings");
@@ -246,13 +260,14 @@ std::vector<GlucoseSummary::Line> GlucoseSummary::lines(
         line.tooltip = tooltip;
         return line;
     };
-    measure(tr("MAGE"), v.mage(), true,
-        tr("Mean amplitude of glycaemic excursions: the mean rise and fall larger than one SD"));
-    measure(tr("MODD"), v.modd(), true,
-        tr("Mean of daily differences: how far glucose is from the same time the day before"));
-    measure(tr("CONGA"), v.conga(), true,
-        tr("Continuous overall net glycaemic action: the SD of the changes over 24 hours"));
-    // A meter's readings are hours apart: no change an hour is measured.
+    // A meter's readings are hours apart: the curve between them, on which
+    // these are measured, is not known.
+    sensor(measure(tr("MAGE"), v.mage(), true,
+        tr("Mean amplitude of glycaemic excursions: the mean rise and fall larger than one SD")));
+    sensor(measure(tr("MODD"), v.modd(), true,
+        tr("Mean of daily differences: how far glucose is from the same time the day before")));
+    sensor(measure(tr("CONGA"), v.conga(), true,
+        tr("Continuous overall net glycaemic action: the SD of the changes over 24 hours")));
     sensor(measure(tr("MAG"), v.mag(), true, tr("Mean absolute glucose change per hour")));
     measure(tr("LBGI"), v.lbgi(), false, tr("Low blood glucose index: the risk of hypoglycaemia"));
     measure(
@@ -264,27 +279,62 @@ std::vector<GlucoseSummary::Line> GlucoseSummary::lines(
     measure(tr("COGI"), v.cogi(), false,
         tr("Continuous glucose monitoring index: time in range, time below and SD weighed, 100 is "
            "best"));
-    measure(tr("GVP"), v.gvp(), false,
+    sensor(measure(tr("GVP"), v.gvp(), false,
         tr("Glycaemic variability percentage: how much longer the curve is than a flat line, in "
-           "%"));
+           "%")));
+
+    // The rest of the diabetes day: each a mean over the days that have it.
+    if (treatments
+        && (treatments->insulinDays() || treatments->carbDays() || treatments->activityDays())) {
+        heading(tr("Insulin, food and activity"),
+            tr("Means over the days of the period that have each"));
+        const auto daily = [&](const QString &label, double value, int days, const QString &unitName,
+                               int decimals, const QString &what) {
+            if (days == 0)
+                return;
+            add(label, number(value, decimals) + QLatin1Char(' ') + unitName, QString(), NoTarget,
+                value, decimals)
+                .tooltip
+                = tr("%1 a day, over the %n days of the period that have any", nullptr, days)
+                      .arg(what);
+        };
+        const TreatmentStatistics &t = *treatments;
+        daily(tr("Insulin a day"), t.insulinPerDay(), t.insulinDays(), tr("u"), 1,
+            tr("Bolus and basal insulin"));
+        daily(tr("Bolus a day"), t.bolusPerDay(), t.insulinDays(), tr("u"), 1, tr("Bolus insulin"));
+        daily(tr("Basal a day"), t.basalPerDay(), t.insulinDays(), tr("u"), 1, tr("Basal insulin"));
+        daily(tr("Carbohydrates a day"), t.gramsPerDay(), t.carbDays(), tr("g"), 0,
+            tr("Carbohydrates"));
+        daily(tr("Activity a day"), t.minutesPerDay(), t.activityDays(), tr("min"), 0,
+            tr("Minutes of activity"));
+    }
 
     if (previous && previous->count() > 0 && any) {
-        const std::vector<Line> before = GlucoseSummary::lines(*previous, unit);
+        const std::vector<Line> before
+            = GlucoseSummary::lines(*previous, unit, nullptr, previousTreatments);
         for (Line &line : lines) {
             if (line.heading || std::isnan(line.number))
                 continue;
             const auto was = std::find_if(before.begin(), before.end(),
                 [&line](const Line &b) { return b.label == line.label && !b.heading; });
-            if (was == before.end() || std::isnan(was->number))
-                continue;
-            const double delta = line.number - was->number;
-            const QString size = QLocale().toString(std::abs(delta), 'f', line.decimals);
-            line.change = size == QLocale().toString(0.0, 'f', line.decimals)
-                ? QStringLiteral("=")
-                : (delta > 0 ? QStringLiteral("▲ ") : QStringLiteral("▼ ")) + size;
+            if (was != before.end())
+                line.change = change(line.number, was->number, line.decimals);
         }
     }
     return lines;
+}
+
+QString GlucoseSummary::change(double now, double before, int decimals)
+{
+    if (std::isnan(now) || std::isnan(before))
+        return QString();
+    // As shown: 6.43 and 6.36 both read 6.4, and no change is seen.
+    const double shownNow = QString::number(now, 'f', decimals).toDouble();
+    const double shownBefore = QString::number(before, 'f', decimals).toDouble();
+    if (shownNow == shownBefore)
+        return QStringLiteral("=");
+    return (shownNow > shownBefore ? QStringLiteral("▲ ") : QStringLiteral("▼ "))
+        + QLocale().toString(std::abs(shownNow - shownBefore), 'f', decimals);
 }
 
 QString GlucoseSummary::previousPeriod(const GlucoseStatistics &previous)

@@ -6,6 +6,7 @@
 
 #include "GlucoseStatistics.h"
 #include "GlucoseUnit.h"
+#include "TreatmentStatistics.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -42,9 +43,15 @@ public:
         int decimals = 0;
     };
 
-    // With the period before, each figure that both have carries its change.
+    // With the period before, each figure that both have carries its change,
+    // judged on the values as shown. With treatments, the last HbA1c stands
+    // beside GMI and insulin, carbohydrates and activity a day follow.
     static std::vector<Line> lines(const GlucoseStatistics &statistics, GlucoseUnit::Unit unit,
-        const GlucoseStatistics *previous = nullptr);
+        const GlucoseStatistics *previous = nullptr, const TreatmentStatistics *treatments = nullptr,
+        const TreatmentStatistics *previousTreatments = nullptr);
+    // The change from one value to another as shown with decimals: "=",
+    // "▲ 1.2" or "▼ 3"; empty when either is NaN.
+    static QString change(double now, double before, int decimals);
     // The period's days as text: "14 days: 2024-03-01 – 2024-03-14".
     static QString period(const GlucoseStatistics &statistics);
     // The heading of a meter's ranges, which stay with the main figures.

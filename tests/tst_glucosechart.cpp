@@ -60,6 +60,11 @@ private Q_SLOTS:
     void dayCurveWhereTheReadingsAre();
     void meterDayIsPoints_data();
     void meterDayIsPoints();
+    void scaleHoldsValuesAbove350();
+    void dayMarksDosesAndCarbs_data();
+    void dayMarksDosesAndCarbs();
+    void changeAsShown_data();
+    void changeAsShown();
     void summaryLines_data();
     void summaryLines();
     void insufficiency_data();
@@ -201,6 +206,116 @@ void TstGlucoseChart::meterDayIsPoints()
     QCOMPARE(qGray(image.pixel(at(8 + 20.0 / 60))) < 140, !points);
     // On a reading: a point on the colour of its range, or the curve.
     QCOMPARE(image.pixelColor(at(8)) == high, points);
+}
+
+void TstGlucoseChart::scaleHoldsValuesAbove350()
+{
+    // A meter's readings of 360 and 420 mg/dL: each dot at its own height,
+    // both above where 350, the old top of the scale, now stands.
+    const QDate day(2024, 5, 1);
+    const Readings readings { { day, QTime(8, 0), 360 }, { day, QTime(12, 0), 100 },
+        { day, QTime(16, 0), 420 } };
+    const QRectF rect(0, 0, 480, 240);
+    const QImage image = painted(
+        [&](QPainter *p, const QRectF &r) {
+            GlucoseChart::DayStyle style;
+            style.compact = true;
+            style.points = true;
+            GlucoseChart::paintDay(p, r, readings, GlucoseUnit::MgPerDl, style);
+        },
+        rect.size().toSize());
+    const QRectF plot = GlucoseChart::plotArea(rect, nullptr, true);
+    // The middle of the dot's pixels in the colour of very high, around an hour.
+    const QColor veryHigh = GlucoseChart::bandColour(GlucoseStatistics::VeryHigh);
+    const auto dotAt = [&](double hour) {
+        const int x = int(plot.left() + plot.width() * hour / 24);
+        double sum = 0;
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int dx = -8; dx <= 8; ++dx)
+                if (image.pixelColor(x + dx, y) == veryHigh) {
+                    sum += y;
+                    ++n;
+                }
+        return n ? sum / n : -1.0;
+    };
+    const double at360 = dotAt(8);
+    const double at420 = dotAt(16);
+    QVERIFY(at360 > 0 && at420 > 0);
+    // The scale reaches the next 50 above the highest: 450 mg/dL.
+    const double line350 = plot.bottom() - plot.height() * 350 / 450;
+    QVERIFY2(at420 < line350 && at360 < line350,
+        qPrintable(QStringLiteral("dots at %1 and %2, 350 at %3").arg(at420).arg(at360).arg(line350)));
+    QVERIFY2(at360 - at420 > plot.height() * 60 / 450 * 0.8,
+        qPrintable(QStringLiteral("dots at %1 and %2").arg(at420).arg(at360)));
+}
+
+void TstGlucoseChart::dayMarksDosesAndCarbs_data()
+{
+    QTest::addColumn<bool>("compact");
+    QTest::newRow("a report's small day") << true;
+    QTest::newRow("the dock's day, with amounts") << false;
+}
+
+void TstGlucoseChart::dayMarksDosesAndCarbs()
+{
+    QFETCH(bool, compact);
+    using Treatment = TreatmentStatistics::Treatment;
+    const QDate day(2024, 5, 1);
+    const std::vector<Treatment> treatments { { day, QTime(7, 30), Treatment::Bolus, 8 },
+        { day, QTime(12, 0), Treatment::Carbs, 40 }, { day, QTime(22, 0), Treatment::Basal, 20 },
+        { day, QTime(9, 0), Treatment::Activity, 30 } };
+    const QSize size(480, 240);
+    const QImage image = painted(
+        [&](QPainter *p, const QRectF &r) {
+            GlucoseChart::DayStyle style;
+            style.compact = compact;
+            GlucoseChart::paintDay(
+                p, r, series(std::vector<int>(288, 120)), GlucoseUnit::MgPerDl, style, treatments);
+        },
+        size);
+    QImage probe(size, QImage::Format_RGB32);
+    QPainter painter(&probe);
+    const QRectF plot = GlucoseChart::plotArea(QRectF(QPointF(0, 0), size), &painter, compact);
+    const double a = GlucoseChart::markSize(plot, compact);
+    const auto x = [&](double hour) { return int(plot.left() + plot.width() * hour / 24); };
+    const QColor insulin = GlucoseChart::insulinColour();
+    const QColor carbs = GlucoseChart::carbsColour();
+    // A dose hangs from the top at its time, carbohydrates stand on the bottom.
+    QCOMPARE(image.pixelColor(x(7.5), int(plot.top() + a * 0.6)), insulin);
+    QCOMPARE(image.pixelColor(x(12), int(plot.bottom() - a * 0.6)), carbs);
+    // Basal is an open mark: its edge drawn, its middle not.
+    QVERIFY(pixelsOf(image, insulin, QRect(x(22) - int(a), int(plot.top()), int(2 * a), int(a)))
+        > 0);
+    QVERIFY(image.pixelColor(x(22), int(plot.top() + a * 0.6)) != insulin);
+    // Nothing of either before its first mark, nor for the activity at 09:00.
+    const int top = int(plot.top());
+    QCOMPARE(pixelsOf(image, insulin, QRect(0, 0, x(7.5) - int(a) - 1, size.height())), 0);
+    QCOMPARE(pixelsOf(image, carbs, QRect(0, 0, x(12) - int(a) - 1, size.height())), 0);
+    QCOMPARE(pixelsOf(image, insulin, QRect(x(9) - 2, top, 5, int(2 * a))), 0);
+}
+
+void TstGlucoseChart::changeAsShown_data()
+{
+    QTest::addColumn<double>("now");
+    QTest::addColumn<double>("before");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("change");
+    QTest::newRow("both show 6.4") << 6.43 << 6.36 << 1 << "=";
+    QTest::newRow("6.4 to 6.5, though 0.02 apart") << 6.46 << 6.44 << 1 << "▲ 0.1";
+    QTest::newRow("down in whole numbers") << 100.0 << 150.4 << 0 << "▼ 50";
+    QTest::newRow("a minus zero shows as zero") << -0.01 << 0.01 << 1 << "=";
+    QTest::newRow("nothing to compare") << std::nan("") << 1.0 << 1 << "";
+}
+
+void TstGlucoseChart::changeAsShown()
+{
+    QFETCH(double, now);
+    QFETCH(double, before);
+    QFETCH(int, decimals);
+    QFETCH(QString, change);
+    QLocale::setDefault(QLocale::c());
+    QCOMPARE(GlucoseSummary::change(now, before, decimals), change);
 }
 
 void TstGlucoseChart::summaryLines_data()

@@ -245,7 +245,8 @@ void TstJournalTool::statsCompareCgm()
 
     const Run text = tool({ "stats", path, "--compare", "--days", "1" });
     QCOMPARE(text.code, 0);
-    QVERIFY2(text.out.contains("mean        60 mg/dL → 200 mg/dL ▲"), text.out.constData());
+    QVERIFY2(text.out.contains("    Mean glucose                  60 mg/dL → 200 mg/dL  ▲ 140\n"),
+        text.out.constData());
 }
 
 void TstJournalTool::add()

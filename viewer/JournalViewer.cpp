@@ -9,6 +9,7 @@
 #include "ListBoxDelegate.h"
 #include "ListBoxEntryItem.h"
 #include "SugarEntry.h"
+#include "TreatmentRecords.h"
 
 #include <QSignalBlocker>
 #include <QStringDecoder>
@@ -313,6 +314,20 @@ std::vector<GlucoseReading> JournalViewer::readings() const
             }
             all.push_back({ sugar->getDate(), sugar->getTime(), sugar->getValue(), type });
         }
+    }
+    return all;
+}
+
+std::vector<TreatmentStatistics::Treatment> JournalViewer::treatments() const
+{
+    std::vector<TreatmentStatistics::Treatment> all;
+    // A journal of readings alone has none: the common case costs nothing.
+    if (std::size_t(sugarCount) == entries.size())
+        return all;
+    TreatmentStatistics::Treatment t;
+    for (const auto &entry : entries) {
+        if (!isReading(entry.get()) && TreatmentRecords::read(*entry, &t))
+            all.push_back(t);
     }
     return all;
 }

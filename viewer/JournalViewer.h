@@ -7,6 +7,7 @@
 #include "GlucoseReading.h"
 #include "GlucoseUnit.h"
 #include "JournalFile.h"
+#include "TreatmentStatistics.h"
 
 #include <QListWidget>
 #include <QSet>
@@ -48,6 +49,8 @@ public:
     const std::vector<std::unique_ptr<const JournalEntry>> &allEntries() const { return entries; }
     // The blood sugar readings, for the statistics.
     std::vector<GlucoseReading> readings() const;
+    // The doses, carbohydrates, activities and HbA1c results, in time order.
+    std::vector<TreatmentStatistics::Treatment> treatments() const;
 
     // Rows for entries that a change has just written: the list takes the
     // entry, puts its row in place (with a header for a new day) and moves

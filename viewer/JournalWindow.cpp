@@ -3,10 +3,8 @@
 
 #include "JournalWindow.h"
 
-#include "CarbsEntry.h"
 #include "GlucoseReport.h"
 #include "GlucoseSummary.h"
-#include "InsulinEntry.h"
 #include "JournalTypes.h"
 #include "JournalViewer.h"
 #include "ListBoxDateItem.h"
@@ -238,10 +236,10 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     statisticsDelay->setSingleShot(true);
     statisticsDelay->setInterval(0);
     connect(statisticsDelay, &QTimer::timeout, this, [this] {
-        statistics->setReadings(list->readings());
+        statistics->setReadings(list->readings(), list->treatments());
         updateLogbook();
     });
-    statistics->setReadings(list->readings());
+    statistics->setReadings(list->readings(), list->treatments());
 
     // Another program's change: read again once the writes have settled.
     changeDelay->setSingleShot(true);
@@ -537,13 +535,7 @@ void JournalWindow::updateLogbook()
         return;
     const GlucoseStatistics &s = statistics->statistics();
     GlucoseLogbook book(statistics->readings(), s.periodStart(), s.periodEnd());
-    for (const auto &entry : list->allEntries()) {
-        if (const auto *dose = dynamic_cast<const InsulinEntry *>(entry.get()))
-            book.addInsulin(dose->getDate(), dose->getTime(), dose->number(InsulinEntry::Units),
-                dose->text(InsulinEntry::Kind) == QLatin1String("basal"));
-        else if (const auto *carbs = dynamic_cast<const CarbsEntry *>(entry.get()))
-            book.addCarbs(carbs->getDate(), carbs->getTime(), carbs->number(CarbsEntry::Grams));
-    }
+    book.addTreatments(statistics->treatments());
     logbook->setLogbook(std::move(book),
         tr("%1, the period of the statistics (F9)").arg(GlucoseSummary::period(s)));
 }
@@ -556,7 +548,8 @@ void JournalWindow::exportReport()
         tr("PDF documents (*.pdf);;PNG pictures (*.png)"));
     if (path.isEmpty())
         return;
-    GlucoseReport report(statistics->readings(), statistics->period(), list->unit());
+    GlucoseReport report(
+        statistics->readings(), statistics->period(), list->unit(), statistics->treatments());
     report.setTitle(journal.fileName());
     QString error;
     if (!report.write(path, &error))

@@ -121,7 +121,7 @@ StatisticsPanel::StatisticsPanel(QWidget *parent)
     dayChart->setPaint([this](QPainter *painter, const QRectF &rect) {
         GlucoseChart::DayStyle style;
         style.points = stats.count() > 0 && stats.isMeter();
-        GlucoseChart::paintDay(painter, rect, dayReadings, shownUnit, style);
+        GlucoseChart::paintDay(painter, rect, dayReadings, shownUnit, style, dayTreatments);
     });
     layout->addWidget(dayChart);
     layout->addStretch(1);
@@ -142,9 +142,11 @@ StatisticsPanel::StatisticsPanel(QWidget *parent)
     recompute();
 }
 
-void StatisticsPanel::setReadings(std::vector<GlucoseReading> readings)
+void StatisticsPanel::setReadings(
+    std::vector<GlucoseReading> readings, std::vector<Treatment> treatments)
 {
     all = std::move(readings);
+    allTreatments = std::move(treatments);
     recompute();
 }
 
@@ -219,7 +221,10 @@ void StatisticsPanel::showDay(const QDate &d)
 void StatisticsPanel::recompute()
 {
     stats = GlucoseStatistics(all, chosen);
-    before = GlucoseStatistics(all, chosen.previous(all));
+    const GlucosePeriod previous = chosen.previous(all);
+    before = GlucoseStatistics(all, previous);
+    treated = TreatmentStatistics(allTreatments, stats, chosen);
+    treatedBefore = TreatmentStatistics(allTreatments, before, previous);
     profile = GlucoseProfile(all, chosen);
     refreshDay();
     refreshTexts();
@@ -238,6 +243,11 @@ void StatisticsPanel::refreshDay()
     }
     dayReadings = day.isValid() ? GlucosePeriod::between(day, day).select(all)
                                 : std::vector<GlucoseReading>();
+    dayTreatments.clear();
+    for (const Treatment &t : allTreatments) {
+        if (t.date == day)
+            dayTreatments.push_back(t);
+    }
     dayChart->update();
 }
 
@@ -262,7 +272,8 @@ void StatisticsPanel::refreshTexts()
     figures->headerItem()->setToolTip(3, GlucoseSummary::previousPeriod(before));
     figures->setColumnHidden(3, !comparing);
     for (const GlucoseSummary::Line &line :
-        GlucoseSummary::lines(stats, shownUnit, comparing ? &before : nullptr)) {
+        GlucoseSummary::lines(stats, shownUnit, comparing ? &before : nullptr, &treated,
+            comparing ? &treatedBefore : nullptr)) {
         const QString mark = line.state == GlucoseSummary::Met ? QStringLiteral("✓ ")
             : line.state == GlucoseSummary::Missed             ? QStringLiteral("✗ ")
                                                                : QString();

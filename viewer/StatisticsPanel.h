@@ -9,6 +9,7 @@
 #include "GlucoseReading.h"
 #include "GlucoseStatistics.h"
 #include "GlucoseUnit.h"
+#include "TreatmentStatistics.h"
 
 #include <QDate>
 #include <QWidget>
@@ -24,7 +25,8 @@ class QTreeWidget;
 
 // The glucose summary of a journal beside its list: the period, the
 // figures against their targets, a warning when the data are too few, the
-// bands, the daily profile and one day's curve.
+// bands, the daily profile and one day's curve, with the journal's
+// insulin, carbohydrates, activity and HbA1c beside them.
 class StatisticsPanel : public QWidget
 {
     Q_OBJECT
@@ -33,8 +35,10 @@ public:
     explicit StatisticsPanel(QWidget *parent = nullptr);
 
     // The whole journal; called again whenever the journal changes.
-    void setReadings(std::vector<GlucoseReading> readings);
+    using Treatment = TreatmentStatistics::Treatment;
+    void setReadings(std::vector<GlucoseReading> readings, std::vector<Treatment> treatments = {});
     const std::vector<GlucoseReading> &readings() const { return all; }
+    const std::vector<Treatment> &treatments() const { return allTreatments; }
 
     void setUnit(GlucoseUnit::Unit unit);
     GlucoseUnit::Unit unit() const { return shownUnit; }
@@ -60,15 +64,19 @@ private:
     void refreshTexts();
 
     std::vector<GlucoseReading> all;
+    std::vector<Treatment> allTreatments;
     GlucoseUnit::Unit shownUnit = GlucoseUnit::MgPerDl;
     GlucosePeriod chosen = GlucosePeriod::lastDays(14);
     GlucoseStatistics stats;
     // The period of the same length before, for the change of each figure.
     GlucoseStatistics before;
+    TreatmentStatistics treated;
+    TreatmentStatistics treatedBefore;
     GlucoseProfile profile;
     QDate day;
     bool dayChosen = false;
     std::vector<GlucoseReading> dayReadings;
+    std::vector<Treatment> dayTreatments;
 
     QComboBox *periods;
     QWidget *dates;
