@@ -686,13 +686,12 @@ int JournalTool::stats(QCommandLineParser &parser)
     const QString u = GlucoseUnit::name(unit);
     const auto mark = [&s](GlucoseStatistics::Target target) {
         const char *sign = target == GlucoseStatistics::VariabilityTarget ? "≤"
-            : GlucoseStatistics::targetIsMaximum(target)                 ? "<"
-                                                                         : ">";
+            : GlucoseStatistics::targetIsMaximum(target)                  ? "<"
+                                                                          : ">";
         const QString limit = QString::fromUtf8(sign)
             + QString::number(GlucoseStatistics::targetLimit(target)) + u" %";
         // A figure the readings cannot give is not judged: a CV of one reading.
-        const bool missed
-            = !std::isnan(s.targetValue(target)) && !s.targetMet(target);
+        const bool missed = !std::isnan(s.targetValue(target)) && !s.targetMet(target);
         return QStringLiteral("  (target %1%2)").arg(limit, missed ? ", missed" : "");
     };
     const int decimals = unit == GlucoseUnit::MmolPerL ? 1 : 0;

@@ -126,8 +126,8 @@ void paintMarks(QPainter *painter, const QRectF &plot,
             + (insulin ? QStringLiteral(" u") : QStringLiteral(" g"));
         const double textWidth = metrics.horizontalAdvance(text);
         // Right of the mark, or left of it near the day's end.
-        const double left = x + a + a / 3 + textWidth <= plot.right() ? x + a + a / 3
-                                                                     : x - a - a / 3 - textWidth;
+        const double left
+            = x + a + a / 3 + textWidth <= plot.right() ? x + a + a / 3 : x - a - a / 3 - textWidth;
         painter->setPen(colour);
         painter->drawText(
             QRectF(left, insulin ? edge : edge - metrics.height(), textWidth, metrics.height()),
@@ -360,7 +360,7 @@ double GlucoseChart::highestOf(const std::vector<GlucoseReading> &readings)
 
 double GlucoseChart::markSize(const QRectF &plot, bool compact)
 {
-    return std::max(3.0, plot.height() / (compact ? 18 : 25));
+    return std::max(3.0, plot.height() / (compact ? 18 : 16));
 }
 
 void GlucoseChart::paintDay(QPainter *painter, const QRectF &rect,

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -192,9 +193,8 @@ void GlucoseReport::paintFigures(Page &p) const
 
     // The figures on the left, the bands on the right; episodes,
     // variability and a meter's groups below in two columns.
-    const std::vector<GlucoseSummary::Line> lines
-        = GlucoseSummary::lines(
-            m_statistics, m_unit, &m_previous, &m_treatments, &m_previousTreatments);
+    const std::vector<GlucoseSummary::Line> lines = GlucoseSummary::lines(
+        m_statistics, m_unit, &m_previous, &m_treatments, &m_previousTreatments);
     const auto table = [&](std::size_t from, std::size_t to, double left, double top,
                            double tableWidth, double row) {
         for (std::size_t i = from; i < to; ++i) {
@@ -242,23 +242,22 @@ void GlucoseReport::paintFigures(Page &p) const
             GlucoseSummary::previousPeriod(m_previous));
         y += 6;
     }
-    // The right column begins with the section whose heading comes nearest
-    // the middle, so that no heading stands apart from its figures.
-    const std::size_t middle = core + (lines.size() - core + 1) / 2;
-    std::size_t split = lines.size();
-    for (std::size_t i = core + 1; i < lines.size(); ++i) {
-        const auto distance
-            = [middle](std::size_t at) { return at > middle ? at - middle : middle - at; };
-        if (lines[i].heading && (split == lines.size() || distance(i) < distance(split)))
-            split = i;
-    }
-    const std::size_t half = split - core;
-    const std::size_t rest = lines.size() - split;
+    // The sections below, each whole, in two columns: each goes to the
+    // shorter column, so that neither runs far below the other.
     const double columnWidth = (width - 16) / 2;
     const double smallRow = 11;
-    table(core, split, margin, y, columnWidth, smallRow);
-    table(split, lines.size(), margin + columnWidth + 16, y, columnWidth, smallRow);
-    y += double(std::max(half, rest)) * smallRow + 10;
+    std::size_t rows[2] = { 0, 0 };
+    for (std::size_t from = core; from < lines.size();) {
+        std::size_t to = from + 1;
+        while (to < lines.size() && !lines[to].heading)
+            ++to;
+        const int column = rows[1] < rows[0] ? 1 : 0;
+        table(from, to, margin + column * (columnWidth + 16), y + double(rows[column]) * smallRow,
+            columnWidth, smallRow);
+        rows[column] += to - from;
+        from = to;
+    }
+    y += double(std::max(rows[0], rows[1])) * smallRow + 10;
 
     p.setFont(11, true);
     painter->setPen(Qt::black);
@@ -274,16 +273,33 @@ void GlucoseReport::paintFigures(Page &p) const
             tr("Left out: a meter's readings are too few at each time of day for percentiles."));
         y += 22;
     } else {
-        p.chart(QRectF(margin, y, width, 165), [&](const QRectF &box) {
+        // As tall as the daily curves below leave room for.
+        const double profile
+            = std::clamp(page.height() - margin - y - 7 - 18 - 2 * 85, 110.0, 165.0);
+        p.chart(QRectF(margin, y, width, profile), [&](const QRectF &box) {
             GlucoseChart::paintProfile(painter, box, m_profile, m_unit);
         });
-        y += 172;
+        y += profile + 7;
     }
 
     p.setFont(11, true);
     painter->setPen(Qt::black);
     p.text(QRectF(margin, y, width, 16), Qt::AlignLeft | Qt::AlignVCenter,
         tr("Daily curves, the last %1 days").arg(dailyCurves));
+    const bool marked = std::any_of(m_dayTreatments.begin(), m_dayTreatments.end(),
+        [](const std::vector<TreatmentStatistics::Treatment> &day) { return !day.empty(); });
+    if (marked) {
+        // What the marks on the curves are, at the heading's right.
+        p.setFont(8);
+        const QString carbs = tr("▲ carbohydrates");
+        const QString insulin = tr("▼ insulin, ▽ basal") + QStringLiteral("   ");
+        const double carbsWidth = painter->fontMetrics().horizontalAdvance(carbs) / 4.0;
+        painter->setPen(GlucoseChart::carbsColour());
+        p.text(QRectF(margin, y, width, 16), Qt::AlignRight | Qt::AlignVCenter, carbs);
+        painter->setPen(GlucoseChart::insulinColour());
+        p.text(
+            QRectF(margin, y, width - carbsWidth, 16), Qt::AlignRight | Qt::AlignVCenter, insulin);
+    }
     y += 18;
     const int columns = dailyCurves / 2;
     const double cell = width / columns;

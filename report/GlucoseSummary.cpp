@@ -46,8 +46,8 @@ QString limit(GlucoseStatistics::Target target)
 } // namespace
 
 std::vector<GlucoseSummary::Line> GlucoseSummary::lines(const GlucoseStatistics &s,
-    GlucoseUnit::Unit unit, const GlucoseStatistics *previous, const TreatmentStatistics *treatments,
-    const TreatmentStatistics *previousTreatments)
+    GlucoseUnit::Unit unit, const GlucoseStatistics *previous,
+    const TreatmentStatistics *treatments, const TreatmentStatistics *previousTreatments)
 {
     using S = GlucoseStatistics;
     using E = GlucoseEpisodes;
@@ -288,8 +288,8 @@ std::vector<GlucoseSummary::Line> GlucoseSummary::lines(const GlucoseStatistics 
         && (treatments->insulinDays() || treatments->carbDays() || treatments->activityDays())) {
         heading(tr("Insulin, food and activity"),
             tr("Means over the days of the period that have each"));
-        const auto daily = [&](const QString &label, double value, int days, const QString &unitName,
-                               int decimals, const QString &what) {
+        const auto daily = [&](const QString &label, double value, int days,
+                               const QString &unitName, int decimals, const QString &what) {
             if (days == 0)
                 return;
             add(label, number(value, decimals) + QLatin1Char(' ') + unitName, QString(), NoTarget,

@@ -47,7 +47,8 @@ public:
     // judged on the values as shown. With treatments, the last HbA1c stands
     // beside GMI and insulin, carbohydrates and activity a day follow.
     static std::vector<Line> lines(const GlucoseStatistics &statistics, GlucoseUnit::Unit unit,
-        const GlucoseStatistics *previous = nullptr, const TreatmentStatistics *treatments = nullptr,
+        const GlucoseStatistics *previous = nullptr,
+        const TreatmentStatistics *treatments = nullptr,
         const TreatmentStatistics *previousTreatments = nullptr);
     // The change from one value to another as shown with decimals: "=",
     // "▲ 1.2" or "▼ 3"; empty when either is NaN.

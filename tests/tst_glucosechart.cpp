@@ -245,7 +245,8 @@ void TstGlucoseChart::scaleHoldsValuesAbove350()
     // The scale reaches the next 50 above the highest: 450 mg/dL.
     const double line350 = plot.bottom() - plot.height() * 350 / 450;
     QVERIFY2(at420 < line350 && at360 < line350,
-        qPrintable(QStringLiteral("dots at %1 and %2, 350 at %3").arg(at420).arg(at360).arg(line350)));
+        qPrintable(
+            QStringLiteral("dots at %1 and %2, 350 at %3").arg(at420).arg(at360).arg(line350)));
     QVERIFY2(at360 - at420 > plot.height() * 60 / 450 * 0.8,
         qPrintable(QStringLiteral("dots at %1 and %2").arg(at420).arg(at360)));
 }
@@ -285,8 +286,8 @@ void TstGlucoseChart::dayMarksDosesAndCarbs()
     QCOMPARE(image.pixelColor(x(7.5), int(plot.top() + a * 0.6)), insulin);
     QCOMPARE(image.pixelColor(x(12), int(plot.bottom() - a * 0.6)), carbs);
     // Basal is an open mark: its edge drawn, its middle not.
-    QVERIFY(pixelsOf(image, insulin, QRect(x(22) - int(a), int(plot.top()), int(2 * a), int(a)))
-        > 0);
+    QVERIFY(
+        pixelsOf(image, insulin, QRect(x(22) - int(a), int(plot.top()), int(2 * a), int(a))) > 0);
     QVERIFY(image.pixelColor(x(22), int(plot.top() + a * 0.6)) != insulin);
     // Nothing of either before its first mark, nor for the activity at 09:00.
     const int top = int(plot.top());

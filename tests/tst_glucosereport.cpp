@@ -28,6 +28,32 @@ std::vector<GlucoseReading> weeks()
     return readings;
 }
 
+using Treatment = TreatmentStatistics::Treatment;
+
+// A bolus and carbohydrates each breakfast, basal each night from first
+// for days, an HbA1c some weeks before and an hour's walk on the first day.
+std::vector<Treatment> treatments(const QDate &first, int days)
+{
+    std::vector<Treatment> all { { first.addDays(-20), QTime(9, 0), Treatment::HbA1c, 6.9 },
+        { first, QTime(17, 0), Treatment::Activity, 60 } };
+    for (int d = 0; d < days; ++d) {
+        all.push_back({ first.addDays(d), QTime(7, 30), Treatment::Bolus, 6 });
+        all.push_back({ first.addDays(d), QTime(7, 40), Treatment::Carbs, 50 });
+        all.push_back({ first.addDays(d), QTime(22, 0), Treatment::Basal, 18 });
+    }
+    return all;
+}
+
+// Whether a colour is anywhere in the rows from top to bottom of an image.
+bool hasColour(const QImage &image, const QColor &colour, int top = 0, int bottom = -1)
+{
+    for (int y = top; y < (bottom < 0 ? image.height() : bottom); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+    return false;
+}
+
 QByteArray contents(const QString &path)
 {
     QFile file(path);
@@ -46,6 +72,8 @@ private Q_SLOTS:
     void png();
     void meterAndSensorPages_data();
     void meterAndSensorPages();
+    void recordsOnEveryPage_data();
+    void recordsOnEveryPage();
     void unwritablePlace();
     void pageSizeFor_data();
     void pageSizeFor();
@@ -137,7 +165,8 @@ void TstGlucoseReport::meterAndSensorPages()
         readings = weeks();
     }
     readings.push_back({ QDate(2024, 2, 21), QTime(23, 55), 390 });
-    GlucoseReport report(readings, GlucosePeriod::lastDays(14));
+    GlucoseReport report(readings, GlucosePeriod::lastDays(14), GlucoseUnit::MgPerDl,
+        treatments(QDate(2024, 2, 1), 28));
     report.setPageSize(QPageSize::A4);
     // Kept under the build folder, to be looked at: the file, and each page.
     const QString path = QStringLiteral("report-%1.png").arg(meter ? "meter" : "sensor");
@@ -197,6 +226,47 @@ void TstGlucoseReport::meterAndSensorPages()
         QVERIFY(meanX(GlucoseStatistics::Low) < meanX(GlucoseStatistics::InRange));
         QVERIFY(meanX(GlucoseStatistics::InRange) < meanX(GlucoseStatistics::High));
     }
+}
+
+void TstGlucoseReport::recordsOnEveryPage_data()
+{
+    QTest::addColumn<bool>("records");
+    QTest::newRow("with the journal's records") << true;
+    QTest::newRow("readings alone") << false;
+}
+
+void TstGlucoseReport::recordsOnEveryPage()
+{
+    QFETCH(bool, records);
+    const GlucoseReport report(weeks(), GlucosePeriod::lastDays(14), GlucoseUnit::MgPerDl,
+        records ? treatments(QDate(2024, 2, 1), 21) : std::vector<Treatment>());
+    QLocale::setDefault(QLocale::c());
+    QCOMPARE(report.treatments().insulinPerDay(), records ? 24.0 : std::nan(""));
+
+    // The logbook: the dose and the meal in the breakfast cell, basal at bedtime.
+    const GlucoseLogbook &book = report.logbook();
+    QCOMPARE(int(book.days().size()), 14);
+    const GlucoseLogbook::Day &last = book.days().back();
+    QCOMPARE(last.date, QDate(2024, 2, 21));
+    const auto cell = [&last](GlucoseLogbook::Slot slot) { return last.cells[slot]; };
+    QCOMPARE(GlucoseLogbook::insulinText(cell(GlucoseLogbook::PreBreakfast)),
+        records ? QStringLiteral("6 u") : QString());
+    QCOMPARE(GlucoseLogbook::carbsText(cell(GlucoseLogbook::PreBreakfast)),
+        records ? QStringLiteral("50 g") : QString());
+    QCOMPARE(GlucoseLogbook::insulinText(cell(GlucoseLogbook::Bedtime)),
+        records ? QStringLiteral("18 u basal") : QString());
+
+    // On the pages: the doses in the logbook and on the daily curves.
+    const QString path = dir.filePath(QStringLiteral("records.png"));
+    QVERIFY(report.write(path));
+    const QImage whole(path);
+    const int height = whole.height() / GlucoseReport::pageCount;
+    const QColor insulin = GlucoseChart::insulinColour();
+    const QColor carbs = GlucoseChart::carbsColour();
+    QCOMPARE(hasColour(whole, insulin, height * 2 / 3, height), records);
+    QCOMPARE(hasColour(whole, carbs, height * 2 / 3, height), records);
+    QCOMPARE(hasColour(whole, insulin, height), records);
+    QCOMPARE(hasColour(whole, carbs, height), records);
 }
 
 void TstGlucoseReport::unwritablePlace()

@@ -102,6 +102,8 @@ private Q_SLOTS:
     void meterFiguresAreGreyed();
     void changeSincePeriodBefore();
     void futureReadingsAreLeftOut();
+    void figureOfOneReadingIsNotJudged();
+    void treatmentsBesideTheFigures();
 
 private:
     std::unique_ptr<StatisticsPanel> panel;
@@ -295,8 +297,11 @@ void TstStatisticsPanel::everyFigureIsVisible()
     main.resize(window);
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
-    docked->setReadings(
-        days(28, [](int day, int minute) { return 60 + (day * 7 + minute) % 250; }));
+    // With the widest lines too: the last HbA1c and insulin.
+    using Treatment = TreatmentStatistics::Treatment;
+    docked->setReadings(days(28, [](int day, int minute) { return 60 + (day * 7 + minute) % 250; }),
+        { { firstDay, QTime(8, 0), Treatment::HbA1c, 10.4 },
+            { firstDay.addDays(27), QTime(8, 0), Treatment::Bolus, 12.5 } });
     QTest::qWait(10);
     const auto *tree = docked->findChild<QTreeWidget *>(QStringLiteral("figures"));
     QVERIFY(!tree->isColumnHidden(3));
@@ -337,11 +342,9 @@ void TstStatisticsPanel::sectionsSayWhatTheyMeasure()
     QStringList headings;
     for (int i = 0; i < tree->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *item = tree->topLevelItem(i);
-        QVERIFY2(!item->toolTip(0).isEmpty()
-                || item->text(0).startsWith(QStringLiteral("Above range"))
-                || item->text(0).startsWith(QStringLiteral("Below range"))
-                || !item->text(1).isEmpty(),
-            qPrintable(item->text(0)));
+        // Every row, heading or figure, says what it is.
+        QVERIFY2(
+            !item->toolTip(0).isEmpty() && !item->toolTip(1).isEmpty(), qPrintable(item->text(0)));
         if (item->isFirstColumnSpanned())
             headings << item->text(0);
     }
@@ -376,14 +379,16 @@ void TstStatisticsPanel::meterFiguresAreGreyed()
     for (int i = 0; i < tree->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *item = tree->topLevelItem(i);
         // MAG measures the change an hour, which readings hours apart do not show.
-        if (QStringList { "CGM active", "GRI", "MAG" }.contains(item->text(0))) {
+        // The figures of the curve between readings: readings hours apart do not show it.
+        if (QStringList { "CGM active", "GRI", "MAGE", "MODD", "CONGA", "MAG", "GVP" }.contains(
+                item->text(0))) {
             ++sensorFigures;
             QCOMPARE(item->text(1), QStringLiteral("– (meter)"));
             QCOMPARE(item->foreground(1).color(), grey);
             QVERIFY(item->toolTip(1).contains(QStringLiteral("meter")));
         }
     }
-    QCOMPARE(sensorFigures, 3);
+    QCOMPARE(sensorFigures, 7);
     QCOMPARE(figure(*panel, QStringLiteral("% of readings in range")), QStringLiteral(" | "));
     QCOMPARE(figure(*panel, QStringLiteral("Readings per day")), QStringLiteral("4.0 | "));
     QCOMPARE(figure(*panel, QStringLiteral("pre-breakfast")), QStringLiteral("150 ± 0 (14) | "));
@@ -421,6 +426,72 @@ void TstStatisticsPanel::futureReadingsAreLeftOut()
         text->text().endsWith(QStringLiteral("up to today: readings dated later are left out")),
         qPrintable(text->text()));
     QCOMPARE(figure(*panel, QStringLiteral("Mean glucose")), QStringLiteral("100 mg/dL | "));
+}
+
+void TstStatisticsPanel::figureOfOneReadingIsNotJudged()
+{
+    // One reading has no SD: its CV is not known, so neither met nor missed.
+    panel->setReadings({ { firstDay, QTime(8, 0), 104 } });
+    QCOMPARE(figure(*panel, QStringLiteral("CV")), QStringLiteral("– | ≤ 36 %"));
+    QCOMPARE(
+        figure(*panel, QStringLiteral("In range 70–180")), QStringLiteral("✓ 100.0 % | > 70 %"));
+}
+
+void TstStatisticsPanel::treatmentsBesideTheFigures()
+{
+    using Treatment = TreatmentStatistics::Treatment;
+    // 28 days: a bolus of 6 u and 50 g each day, basal of 18 u on the last
+    // 14 only; an HbA1c before the readings and one in the first fortnight.
+    std::vector<Treatment> treatments;
+    for (int d = 0; d < 28; ++d) {
+        treatments.push_back({ firstDay.addDays(d), QTime(7, 30), Treatment::Bolus, 6 });
+        treatments.push_back({ firstDay.addDays(d), QTime(7, 40), Treatment::Carbs, 50 });
+        if (d >= 14)
+            treatments.push_back({ firstDay.addDays(d), QTime(22, 0), Treatment::Basal, 18 });
+    }
+    treatments.push_back({ firstDay.addDays(-30), QTime(9, 0), Treatment::HbA1c, 7.4 });
+    treatments.push_back({ firstDay.addDays(3), QTime(9, 0), Treatment::HbA1c, 6.8 });
+    treatments.push_back({ firstDay.addDays(20), QTime(18, 0), Treatment::Activity, 45 });
+    panel->setReadings(days(28, [](int, int) { return 120; }), treatments);
+
+    QCOMPARE(figure(*panel, QStringLiteral("Insulin a day")), QStringLiteral("24.0 u | "));
+    QCOMPARE(figure(*panel, QStringLiteral("Bolus a day")), QStringLiteral("6.0 u | "));
+    QCOMPARE(figure(*panel, QStringLiteral("Basal a day")), QStringLiteral("18.0 u | "));
+    QCOMPARE(figure(*panel, QStringLiteral("Carbohydrates a day")), QStringLiteral("50 g | "));
+    // Over the one day with activity, not over the fortnight.
+    QCOMPARE(figure(*panel, QStringLiteral("Activity a day")), QStringLiteral("45 min | "));
+    // The last HbA1c up to the period's end, right after GMI.
+    const QStringList lines = figures(*panel);
+    const auto gmi = std::find_if(lines.begin(), lines.end(),
+        [](const QString &line) { return line.startsWith(QStringLiteral("GMI: ")); });
+    QVERIFY(gmi != lines.end() && gmi + 1 != lines.end());
+    QCOMPARE(*(gmi + 1), QStringLiteral("Last HbA1c: 6.8 % (51 mmol/mol), 2024-04-04 | "));
+
+    const auto *tree = panel->findChild<QTreeWidget *>(QStringLiteral("figures"));
+    const auto change = [tree](const QString &label) {
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            if (tree->topLevelItem(i)->text(0) == label)
+                return tree->topLevelItem(i)->text(3);
+        return QStringLiteral("no row");
+    };
+    QCOMPARE(change(QStringLiteral("Insulin a day")), QStringLiteral("▲ 18.0"));
+    QCOMPARE(change(QStringLiteral("Carbohydrates a day")), QStringLiteral("="));
+
+    // The day's curve marks the dose at its time, 07:30, from the top.
+    panel->showDay(firstDay.addDays(27));
+    const QImage image = grabbed(*panel, "day");
+    int early = 0;
+    int atDose = 0;
+    const QColor insulin = GlucoseChart::insulinColour();
+    for (int y = 0; y < image.height() / 3; ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) != insulin)
+                continue;
+            early += x < image.width() * 6 / 24;
+            atDose += x > image.width() * 6 / 24 && x < image.width() * 10 / 24;
+        }
+    QCOMPARE(early, 0);
+    QVERIFY(atDose > 5);
 }
 
 QTEST_MAIN(TstStatisticsPanel)

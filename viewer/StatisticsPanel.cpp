@@ -271,9 +271,8 @@ void StatisticsPanel::refreshTexts()
     figures->headerItem()->setText(3, comparing ? tr("Change") : QString());
     figures->headerItem()->setToolTip(3, GlucoseSummary::previousPeriod(before));
     figures->setColumnHidden(3, !comparing);
-    for (const GlucoseSummary::Line &line :
-        GlucoseSummary::lines(stats, shownUnit, comparing ? &before : nullptr, &treated,
-            comparing ? &treatedBefore : nullptr)) {
+    for (const GlucoseSummary::Line &line : GlucoseSummary::lines(stats, shownUnit,
+             comparing ? &before : nullptr, &treated, comparing ? &treatedBefore : nullptr)) {
         const QString mark = line.state == GlucoseSummary::Met ? QStringLiteral("✓ ")
             : line.state == GlucoseSummary::Missed             ? QStringLiteral("✗ ")
                                                                : QString();
