@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "GlucoseChart.h"
 #include "fulldisk.h"
 
 #include <algorithm>
@@ -63,6 +65,20 @@ void put(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
+// Readings every 5 minutes, a day at each value from 2024-03-05 on.
+QByteArray cgmDays(const QList<int> &values)
+{
+    QByteArray lines;
+    for (int day = 0; day < values.size(); ++day)
+        for (int m = 0; m < 24 * 60; m += 5)
+            lines += QStringLiteral("SUGR|%1|%2|cgm|%3|\n")
+                         .arg(QDate(2024, 3, 5).addDays(day).toString(QStringLiteral("yyyyMMdd")))
+                         .arg(QTime(0, 0).addSecs(m * 60).toString(QStringLiteral("HHmm")))
+                         .arg(values[day])
+                         .toUtf8();
+    return lines;
+}
+
 QString shared(const QString &file)
 {
     return QStringLiteral(SHARED_DIR "/data/") + file;
@@ -80,6 +96,8 @@ private Q_SLOTS:
     void check();
     void statsJson();
     void statsCompareCgm();
+    void statsText_data();
+    void statsText();
     void add();
     void addRecord_data();
     void addRecord();
@@ -188,7 +206,10 @@ void TstJournalTool::statsJson()
     // Readings a day apart are a meter's: no sensor figures, counts instead.
     QCOMPARE(o["kind"].toString(), "meter");
     QVERIFY(o["active"].isNull() && o["gri"].isNull() && o["episodes"].isNull());
-    QVERIFY(o["variability"]["mag"].isNull());
+    // Nor the figures of the curve between readings hours apart.
+    for (const char *curve : { "mag", "mage", "modd", "conga", "gvp" })
+        QVERIFY2(o["variability"][curve].isNull(), curve);
+    QVERIFY(!o["variability"]["lbgi"].isNull());
     QCOMPARE(o["counts"]["below_54"].toInt(), 1);
     QCOMPARE(o["counts"]["above_250"].toInt(), 1);
     QCOMPARE(o["by_time_of_day"]["morning"]["n"].toInt(), 3);
@@ -247,6 +268,67 @@ void TstJournalTool::statsCompareCgm()
     QCOMPARE(text.code, 0);
     QVERIFY2(text.out.contains("    Mean glucose                  60 mg/dL → 200 mg/dL  ▲ 140\n"),
         text.out.constData());
+}
+
+void TstJournalTool::statsText_data()
+{
+    QTest::addColumn<QByteArray>("journal");
+    QTest::addColumn<QStringList>("args"); // after the journal
+    QTest::addColumn<QStringList>("says"); // whole lines
+    QTest::addColumn<QString>("never");
+
+    QTest::newRow("one reading: its CV is not judged")
+        << QByteArray("SUGR|20240305|0800|x|104|\n") << QStringList()
+        << QStringList { "Mean: 104 mg/dL   SD: - mg/dL   CV: -  (target ≤36 %)" } << "missed";
+    QByteArray meter;
+    for (int d = 1; d <= 9; ++d)
+        for (const char *at : { "0700", "1200", "1800", "2200" })
+            meter += QStringLiteral("SUGR|2024030%1|%2|x|%3|\n")
+                         .arg(d)
+                         .arg(at)
+                         .arg(90 + 10 * d)
+                         .toUtf8();
+    QTest::newRow("a meter: no figures of the curve between readings")
+        << meter << QStringList()
+        << QStringList { "Variability: MAGE, MODD, CONGA, MAG - (meter)",
+               "  LBGI 0.1, HBGI 2.6, ADRR 2.7, J-index 27.6, COGI 98.6, GVP - (meter)" }
+        << "MODD 100";
+    // GMI 6.37 % before, 6.42 % now: both read 6.4 %, and no change is seen.
+    QTest::newRow("compared: every figure, judged as shown")
+        << cgmDays({ 128, 130 })
+            + "INSL|20240305|0730|bolus|6||\nINSL|20240306|0730|bolus|8||\n"
+              "CARB|20240306|0745|40|porridge|\n"
+        << QStringList { "--compare", "--days", "1" }
+        << QStringList { "Previous period: 2024-03-05 to 2024-03-05 (then → now, change)",
+               "    Mean glucose                  128 mg/dL → 130 mg/dL  ▲ 2",
+               "    GMI                           6.4 % (46 mmol/mol) → 6.4 % (47 mmol/mol)  =",
+               "    GRI                           0.0 → 0.0  =",
+               "    Very high > 250               0.0 % → 0.0 %  =",
+               "    Min / Q1 / median / Q3 / max  128 / 128 / 128 / 128 / 128 → 130 / 130 / 130 / "
+               "130 / 130",
+               "  Episodes:",
+               "    Below 70                      0 (0.0 a week, 0 min) → 0 (0.0 a week, 0 min)  =",
+               "    MAGE                          – → –",
+               "    LBGI                          0.0 → 0.0  =",
+               "    Insulin a day                 6.0 u → 8.0 u  ▲ 2.0",
+               "    Carbohydrates a day           – → 40 g" }
+        << "(47 mmol/mol)  ▲";
+}
+
+void TstJournalTool::statsText()
+{
+    QFETCH(QByteArray, journal);
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, says);
+    QFETCH(QString, never);
+    const QString path = dir.filePath("text.journal");
+    put(path, journal);
+    const Run r = tool(QStringList { "stats", path } + args);
+    QCOMPARE(r.code, 0);
+    const QStringList lines = QString::fromUtf8(r.out).split(u'\n');
+    for (const QString &line : says)
+        QVERIFY2(lines.contains(line), qPrintable(line + "\nnot in\n" + r.out));
+    QVERIFY2(!r.out.contains(never.toUtf8()), r.out.constData());
 }
 
 void TstJournalTool::add()
@@ -629,11 +711,26 @@ void TstJournalTool::report()
     QFETCH(QString, file);
     QFETCH(QByteArray, starts);
     const QString path = dir.filePath("report.journal");
-    put(path, "SUGR|20240305|0800|x|104|\nSUGR|20240305|1200|x|190|\n");
+    put(path,
+        "SUGR|20240305|0800|x|104|\nINSL|20240305|0805|bolus|6||\nCARB|20240305|0810|50||\n"
+        "SUGR|20240305|1200|x|190|\n");
     const QString out = dir.filePath(file);
     const Run r = tool({ "report", path, "-o", out, "--days", "14" });
     QCOMPARE(r.code, 0);
     QVERIFY(bytesOf(out).startsWith(starts));
+    // The journal's dose and meal on the logbook page, in their colours.
+    if (file.endsWith(".png")) {
+        const QImage image(out);
+        const auto onLogbook = [&image](const QColor &colour) {
+            for (int y = image.height() / 2; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (image.pixelColor(x, y) == colour)
+                        return true;
+            return false;
+        };
+        QVERIFY(onLogbook(GlucoseChart::insulinColour()));
+        QVERIFY(onLogbook(GlucoseChart::carbsColour()));
+    }
     // The pages' count, the figures and the logbook, in the PDF's own words.
     if (file.endsWith(".pdf"))
         QVERIFY(bytesOf(out).contains("/Count 2"));

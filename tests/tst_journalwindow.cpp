@@ -17,6 +17,8 @@
 #include <QDialog>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QFileDialog>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -147,6 +149,7 @@ private Q_SLOTS:
     void problemsAreListed();
     void unitsAndStatistics();
     void logbook();
+    void reportHoldsTheRecords();
 
 private:
     QTemporaryDir dir;
@@ -726,6 +729,43 @@ void TstJournalWindow::logbook()
     Q_EMIT period->activated(period->currentIndex());
     QCOMPARE(model->rowCount(), 15);
     QCOMPARE(text(0, GlucoseLogbook::PreBreakfast), "8.3");
+}
+
+void TstJournalWindow::reportHoldsTheRecords()
+{
+    const QString path = dir.filePath("report.journal");
+    put(path,
+        "SUGR|20240305|0710|pre-breakfast|104|\nINSL|20240305|0720|bolus|8|Humalog|\n"
+        "CARB|20240305|0730|40|porridge|\nSUGR|20240305|1230|pre-lunch|150|\n");
+    JournalWindow window(path);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // File › Export report, answered with a PNG's name.
+    const QString png = dir.filePath("window-report.png");
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&png] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (dialog && dialog->isVisible()) {
+            // Typed into the name field, as a person would.
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(png);
+            static_cast<QDialog *>(dialog)->accept();
+        }
+    });
+    poll.start(10);
+    action(window, "exportReport")->trigger();
+    poll.stop();
+    const QImage image(png);
+    QVERIFY(!image.isNull());
+    // The dose and the meal in the logbook of the second page.
+    const auto onLogbook = [&image](const QColor &colour) {
+        for (int y = image.height() / 2; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == colour)
+                    return true;
+        return false;
+    };
+    QVERIFY(onLogbook(GlucoseChart::insulinColour()));
+    QVERIFY(onLogbook(GlucoseChart::carbsColour()));
 }
 
 int main(int argc, char **argv)
