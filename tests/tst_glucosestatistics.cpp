@@ -753,6 +753,8 @@ void TstGlucoseStatistics::treatments_data()
 {
     using T = TreatmentStatistics::Treatment;
     QTest::addColumn<GlucosePeriod>("period");
+    // With readings, the treatments are taken over the readings' days.
+    QTest::addColumn<QDate>("readingsOn");
     QTest::addColumn<QString>("figures");
     // Three days; insulin on two of them, carbohydrates on one, and HbA1c
     // before and after the middle day.
@@ -763,23 +765,38 @@ void TstGlucoseStatistics::treatments_data()
         { d.addDays(-30), QTime(9, 0), T::HbA1c, 7.1 },
         { d.addDays(1), QTime(9, 0), T::HbA1c, 6.8 }, { QDate(), QTime(9, 0), T::Bolus, 100 } };
     treatmentsSeen = all;
-    QTest::newRow("every day") << GlucosePeriod::all()
+    QTest::newRow("every day") << GlucosePeriod::all() << QDate()
                                << "insulin 2 days 3 doses 13.25 (6.25 + 7) carbs 1 2 100 "
                                   "activity 1 30 HbA1c 6.8 2024-03-06";
-    QTest::newRow("the last day") << GlucosePeriod::lastDays(1)
+    QTest::newRow("the last day") << GlucosePeriod::lastDays(1) << QDate()
                                   << "insulin 1 days 1 doses 4.5 (4.5 + 0) carbs 1 2 100 "
                                      "activity 0 nan HbA1c 6.8 2024-03-06";
-    QTest::newRow("the first day: the HbA1c of before") << GlucosePeriod::between(d,
-        d) << "insulin 1 days 2 doses 22 (8 + 14) carbs 0 0 nan activity 1 30 HbA1c 7.1 2024-02-04";
-    QTest::newRow("no day") << GlucosePeriod::between(d.addDays(-300), d.addDays(-200))
+    QTest::newRow("the first day: the HbA1c of before")
+        << GlucosePeriod::between(d, d) << QDate() << "insulin 1 days 2 doses 22 (8 + 14) carbs 0 0 nan activity 1 30 HbA1c 7.1 2024-02-04";
+    QTest::newRow("no day") << GlucosePeriod::between(d.addDays(-300), d.addDays(-200)) << QDate()
                             << "insulin 0 days 0 doses nan (nan + nan) carbs 0 0 nan "
                                "activity 0 nan HbA1c none";
+    QTest::newRow("the last day of the readings, not of the treatments")
+        << GlucosePeriod::lastDays(1) << d.addDays(1)
+        << "insulin 0 days 0 doses nan (nan + nan) carbs 0 0 nan activity 0 nan HbA1c 6.8 "
+           "2024-03-06";
+    QTest::newRow("every day, not only the readings'")
+        << GlucosePeriod::all() << d.addDays(1)
+        << "insulin 2 days 3 doses 13.25 (6.25 + 7) carbs 1 2 100 activity 1 30 HbA1c 6.8 "
+           "2024-03-06";
+    QTest::newRow("dates without readings: their own days")
+        << GlucosePeriod::between(d, d) << d.addDays(-100)
+        << "insulin 1 days 2 doses 22 (8 + 14) carbs 0 0 nan activity 1 30 HbA1c 7.1 2024-02-04";
 }
 
 void TstGlucoseStatistics::treatments()
 {
     QFETCH(GlucosePeriod, period);
-    const TreatmentStatistics t(treatmentsSeen, period);
+    QFETCH(QDate, readingsOn);
+    const TreatmentStatistics t = readingsOn.isValid()
+        ? TreatmentStatistics(treatmentsSeen,
+              GlucoseStatistics({ { readingsOn, QTime(12, 0), 120 } }, period), period)
+        : TreatmentStatistics(treatmentsSeen, period);
     const QString figures = QStringLiteral("insulin %1 days %2 doses %3 (%4 + %5) carbs %6 %7 %8 "
                                            "activity %9 %10 HbA1c %11")
                                 .arg(t.insulinDays())
