@@ -3,6 +3,7 @@
 
 #include "GlucoseChart.h"
 #include "GlucoseReport.h"
+#include "imagetest.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -10,6 +11,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+using imagetest::hasColour;
 
 namespace {
 
@@ -42,16 +45,6 @@ std::vector<Treatment> treatments(const QDate &first, int days)
         all.push_back({ first.addDays(d), QTime(22, 0), Treatment::Basal, 18 });
     }
     return all;
-}
-
-// Whether a colour is anywhere in the rows from top to bottom of an image.
-bool hasColour(const QImage &image, const QColor &colour, int top = 0, int bottom = -1)
-{
-    for (int y = top; y < (bottom < 0 ? image.height() : bottom); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) == colour)
-                return true;
-    return false;
 }
 
 QByteArray contents(const QString &path)

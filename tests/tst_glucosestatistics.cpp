@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <functional>
 #include <iterator>
 #include <map>
 
@@ -33,44 +34,43 @@ Readings series(const QDate &day, const std::vector<int> &values)
     return readings;
 }
 
-// The subjects of iglu's example data, as "id,time,gl" rows.
-std::map<QString, Readings> readIgluSubjects()
+// Each row of iglu's example data, "row,id,time,gl", as its row number,
+// its subject's id and its reading.
+void readIgluRows(const std::function<void(int, const QString &, const GlucoseReading &)> &take)
 {
-    std::map<QString, Readings> subjects;
     QFile file(igluDir + QStringLiteral("example_data_5_subject.csv"));
     if (!file.open(QIODevice::ReadOnly))
-        return subjects;
+        return;
     file.readLine();
     while (!file.atEnd()) {
         const QList<QByteArray> fields = file.readLine().trimmed().split(',');
         if (fields.size() != 4)
             continue;
-        const QString id = QString::fromUtf8(fields[1]).remove(QLatin1Char('"'));
         const QDateTime when = QDateTime::fromString(
             QString::fromUtf8(fields[2]), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        subjects[id].push_back({ when.date(), when.time(), fields[3].toInt() });
+        take(QByteArray(fields[0]).replace('"', "").toInt(),
+            QString::fromUtf8(fields[1]).remove(QLatin1Char('"')),
+            { when.date(), when.time(), fields[3].toInt() });
     }
+}
+
+std::map<QString, Readings> readIgluSubjects()
+{
+    std::map<QString, Readings> subjects;
+    readIgluRows([&subjects](int, const QString &id, const GlucoseReading &r) {
+        subjects[id].push_back(r);
+    });
     return subjects;
 }
 
-// The rows from first to last of iglu's example data, by the row number
-// in its first column.
+// The rows from first to last of iglu's example data.
 Readings igluRows(int first, int last)
 {
     Readings readings;
-    QFile file(igluDir + QStringLiteral("example_data_5_subject.csv"));
-    if (!file.open(QIODevice::ReadOnly))
-        return readings;
-    file.readLine();
-    while (!file.atEnd()) {
-        const QList<QByteArray> fields = file.readLine().trimmed().split(',');
-        const int row = QByteArray(fields[0]).replace('"', "").toInt();
-        if (fields.size() != 4 || row < first || row > last)
-            continue;
-        const QDateTime when = QDateTime::fromString(
-            QString::fromUtf8(fields[2]), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        readings.push_back({ when.date(), when.time(), fields[3].toInt() });
-    }
+    readIgluRows([&](int row, const QString &, const GlucoseReading &r) {
+        if (row >= first && row <= last)
+            readings.push_back(r);
+    });
     return readings;
 }
 

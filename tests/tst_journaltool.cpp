@@ -15,6 +15,7 @@
 
 #include "GlucoseChart.h"
 #include "fulldisk.h"
+#include "imagetest.h"
 
 #include <algorithm>
 #include <memory>
@@ -721,15 +722,8 @@ void TstJournalTool::report()
     // The journal's dose and meal on the logbook page, in their colours.
     if (file.endsWith(".png")) {
         const QImage image(out);
-        const auto onLogbook = [&image](const QColor &colour) {
-            for (int y = image.height() / 2; y < image.height(); ++y)
-                for (int x = 0; x < image.width(); ++x)
-                    if (image.pixelColor(x, y) == colour)
-                        return true;
-            return false;
-        };
-        QVERIFY(onLogbook(GlucoseChart::insulinColour()));
-        QVERIFY(onLogbook(GlucoseChart::carbsColour()));
+        QVERIFY(imagetest::hasColour(image, GlucoseChart::insulinColour(), image.height() / 2));
+        QVERIFY(imagetest::hasColour(image, GlucoseChart::carbsColour(), image.height() / 2));
     }
     // The pages' count, the figures and the logbook, in the PDF's own words.
     if (file.endsWith(".pdf"))

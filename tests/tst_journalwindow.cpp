@@ -10,6 +10,7 @@
 #include "SugarEntry.h"
 #include "TimeSelector.h"
 #include "fulldisk.h"
+#include "imagetest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -757,15 +758,8 @@ void TstJournalWindow::reportHoldsTheRecords()
     const QImage image(png);
     QVERIFY(!image.isNull());
     // The dose and the meal in the logbook of the second page.
-    const auto onLogbook = [&image](const QColor &colour) {
-        for (int y = image.height() / 2; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (image.pixelColor(x, y) == colour)
-                    return true;
-        return false;
-    };
-    QVERIFY(onLogbook(GlucoseChart::insulinColour()));
-    QVERIFY(onLogbook(GlucoseChart::carbsColour()));
+    QVERIFY(imagetest::hasColour(image, GlucoseChart::insulinColour(), image.height() / 2));
+    QVERIFY(imagetest::hasColour(image, GlucoseChart::carbsColour(), image.height() / 2));
 }
 
 int main(int argc, char **argv)
