@@ -76,6 +76,16 @@ bool GlucosePeriod::endsBeforeNewest(const std::vector<GlucoseReading> &readings
             [&end](const GlucoseReading &r) { return r.date.isValid() && r.date > end; });
 }
 
+void GlucosePeriod::addDay(std::vector<GlucoseReading> &days, const GlucoseReading &reading)
+{
+    if (!reading.date.isValid())
+        return;
+    if (days.empty() || days.back().date != reading.date)
+        days.push_back(reading);
+    else if (!isUsable(days.back()) && isUsable(reading))
+        days.back() = reading;
+}
+
 std::vector<GlucoseReading> GlucosePeriod::select(
     const std::vector<GlucoseReading> &readings, int *ignored) const
 {

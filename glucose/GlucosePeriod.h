@@ -42,6 +42,12 @@ public:
     // stop at today when some are in the future.
     bool endsBeforeNewest(const std::vector<GlucoseReading> &readings) const;
 
+    // Keeps a reading of each dated day, for resolved(), previous() and
+    // endsBeforeNewest(), which look at the days alone: days holds the
+    // first usable reading of each day, or its first one where none is.
+    // Readings in time order give one a day, in order.
+    static void addDay(std::vector<GlucoseReading> &days, const GlucoseReading &reading);
+
     // The readings the period uses, in time order. *ignored, when given,
     // counts the readings in the period that have no usable value.
     std::vector<GlucoseReading> select(

@@ -60,6 +60,8 @@ private Q_SLOTS:
     void rows();
     void orderAgreesWithEntries_data();
     void orderAgreesWithEntries();
+    void readingsOfDays_data();
+    void readingsOfDays();
     void longJournalKeepsLineNumbers();
     void unreadableFiles_data();
     void unreadableFiles();
@@ -116,7 +118,8 @@ void TstJournalViewer::rows_data()
                       "SUGR|20240305|0900|y|3|\nSUGR|20240305|1000|\xff|4|\n")
         << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 1 (x) ",
                QString::fromUtf8("08:00:00: Sugar = 2 (\xc3\xa9t\xc3\xa9) "),
-               "09:00:00: Sugar = 3 (y) ", QString::fromUtf8("10:00:00: Sugar = 4 (\xef\xbf\xbd) ") };
+               "09:00:00: Sugar = 3 (y) ",
+               QString::fromUtf8("10:00:00: Sugar = 4 (\xef\xbf\xbd) ") };
     QTest::newRow("CRLF line ends") << QByteArray("SUGR|20240305|0700|x|1|\r\n")
                                     << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 1 (x) " };
     // Clocks in Berlin go from 02:00 to 03:00 that night (TZ is set for this test).
@@ -169,9 +172,8 @@ void TstJournalViewer::orderAgreesWithEntries()
                 + QByteArray::number(i) + '|';
     }
     if (mostlyInOrder) {
-        std::stable_sort(lines.begin(), lines.end(), [](const QByteArray &a, const QByteArray &b) {
-            return a.left(18) < b.left(18);
-        });
+        std::stable_sort(lines.begin(), lines.end(),
+            [](const QByteArray &a, const QByteArray &b) { return a.left(18) < b.left(18); });
         for (qsizetype i = 0; i + 50 < lines.size(); i += 10)
             lines.move(i, i + random.bounded(1, 50));
     }
@@ -192,6 +194,51 @@ void TstJournalViewer::orderAgreesWithEntries()
     for (const auto &entry : expected)
         sorted << entry->getSummary();
     QCOMPARE(shown, sorted);
+}
+
+void TstJournalViewer::readingsOfDays_data()
+{
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QList<int>>("values");
+    const QDate fifth(2024, 3, 5);
+    QTest::newRow("all, the undated first")
+        << QDate() << QDate() << QList<int> { 50, 0, 99, 120, 130 };
+    QTest::newRow("two days") << fifth << fifth.addDays(1) << QList<int> { 0, 99, 120 };
+    QTest::newRow("from a day on") << fifth.addDays(1) << QDate() << QList<int> { 120, 130 };
+    QTest::newRow("up to a day") << QDate() << fifth << QList<int> { 50, 0, 99 };
+    QTest::newRow("a day without readings")
+        << fifth.addDays(2) << fifth.addDays(2) << QList<int> {};
+    QTest::newRow("after the last day") << fifth.addDays(9) << QDate() << QList<int> {};
+}
+
+void TstJournalViewer::readingsOfDays()
+{
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(QList<int>, values);
+
+    JournalViewer viewer(writeJournal("SUGR|20240306|0800|cgm|120|\n"
+                                      "SUGR|20240305|1900|cgm|99|\n"
+                                      "SUGR|20240305|0715|cgm|x|\n"
+                                      "SUGR|19910631|0800|cgm|50|\n"
+                                      "NOTE|20240306|0900|not a reading\n"
+                                      "SUGR|20240308|0700|cgm|130|\n"));
+    viewer.reload();
+    QList<int> got;
+    for (const GlucoseReading &r : viewer.readings(from, to))
+        got << r.value;
+    QCOMPARE(got, values);
+
+    // A day's reading stands for it, a usable one where the day has one.
+    QList<QDate> days;
+    QList<int> standing;
+    for (const GlucoseReading &r : viewer.readingDays()) {
+        days << r.date;
+        standing << r.value;
+    }
+    QCOMPARE(days, (QList<QDate> { QDate(2024, 3, 5), QDate(2024, 3, 6), QDate(2024, 3, 8) }));
+    QCOMPARE(standing, (QList<int> { 99, 120, 130 }));
 }
 
 void TstJournalViewer::longJournalKeepsLineNumbers()

@@ -104,6 +104,8 @@ private Q_SLOTS:
     void futureReadingsAreLeftOut();
     void figureOfOneReadingIsNotJudged();
     void treatmentsBesideTheFigures();
+    void daysAskedForAgreeWithAllReadings_data();
+    void daysAskedForAgreeWithAllReadings();
 
 private:
     std::unique_ptr<StatisticsPanel> panel;
@@ -495,4 +497,72 @@ void TstStatisticsPanel::treatmentsBesideTheFigures()
 }
 
 QTEST_MAIN(TstStatisticsPanel)
+void TstStatisticsPanel::daysAskedForAgreeWithAllReadings_data()
+{
+    QTest::addColumn<QString>("period");
+    QTest::addColumn<bool>("allAskedFor");
+    QTest::newRow("last 14 days") << QStringLiteral("Last 14 days") << false;
+    QTest::newRow("last 90 days, more than the journal") << QStringLiteral("Last 90 days") << false;
+    QTest::newRow("all readings") << QStringLiteral("All readings") << true;
+}
+
+void TstStatisticsPanel::daysAskedForAgreeWithAllReadings()
+{
+    QFETCH(QString, period);
+    QFETCH(bool, allAskedFor);
+    // 40 days with a value that is no number now and then, a reading
+    // without a date and one dated after today.
+    Readings all = days(40, [](int day, int minute) { return minute % 97 ? 90 + day : 0; });
+    all.push_back({ QDate(), QTime(8, 0), 120 });
+    all.push_back({ QDate::currentDate().addDays(3), QTime(8, 0), 300 });
+    // Today's readings take the last days past the 40 days above.
+    for (int m = 0; m < 60; m += 5)
+        all.push_back({ QDate::currentDate(), QTime(7, m), 140 });
+
+    StatisticsPanel whole;
+    whole.setReadings(all);
+    choose(whole, period);
+
+    std::vector<GlucoseReading> readingDays;
+    Readings inOrder = all;
+    std::stable_sort(inOrder.begin(), inOrder.end(), [](const auto &a, const auto &b) {
+        return a.date != b.date ? a.date < b.date : a.time < b.time;
+    });
+    for (const GlucoseReading &r : inOrder)
+        GlucosePeriod::addDay(readingDays, r);
+    bool askedForAll = false;
+    StatisticsPanel asking;
+    asking.setJournal(
+        [&](const QDate &from, const QDate &to) {
+            askedForAll = askedForAll || (!from.isValid() && !to.isValid());
+            Readings some;
+            for (const GlucoseReading &r : inOrder) {
+                if (r.date.isValid()
+                        ? (!from.isValid() || r.date >= from) && (!to.isValid() || r.date <= to)
+                        : !from.isValid())
+                    some.push_back(r);
+            }
+            return some;
+        },
+        readingDays);
+    choose(asking, period);
+
+    // Every column, the change since the period before too.
+    const auto rows = [](const StatisticsPanel &p) {
+        QStringList texts;
+        const auto *tree = p.findChild<QTreeWidget *>(QStringLiteral("figures"));
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            for (int c = 0; c < tree->columnCount(); ++c)
+                texts << tree->topLevelItem(i)->text(c);
+        return texts;
+    };
+    QCOMPARE(rows(asking), rows(whole));
+    const auto label = [](const StatisticsPanel &p) {
+        return p.findChild<QLabel *>(QStringLiteral("periodText"))->text();
+    };
+    QCOMPARE(label(asking), label(whole));
+    QCOMPARE(asking.shownDay(), whole.shownDay());
+    QCOMPARE(askedForAll, allAskedFor);
+}
+
 #include "tst_statisticspanel.moc"

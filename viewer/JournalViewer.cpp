@@ -4,6 +4,7 @@
 #include "JournalViewer.h"
 
 #include "BlockPool.h"
+#include "GlucosePeriod.h"
 #include "JournalEntry.h"
 #include "ListBoxDateItem.h"
 #include "ListBoxDelegate.h"
@@ -117,6 +118,26 @@ bool isReading(const JournalEntry *entry)
 {
     return &entry->getType() == &SugarEntry::typecode;
 }
+
+// A reading as the statistics see it. Lines share the text of a reading
+// type: its kind is found once a run.
+class ReadingOf
+{
+public:
+    GlucoseReading operator()(const JournalEntry *entry)
+    {
+        const auto *sugar = static_cast<const SugarEntry *>(entry);
+        if (!sugar->getRType().isSharedWith(lastType)) {
+            lastType = sugar->getRType();
+            type = GlucoseReading::typeOf(lastType);
+        }
+        return { sugar->getDate(), sugar->getTime(), sugar->getValue(), type };
+    }
+
+private:
+    QString lastType;
+    GlucoseReading::Type type = GlucoseReading::Unspecified;
+};
 
 // A row holds no widget until it is added to the list: it can be made on
 // any thread.
@@ -299,23 +320,41 @@ QString JournalViewer::summaryOf(const JournalEntry *entry) const
     return s;
 }
 
-std::vector<GlucoseReading> JournalViewer::readings() const
+std::vector<GlucoseReading> JournalViewer::readings(const QDate &from, const QDate &to) const
 {
-    std::vector<GlucoseReading> all;
-    all.reserve(entries.size());
-    // Lines share the text of a reading type: its kind is found once a run.
-    QString lastType;
-    GlucoseReading::Type type = GlucoseReading::Unspecified;
-    for (const auto &entry : entries) {
-        if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get())) {
-            if (!sugar->getRType().isSharedWith(lastType)) {
-                lastType = sugar->getRType();
-                type = GlucoseReading::typeOf(lastType);
-            }
-            all.push_back({ sugar->getDate(), sugar->getTime(), sugar->getValue(), type });
+    std::vector<GlucoseReading> some;
+    ReadingOf glucose;
+    for (int row = from.isValid() ? rowOfDay(from) : 0; row >= 0 && row < count(); ++row) {
+        const QListWidgetItem *it = item(row);
+        if (const auto *entryRow = dynamic_cast<const ListBoxEntryItem *>(it)) {
+            if (isReading(entryRow->getEntry()))
+                some.push_back(glucose(entryRow->getEntry()));
+        } else if (to.isValid() && static_cast<const ListBoxDateItem *>(it)->date() > to) {
+            break;
         }
     }
-    return all;
+    return some;
+}
+
+std::vector<GlucoseReading> JournalViewer::readingDays() const
+{
+    std::vector<GlucoseReading> days;
+    ReadingOf glucose;
+    int row = 0;
+    while (row < count()) {
+        const auto *entryRow = dynamic_cast<const ListBoxEntryItem *>(item(row));
+        if (entryRow && isReading(entryRow->getEntry())) {
+            const GlucoseReading reading = glucose(entryRow->getEntry());
+            GlucosePeriod::addDay(days, reading);
+            // A day with a usable reading is known: on to the next day.
+            if (GlucosePeriod::isUsable(reading)) {
+                row = firstRowFrom(*this, { reading.date.toJulianDay() + 1, INT_MIN, 0 });
+                continue;
+            }
+        }
+        ++row;
+    }
+    return days;
 }
 
 std::vector<TreatmentStatistics::Treatment> JournalViewer::treatments() const

@@ -47,8 +47,14 @@ public:
     // The blood sugar readings among the entries.
     int readingCount() const { return sugarCount; }
     const std::vector<std::unique_ptr<const JournalEntry>> &allEntries() const { return entries; }
-    // The blood sugar readings, for the statistics.
-    std::vector<GlucoseReading> readings() const;
+    // The blood sugar readings of the days from and to, both included, in
+    // time order, for the statistics: an invalid day leaves that end open,
+    // and with the first end open the undated readings come first.
+    std::vector<GlucoseReading> readings(
+        const QDate &from = QDate(), const QDate &to = QDate()) const;
+    // A reading of each day that has readings (GlucosePeriod::addDay): what
+    // the statistics need to find their days without the readings.
+    std::vector<GlucoseReading> readingDays() const;
     // The doses, carbohydrates, activities and HbA1c results, in time order.
     std::vector<TreatmentStatistics::Treatment> treatments() const;
 

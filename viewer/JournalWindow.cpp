@@ -236,10 +236,10 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     statisticsDelay->setSingleShot(true);
     statisticsDelay->setInterval(0);
     connect(statisticsDelay, &QTimer::timeout, this, [this] {
-        statistics->setReadings(list->readings(), list->treatments());
+        updateStatistics();
         updateLogbook();
     });
-    statistics->setReadings(list->readings(), list->treatments());
+    updateStatistics();
 
     // Another program's change: read again once the writes have settled.
     changeDelay->setSingleShot(true);
@@ -527,6 +527,15 @@ void JournalWindow::showDayOf(QListWidgetItem *row)
         statistics->showDay(reading->getEntry()->getDate());
     else if (auto *header = dynamic_cast<ListBoxDateItem *>(row))
         statistics->showDay(header->date());
+}
+
+void JournalWindow::updateStatistics()
+{
+    // The panel asks the list for the days it shows: it need not hold a
+    // copy of every reading.
+    statistics->setJournal(
+        [this](const QDate &from, const QDate &to) { return list->readings(from, to); },
+        list->readingDays(), list->treatments());
 }
 
 void JournalWindow::updateLogbook()

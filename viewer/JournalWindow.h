@@ -70,6 +70,7 @@ private:
     void scrollToNewestDay();
     void showDayOf(QListWidgetItem *row);
     // The logbook follows the statistics' period, while it is in view.
+    void updateStatistics();
     void updateLogbook();
 
     JournalViewer *list;

@@ -142,12 +142,40 @@ StatisticsPanel::StatisticsPanel(QWidget *parent)
     recompute();
 }
 
+void StatisticsPanel::setJournal(
+    Source from, std::vector<GlucoseReading> readingDays, std::vector<Treatment> treatments)
+{
+    source = std::move(from);
+    days = std::move(readingDays);
+    allTreatments = std::move(treatments);
+    recompute();
+}
+
 void StatisticsPanel::setReadings(
     std::vector<GlucoseReading> readings, std::vector<Treatment> treatments)
 {
-    all = std::move(readings);
-    allTreatments = std::move(treatments);
-    recompute();
+    std::stable_sort(
+        readings.begin(), readings.end(), [](const GlucoseReading &a, const GlucoseReading &b) {
+            return a.date != b.date ? a.date < b.date : a.time < b.time;
+        });
+    std::vector<GlucoseReading> readingDays;
+    for (const GlucoseReading &r : readings)
+        GlucosePeriod::addDay(readingDays, r);
+    const auto all = std::make_shared<const std::vector<GlucoseReading>>(std::move(readings));
+    setJournal(
+        [all](const QDate &from, const QDate &to) {
+            if (!from.isValid() && !to.isValid())
+                return *all;
+            std::vector<GlucoseReading> some;
+            for (const GlucoseReading &r : *all) {
+                if (r.date.isValid()
+                        ? (!from.isValid() || r.date >= from) && (!to.isValid() || r.date <= to)
+                        : !from.isValid())
+                    some.push_back(r);
+            }
+            return some;
+        },
+        std::move(readingDays), std::move(treatments));
 }
 
 void StatisticsPanel::setUnit(GlucoseUnit::Unit unit)
@@ -173,18 +201,18 @@ void StatisticsPanel::setPeriod(const GlucosePeriod &period)
         // A number of days the list does not offer is shown as its dates.
         periods->setCurrentIndex(periods->findData(fromTo));
     }
-    const GlucosePeriod days = period.resolved(all);
+    const GlucosePeriod resolved = period.resolved(days);
     dates->setVisible(periods->currentData().toInt() == fromTo);
     {
         const QSignalBlocker blockFrom(from);
         const QSignalBlocker blockTo(to);
-        if (days.from().isValid()) {
-            from->setDate(days.from());
-            to->setDate(days.to());
+        if (resolved.from().isValid()) {
+            from->setDate(resolved.from());
+            to->setDate(resolved.to());
         }
     }
     const bool changed = period != chosen;
-    chosen = index >= 0 ? period : days;
+    chosen = index >= 0 ? period : resolved;
     recompute();
     if (changed)
         Q_EMIT periodChanged(chosen);
@@ -195,9 +223,9 @@ void StatisticsPanel::choosePeriod(int index)
     const int data = periods->itemData(index).toInt();
     if (data == fromTo) {
         // The dates start as those of the period shown so far.
-        const GlucosePeriod days = chosen.resolved(all);
-        setPeriod(days.from().isValid()
-                ? days
+        const GlucosePeriod shown = chosen.resolved(days);
+        setPeriod(shown.from().isValid()
+                ? shown
                 : GlucosePeriod::between(QDate::currentDate(), QDate::currentDate()));
     } else {
         setPeriod(data == allReadings ? GlucosePeriod::all() : GlucosePeriod::lastDays(data));
@@ -220,12 +248,22 @@ void StatisticsPanel::showDay(const QDate &d)
 
 void StatisticsPanel::recompute()
 {
-    stats = GlucoseStatistics(all, chosen);
-    const GlucosePeriod previous = chosen.previous(all);
-    before = GlucoseStatistics(all, previous);
+    // The figures need the readings of the period and of the one before
+    // it, which the days alone tell; all of them only for all readings.
+    const bool everything = chosen.kind() == GlucosePeriod::All;
+    const GlucosePeriod period = everything ? chosen : chosen.resolved(days);
+    const GlucosePeriod previous = chosen.previous(days);
+    if (!source || (!everything && !period.from().isValid()))
+        near.clear();
+    else if (everything)
+        near = source(QDate(), QDate());
+    else
+        near = source(previous.from().isValid() ? previous.from() : period.from(), period.to());
+    stats = GlucoseStatistics(near, period);
+    before = GlucoseStatistics(near, previous);
     treated = TreatmentStatistics(allTreatments, stats, chosen);
     treatedBefore = TreatmentStatistics(allTreatments, before, previous);
-    profile = GlucoseProfile(all, chosen);
+    profile = GlucoseProfile(near, period);
     refreshDay();
     refreshTexts();
     bands->update();
@@ -236,13 +274,14 @@ void StatisticsPanel::refreshDay()
 {
     if (!dayChosen) {
         day = QDate();
-        for (const GlucoseReading &r : all) {
+        for (const GlucoseReading &r : days) {
             if (GlucosePeriod::isUsable(r) && (!day.isValid() || r.date > day))
                 day = r.date;
         }
     }
-    dayReadings = day.isValid() ? GlucosePeriod::between(day, day).select(all)
-                                : std::vector<GlucoseReading>();
+    dayReadings = day.isValid() && source
+        ? GlucosePeriod::between(day, day).select(source(day, day))
+        : std::vector<GlucoseReading>();
     dayTreatments.clear();
     for (const Treatment &t : allTreatments) {
         if (t.date == day)
@@ -256,8 +295,8 @@ void StatisticsPanel::refreshTexts()
     QString label = GlucoseSummary::period(stats);
     if (chosen.kind() == GlucosePeriod::LastDays && stats.periodEnd().isValid()) {
         label += stats.periodEnd() == QDate::currentDate() ? tr(", ending today")
-            : chosen.endsBeforeNewest(all) ? tr(", up to today: readings dated later are left out")
-                                           : tr(", ending on the newest reading");
+            : chosen.endsBeforeNewest(days) ? tr(", up to today: readings dated later are left out")
+                                            : tr(", ending on the newest reading");
     }
     periodText->setText(label);
     const QString lacking = stats.isMeter() ? QString() : GlucoseSummary::insufficiency(stats);

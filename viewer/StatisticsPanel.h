@@ -14,6 +14,7 @@
 #include <QDate>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class ChartWidget;
@@ -34,10 +35,20 @@ class StatisticsPanel : public QWidget
 public:
     explicit StatisticsPanel(QWidget *parent = nullptr);
 
-    // The whole journal; called again whenever the journal changes.
     using Treatment = TreatmentStatistics::Treatment;
+    // The readings of the days from and to, both included, in time order;
+    // invalid days leave both ends open, undated readings first.
+    using Source = std::function<std::vector<GlucoseReading>(const QDate &from, const QDate &to)>;
+    // The journal: where its readings come from, a reading of each day
+    // that has any (GlucosePeriod::addDay) and its treatments; called again
+    // whenever the journal changes. The panel asks for the days its figures
+    // need rather than holding a million readings.
+    void setJournal(
+        Source source, std::vector<GlucoseReading> days, std::vector<Treatment> treatments = {});
+    // The same from all of a journal's readings.
     void setReadings(std::vector<GlucoseReading> readings, std::vector<Treatment> treatments = {});
-    const std::vector<GlucoseReading> &readings() const { return all; }
+    // The readings of the period and of the one before it, in time order.
+    const std::vector<GlucoseReading> &readings() const { return near; }
     const std::vector<Treatment> &treatments() const { return allTreatments; }
 
     void setUnit(GlucoseUnit::Unit unit);
@@ -63,7 +74,9 @@ private:
     void refreshDay();
     void refreshTexts();
 
-    std::vector<GlucoseReading> all;
+    Source source;
+    std::vector<GlucoseReading> days;
+    std::vector<GlucoseReading> near;
     std::vector<Treatment> allTreatments;
     GlucoseUnit::Unit shownUnit = GlucoseUnit::MgPerDl;
     GlucosePeriod chosen = GlucosePeriod::lastDays(14);
