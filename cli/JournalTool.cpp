@@ -41,9 +41,10 @@ namespace {
 
 // The highest value a reading may hold, the same as an import's.
 constexpr int highestValue = ReadingValue::maxMgPerDl;
-// How long a change waits for another writer: a command has no window to
-// hold up, and a script that adds beside an import must not fail.
-constexpr int writerWaitMs = 30000;
+// How long a change waits for another writer unless --wait says: a command
+// has no window to hold up, and a script that adds beside an import must
+// not fail, yet one that is stuck behind a hung writer hears of it.
+constexpr int writerWaitSeconds = 10;
 // The largest device export read; more is not an export.
 constexpr qint64 sourceLimit = qint64(1) << 30;
 // How often a change reads the journal again when a program that takes no
@@ -152,9 +153,9 @@ struct Journal
 // it for theirs. A program that writes without the lock may change the
 // file in between: then it is read again, a few times. False, with the
 // file's errorString(), when the journal cannot be read or written.
-bool appendLocked(JournalFile &file, const std::function<QStringList()> &make)
+bool appendLocked(JournalFile &file, int waitMs, const std::function<QStringList()> &make)
 {
-    if (!file.lock(writerWaitMs))
+    if (!file.lock(waitMs))
         return false;
     for (int attempt = 1;; ++attempt) {
         if (!file.read() && !isMissing(file))
@@ -179,6 +180,28 @@ void addPeriodOptions(QCommandLineParser &parser)
         "The last N days, ending on the newest reading's day, today at the latest.", "N" });
     parser.addOption({ "from", "The first day, YYYY-MM-DD.", "DATE" });
     parser.addOption({ "to", "The last day, YYYY-MM-DD.", "DATE" });
+}
+
+void addWaitOption(QCommandLineParser &parser)
+{
+    parser.addOption({ "wait",
+        QStringLiteral("How long to wait for another writer, in seconds; %1 when not given.")
+            .arg(writerWaitSeconds),
+        "SECONDS", QString::number(writerWaitSeconds) });
+}
+
+// The wait that --wait names, in milliseconds; false, with the reason, when it names none.
+bool waitOf(const QCommandLineParser &parser, int *ms, QString *error)
+{
+    bool ok = false;
+    const int seconds = parser.value("wait").toInt(&ok);
+    if (!ok || seconds < 0 || seconds > 24 * 3600) {
+        *error = QStringLiteral("--wait needs a number of seconds from 0 to 86400, not \"%1\"")
+                     .arg(parser.value("wait"));
+        return false;
+    }
+    *ms = seconds * 1000;
+    return true;
 }
 
 void addUnitOption(QCommandLineParser &parser)
@@ -492,6 +515,7 @@ int JournalTool::run(const QStringList &arguments)
         parser.setApplicationDescription(parser.applicationDescription() + records);
         parser.addOption({ "at", "The entry's date and time, \"YYYY-MM-DD HH:MM\".", "TIME" });
         addUnitOption(parser);
+        addWaitOption(parser);
     } else if (name == QLatin1String("import")) {
         parser.addOption({ "format",
             DeviceImport::formats().join(u", ") + u"; recognised from the file when not given.",
@@ -502,6 +526,7 @@ int JournalTool::run(const QStringList &arguments)
             "or the unit itself) and notes; a name with a comma in double quotes.",
             "LIST" });
         parser.addOption({ "dry-run", "Reads and counts, writes nothing." });
+        addWaitOption(parser);
     } else if (name == QLatin1String("export")) {
         addPeriodOptions(parser);
         addUnitOption(parser);
@@ -799,6 +824,10 @@ int JournalTool::stats(QCommandLineParser &parser)
 int JournalTool::add(QCommandLineParser &parser)
 {
     const QStringList args = parser.positionalArguments();
+    int waitMs = 0;
+    QString error;
+    if (!waitOf(parser, &waitMs, &error))
+        return usage(error);
     QDateTime at = QDateTime::currentDateTime();
     if (parser.isSet("at")) {
         const QString text = parser.value("at");
@@ -833,7 +862,6 @@ int JournalTool::add(QCommandLineParser &parser)
         if (args.size() < 2 || args.size() > 4)
             return usage(
                 QStringLiteral("add takes a journal, a value, and a type and notes if wanted"));
-        QString error;
         GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
         if (!unitOf(parser, &unit, &error))
             return usage(error);
@@ -853,7 +881,7 @@ int JournalTool::add(QCommandLineParser &parser)
 
     JournalFile file(args[0]);
     const QString line = entry->encode();
-    if (!appendLocked(file, [&] { return QStringList { line }; }))
+    if (!appendLocked(file, waitMs, [&] { return QStringList { line }; }))
         return fail(args[0] + u": " + file.errorString());
     out << line << "\n";
     out.flush();
@@ -877,8 +905,11 @@ int JournalTool::import(QCommandLineParser &parser)
         if (!problem.isEmpty())
             return usage(problem);
     }
-    QByteArray bytes;
+    int waitMs = 0;
     QString why;
+    if (!waitOf(parser, &waitMs, &why))
+        return usage(why);
+    QByteArray bytes;
     if (!RegularFile::readAll(args[1], sourceLimit, &bytes, &why))
         return fail(args[1] + u": " + why);
     const ImportResult result
@@ -989,7 +1020,7 @@ int JournalTool::import(QCommandLineParser &parser)
     };
     const bool dryRun = parser.isSet("dry-run");
     if (dryRun ? !journal.file.read() && !isMissing(journal.file)
-               : !appendLocked(journal.file, newLines))
+               : !appendLocked(journal.file, waitMs, newLines))
         return fail(args[0] + u": nothing imported: " + journal.file.errorString());
     if (dryRun)
         newLines();

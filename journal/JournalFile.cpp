@@ -158,6 +158,22 @@ bool namesAProcess(QLockFile &lock)
     return lock.getLockInfo(&pid, &host, &app) && pid > 0;
 }
 
+// What stands where a lock file goes and is none: reading a FIFO blocks, a
+// device such as /dev/zero never ends, and a link may lead anywhere. The
+// path is looked at, not followed. Empty for a regular file or nothing.
+QString inTheWay(const QString &path)
+{
+    struct stat status = {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0 || S_ISREG(status.st_mode))
+        return {};
+    const QString kind = S_ISDIR(status.st_mode) ? QStringLiteral("a folder")
+        : S_ISLNK(status.st_mode)                ? QStringLiteral("a link")
+        : S_ISFIFO(status.st_mode)               ? QStringLiteral("a FIFO")
+        : S_ISSOCK(status.st_mode)               ? QStringLiteral("a socket")
+                                                 : QStringLiteral("a device");
+    return QStringLiteral("Cannot lock the journal: %1 is %2, not a lock file").arg(path, kind);
+}
+
 qint64 ageMs(const QString &path)
 {
     const QDateTime changed = QFileInfo(path).lastModified();
@@ -206,10 +222,21 @@ bool JournalFile::acquire(QLockFile &lock, int waitMs)
                               : QStringLiteral("The folder %1 does not exist").arg(folder);
         return false;
     }
+    // A lock is stale only when it names no live process, however old it
+    // is: a writer may hold it for as long as its change takes.
+    lock.setStaleLockTime(0);
     QElapsedTimer waited;
     waited.start();
     int pause = 5;
     for (;;) {
+        // Qt reads a lock file it cannot take, and the one beside it that
+        // guards the removal of a stale one.
+        for (const QString &path :
+            { lockPath(), QString(lockPath() + QStringLiteral(".rmlock")) }) {
+            error = inTheWay(path);
+            if (!error.isEmpty())
+                return false;
+        }
         // Qt takes over a lock whose process has ended; one that names no
         // process is taken over here.
         if (lock.tryLock(0))
@@ -243,6 +270,7 @@ bool JournalFile::removeUnnamed(QLockFile &lock) const
         return false;
     // One writer at a time looks again and removes it.
     QLockFile removal(lockPath() + QStringLiteral(".rmlock"));
+    removal.setStaleLockTime(0);
     if (!removal.tryLock(0))
         return false;
     return QFileInfo::exists(lockPath()) && !namesAProcess(lock)

@@ -158,6 +158,9 @@ private Q_SLOTS:
     void unnamedLocksAreStale_data();
     void unnamedLocksAreStale();
     void waitsForALiveWriter();
+    void liveWritersLockNeverGoesStale();
+    void lockPathThatIsNoFile_data();
+    void lockPathThatIsNoFile();
     void appendsWithoutTheLockAreKept();
     void problems_data();
     void problems();
@@ -574,6 +577,78 @@ void TstJournalFile::waitsForALiveWriter()
     QVERIFY(patient.read());
     QVERIFY(patient.append({ "b" }));
     QCOMPARE(bytesOf(path), "a\nb\n");
+}
+
+void TstJournalFile::liveWritersLockNeverGoesStale()
+{
+    const QString path = dir.filePath("slow.journal");
+    put(path, "a\n");
+    QProcess holder;
+    holder.start(QCoreApplication::applicationFilePath(), { "--hold", path + ".lock", "3000" });
+    QVERIFY(holder.waitForReadyRead(30000));
+    // Older than Qt's stale time of 30 s, while its writer lives on.
+    QFile lock(path + ".lock");
+    QVERIFY(lock.open(QIODevice::ReadWrite));
+    QVERIFY(lock.setFileTime(
+        QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    lock.close();
+    JournalFile file(path);
+    QVERIFY(!file.lock(300));
+    QCOMPARE(file.errorString(),
+        QStringLiteral("Another program (tst_journalfile, process %1) is writing the journal; gave "
+                       "up after 0 s")
+            .arg(holder.processId()));
+    QCOMPARE(bytesOf(path + ".lock").split('\n').value(0), QByteArray::number(holder.processId()));
+    holder.kill();
+    holder.waitForFinished();
+}
+
+void TstJournalFile::lockPathThatIsNoFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("a FIFO, which blocks a reader") << "fifo"
+                                                   << "a FIFO";
+    QTest::newRow("a link to /dev/zero, which never ends") << "zero"
+                                                           << "a link";
+    QTest::newRow("a link to a lock file") << "link"
+                                           << "a link";
+    QTest::newRow("a folder") << "folder"
+                              << "a folder";
+    QTest::newRow("a FIFO beside it, for the removal of a stale lock") << "rmlock"
+                                                                       << "a FIFO";
+}
+
+void TstJournalFile::lockPathThatIsNoFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, said);
+    const QString path = dir.filePath(kind + "-lock.journal");
+    put(path, "a\n");
+    const QString lock = path + (kind == "rmlock" ? ".lock.rmlock" : ".lock");
+    const QByteArray native = QFile::encodeName(lock);
+    if (kind == "fifo" || kind == "rmlock")
+        QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+    else if (kind == "zero")
+        QCOMPARE(::symlink("/dev/zero", native.constData()), 0);
+    else if (kind == "link")
+        QVERIFY(QFile::link(dir.filePath("stale.journal.lock"), lock));
+    else
+        QVERIFY(QDir().mkpath(lock));
+    if (kind == "rmlock") // a stale lock, whose removal Qt guards by the file beside it
+        put(path + ".lock",
+            QByteArray::number(endedProcess()) + "\ntst_journalfile\n"
+                + QSysInfo::machineHostName().toUtf8() + "\n");
+    // Refused at once: no wait, no read of what is there.
+    JournalFile file(path);
+    QVERIFY(!file.lock(60000));
+    QCOMPARE(file.errorString(),
+        "Cannot lock the journal: " + lock + " is " + said + ", not a lock file");
+    QVERIFY(file.read());
+    QVERIFY(!file.append({ "b" }));
+    QCOMPARE(file.errorString(),
+        "Cannot lock the journal: " + lock + " is " + said + ", not a lock file");
+    QCOMPARE(bytesOf(path), "a\n");
 }
 
 void TstJournalFile::appendsWithoutTheLockAreKept()

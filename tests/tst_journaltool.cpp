@@ -126,6 +126,7 @@ private Q_SLOTS:
     void countsOfOne();
     void writersWaitForEachOther();
     void waitsForALockHeld();
+    void oldLockOfALiveWriterHolds();
     void noSessionNoWarning();
 
 private:
@@ -812,6 +813,10 @@ void TstJournalTool::failures_data()
     QTest::newRow("import from a source of more than 1 GiB")
         << QStringList { "import", dir.filePath("i.journal"), dir.filePath("huge.csv") } << 1
         << "journal-tool: " + dir.filePath("huge.csv") + ": Too large: more than 1 GiB";
+    QTest::newRow("add with a FIFO as its lock")
+        << QStringList { "add", dir.filePath("fifo-lock.journal"), "120" } << 1
+        << "journal-tool: " + dir.filePath("fifo-lock.journal") + ": Cannot lock the journal: "
+            + dir.filePath("fifo-lock.journal.lock") + " is a FIFO, not a lock file";
     QTest::newRow("import from /dev/zero") << QStringList { "import", dir.filePath("i.journal"),
         "/dev/zero" } << 1 << "journal-tool: /dev/zero: Not a regular file";
 }
@@ -822,8 +827,12 @@ void TstJournalTool::failures()
     QFETCH(int, code);
     QFETCH(QString, says);
     const QString fifo = dir.filePath("fifo.journal");
-    if (!QFileInfo::exists(fifo))
+    if (!QFileInfo::exists(fifo)) {
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QCOMPARE(
+            ::mkfifo(QFile::encodeName(dir.filePath("fifo-lock.journal.lock")).constData(), 0600),
+            0);
+    }
     put(dir.filePath("one.csv"), "date,time,value\n2024-03-05,08:00,104\n");
     // Sparse: it takes no room on the disk.
     QFile huge(dir.filePath("huge.csv"));
@@ -968,6 +977,29 @@ void TstJournalTool::waitsForALockHeld()
     put(path + ".lock", "");
     QCOMPARE(tool({ "add", path, "121", "--at", "2024-03-05 10:00" }).code, 0);
     QVERIFY(bytesOf(path).endsWith("SUGR|20240305|1000||121|\n"));
+}
+
+void TstJournalTool::oldLockOfALiveWriterHolds()
+{
+    const QString path = dir.filePath("old-lock.journal");
+    put(path, "SUGR|20240305|0800|x|104|\n");
+    // This process lives on, its lock older than Qt's stale time of 30 s.
+    QLockFile held(path + ".lock");
+    QVERIFY(held.tryLock(0));
+    QFile lock(path + ".lock");
+    QVERIFY(lock.open(QIODevice::ReadWrite));
+    QVERIFY(lock.setFileTime(
+        QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    lock.close();
+    const Run r = tool({ "add", path, "120", "--wait", "1" });
+    QCOMPARE(r.code, 1);
+    QCOMPARE(QString::fromUtf8(r.err),
+        QStringLiteral("journal-tool: %1: Another program (tst_journaltool, process %2) is "
+                       "writing the journal; gave up after 1 s\n")
+            .arg(path)
+            .arg(QCoreApplication::applicationPid()));
+    QCOMPARE(bytesOf(path), "SUGR|20240305|0800|x|104|\n");
+    QCOMPARE(tool({ "add", path, "120", "--wait", "soon" }).code, 2);
 }
 
 void TstJournalTool::noSessionNoWarning()
