@@ -33,17 +33,21 @@ QString CommandLine::undecodable(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
         const QByteArray bytes(argv[i]);
-        if (QFile::encodeName(QFile::decodeName(bytes)) == bytes)
-            continue;
-        QString shown;
-        for (const char c : bytes) {
-            const auto b = uchar(c);
-            shown += b >= 0x20 && b < 0x7f ? QString(QChar(b))
-                                           : QStringLiteral("\\x%1").arg(b, 2, 16, QChar(u'0'));
-        }
-        return shown;
+        if (QFile::encodeName(QFile::decodeName(bytes)) != bytes)
+            return escaped(bytes);
     }
     return {};
+}
+
+QString CommandLine::escaped(QByteArrayView bytes)
+{
+    QString shown;
+    for (const char c : bytes) {
+        const auto b = uchar(c);
+        shown += b >= 0x20 && b < 0x7f ? QString(QChar(b))
+                                       : QStringLiteral("\\x%1").arg(b, 2, 16, QChar(u'0'));
+    }
+    return shown;
 }
 
 QString CommandLine::printable(QStringView text)

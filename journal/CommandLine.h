@@ -6,6 +6,7 @@
 
 #include "journal_export.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 // What the programs check and set up before Qt reads their command line,
@@ -21,6 +22,9 @@ public:
     // escaped; empty when there is none. A file name that is not UTF-8
     // would name another file once decoded.
     static QString undecodable(int argc, char **argv);
+
+    // Bytes as text, those that are not printable ASCII escaped as \xNN.
+    static QString escaped(QByteArrayView bytes);
 
     // The text with control characters escaped as \xNN, safe to print.
     static QString printable(QStringView text);

@@ -212,7 +212,12 @@ QString JournalFile::lockPath() const
 
 bool JournalFile::acquire(QLockFile &lock, int waitMs)
 {
-    const QString folder = QFileInfo(lockPath()).absolutePath();
+    QString target;
+    if (!RegularFile::target(filePath, &target, &error))
+        return false;
+    // The folder as named, not made absolute: the name of the current one
+    // may not be UTF-8.
+    const QString folder = QFileInfo(lockPath()).path();
     struct stat status = {};
     const int why = ::stat(QFile::encodeName(folder).constData(), &status) != 0 ? errno
         : S_ISDIR(status.st_mode)                                               ? 0
@@ -283,7 +288,7 @@ QString JournalFile::whyNoLock(int lockError) const
         return QStringLiteral("Cannot lock the journal: Permission denied");
     // Qt does not say why it could not write the lock: a file written
     // beside it does.
-    const QString folder = QFileInfo(lockPath()).absolutePath();
+    const QString folder = QFileInfo(lockPath()).path();
     QTemporaryFile probe(folder + QStringLiteral("/.journal-XXXXXX"));
     if (probe.open() && probe.write(QByteArray(512, '\n')) == 512 && probe.flush())
         return QStringLiteral("Cannot lock the journal");
@@ -585,6 +590,10 @@ bool JournalFile::isCurrent(QFile &file) const
 
 QString JournalFile::whyNotWritable() const
 {
+    QString target;
+    QString why;
+    if (!RegularFile::target(filePath, &target, &why))
+        return why;
     const QFileInfo info(filePath);
     if (info.isDir())
         return QStringLiteral("Is a folder, not a journal");
@@ -595,7 +604,7 @@ QString JournalFile::whyNotWritable() const
     if (info.exists() && !info.isWritable())
         return QStringLiteral("The journal is read-only");
     // A change writes a new file beside the journal, and a lock.
-    const QFileInfo folder(info.absolutePath());
+    const QFileInfo folder(QFileInfo(target).path());
     if (!folder.isWritable())
         return QStringLiteral("The journal's folder is read-only");
     return {};
@@ -619,14 +628,18 @@ QString JournalFile::problem(const JournalEntry *entry)
 
 QString JournalFile::writeTarget() const
 {
-    // A link stays a link: the new file replaces what it points to.
-    const QFileInfo info(filePath);
-    return info.isSymLink() ? info.symLinkTarget() : filePath;
+    // A link stays a link: the new file replaces what it leads to. One that
+    // cannot be followed is refused before a change, as the lock is taken.
+    QString target;
+    QString ignored;
+    return RegularFile::target(filePath, &target, &ignored) ? target : filePath;
 }
 
 bool JournalFile::write(const QByteArray &contents)
 {
-    const QString target = writeTarget();
+    QString target;
+    if (!RegularFile::target(filePath, &target, &error))
+        return false;
     QSaveFile out(target);
     if (!RegularFile::open(out, &error))
         return false;

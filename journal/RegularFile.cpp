@@ -3,11 +3,14 @@
 
 #include "RegularFile.h"
 
+#include "CommandLine.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,6 +71,53 @@ bool RegularFile::readAll(const QString &path, qint64 limit, QByteArray *bytes, 
         *error = file.errorString();
         bytes->clear();
         return false;
+    }
+    return true;
+}
+
+bool RegularFile::target(const QString &path, QString *target, QString *error)
+{
+    // By the bytes: Qt's own resolution decodes each link's name, and a
+    // name that is not UTF-8 comes back as another one.
+    QByteArray native = QFile::encodeName(path);
+    for (int links = 0;; ++links) {
+        struct stat status = {};
+        if (::lstat(native.constData(), &status) != 0 || !S_ISLNK(status.st_mode))
+            break;
+        if (links == 40) {
+            *error = qt_error_string(ELOOP);
+            return false;
+        }
+        char buffer[PATH_MAX];
+        const ssize_t n = ::readlink(native.constData(), buffer, sizeof buffer);
+        if (n < 0 || n == sizeof buffer) {
+            *error = qt_error_string(n < 0 ? errno : ENAMETOOLONG);
+            return false;
+        }
+        // A relative link's name is relative to the folder that holds it.
+        QByteArray next(buffer, n);
+        if (!next.startsWith('/'))
+            next.prepend(native.left(native.lastIndexOf('/') + 1));
+        native = next;
+    }
+    *target = QFile::decodeName(native);
+    if (QFile::encodeName(*target) != native) {
+        *error
+            = QStringLiteral("Links to \"%1\", a name that is not UTF-8 (names are taken as UTF-8)")
+                  .arg(CommandLine::escaped(native));
+        return false;
+    }
+    // Qt writes a new file by its full name, which it makes from the name
+    // of the current folder: one that is not UTF-8 would name another.
+    if (!native.startsWith('/')) {
+        char here[PATH_MAX];
+        const QByteArray folder = ::getcwd(here, sizeof here) ? QByteArray(here) : QByteArray();
+        if (QFile::encodeName(QFile::decodeName(folder)) != folder) {
+            *error = QStringLiteral("The current folder, \"%1\", has a name that is not UTF-8 "
+                                    "(names are taken as UTF-8)")
+                         .arg(CommandLine::escaped(folder));
+            return false;
+        }
     }
     return true;
 }
@@ -136,7 +186,10 @@ bool RegularFile::save(const QString &path, QByteArrayView bytes, QString *error
         }
         return write(device, bytes, error);
     }
-    QSaveFile file(path);
+    QString resolved;
+    if (!target(path, &resolved, error))
+        return false;
+    QSaveFile file(resolved);
     if (!open(file, error))
         return false;
     if (!writeAll(file, bytes, error)) {

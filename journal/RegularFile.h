@@ -28,7 +28,14 @@ public:
     // The whole file, refused when it holds more than limit bytes.
     static bool readAll(const QString &path, qint64 limit, QByteArray *bytes, QString *error);
 
-    // Writes the file anew. A FIFO or a device is written to as it is.
+    // The file that writing path changes: path itself, or where its links
+    // lead, followed from the bytes of their names. False, with the reason,
+    // when a link leads to a name that is not UTF-8, which Qt would decode
+    // to the name of another file, or when links lead round in a circle.
+    static bool target(const QString &path, QString *target, QString *error);
+
+    // Writes the file anew. A FIFO or a device is written to as it is; a
+    // link stays a link to the new file.
     static bool save(const QString &path, QByteArrayView bytes, QString *error);
     // Opens the new file beside the old one, to be filled by writeAll().
     static bool open(QSaveFile &file, QString *error);

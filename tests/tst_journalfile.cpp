@@ -152,6 +152,9 @@ private Q_SLOTS:
     void keepsPermissions();
     void keepsOwnerAndGroup();
     void hardLinkKeepsTheOldJournal();
+    void linksLeadToTheFileWritten_data();
+    void linksLeadToTheFileWritten();
+    void currentFolderNotUtf8();
     void onlyRegularFilesAreRead_data();
     void onlyRegularFilesAreRead();
     void missingFolderAndNoInodes();
@@ -480,6 +483,102 @@ void TstJournalFile::hardLinkKeepsTheOldJournal()
     QVERIFY(file.append({ "b" }));
     QCOMPARE(bytesOf(path), "a\nb\n");
     QCOMPARE(bytesOf(other), "a\n");
+}
+
+void TstJournalFile::linksLeadToTheFileWritten_data()
+{
+    QTest::addColumn<QByteArrayList>("links"); // each a link to the next, the last to the file
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("refused");
+    QTest::newRow("a link") << QByteArrayList { "one.journal" } << QByteArray("file.journal") << "";
+    QTest::newRow("a link to a link, in another folder")
+        << QByteArrayList { "two.journal", "sub/../sub/next.journal" }
+        << QByteArray("../kept.journal") << "";
+    QTest::newRow("a link to a name not UTF-8")
+        << QByteArrayList { "bad.journal" } << QByteArray("j\xff\xfe.journal")
+        << "Links to \"%1/j\\xff\\xfe.journal\", a name that is not UTF-8 (names are taken as "
+           "UTF-8)";
+    QTest::newRow("links in a circle")
+        << QByteArrayList { "round.journal", "again.journal" } << QByteArray("round.journal")
+        << "Too many levels of symbolic links";
+}
+
+void TstJournalFile::linksLeadToTheFileWritten()
+{
+    QFETCH(QByteArrayList, links);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, refused);
+    QTemporaryDir here;
+    refused.replace("%1", here.path());
+    QVERIFY(QDir(here.path()).mkpath("sub"));
+    const QByteArray folder = QFile::encodeName(here.path()) + '/';
+    // Each link's name is relative to the folder of the link before.
+    QByteArrayList made;
+    QByteArray at = folder + links[0];
+    for (qsizetype i = 0; i < links.size(); ++i) {
+        const QByteArray to = i + 1 < links.size() ? links[i + 1] : file;
+        QCOMPARE(::symlink(to.constData(), at.constData()), 0);
+        made << at;
+        at = at.left(at.lastIndexOf('/') + 1) + to;
+    }
+    const bool circle = file == links[0];
+    if (!circle) {
+        const int fd = ::open(at.constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0 && ::write(fd, "a\n", 2) == 2);
+        ::close(fd);
+    }
+    const QStringList before = QDir(here.path()).entryList(QDir::AllEntries | QDir::System);
+    const QString path = here.filePath(QString::fromUtf8(links[0]));
+    JournalFile journal(path);
+    QCOMPARE(journal.read(), !circle);
+    QCOMPARE(journal.append({ "b" }), refused.isEmpty());
+    QCOMPARE(journal.errorString(), refused);
+    QCOMPARE(journal.whyNotWritable(), refused);
+    QString error;
+    QCOMPARE(RegularFile::save(path, "c\n", &error), refused.isEmpty());
+    QCOMPARE(error, refused);
+    // Written through the links, which stay links; nothing written beside them.
+    QCOMPARE(QDir(here.path()).entryList(QDir::AllEntries | QDir::System), before);
+    for (const QByteArray &link : made) {
+        struct stat status = {};
+        QVERIFY(::lstat(link.constData(), &status) == 0 && S_ISLNK(status.st_mode));
+    }
+    if (!circle) {
+        char got[8] = {};
+        const int fd = ::open(at.constData(), O_RDONLY);
+        QVERIFY(fd >= 0);
+        const ssize_t n = ::read(fd, got, sizeof got);
+        ::close(fd);
+        QCOMPARE(QByteArray(got, n), refused.isEmpty() ? "c\n" : "a\n");
+        // QTemporaryDir would not find a name that is not UTF-8.
+        QCOMPARE(::unlink(at.constData()), 0);
+    }
+}
+
+void TstJournalFile::currentFolderNotUtf8()
+{
+    // Qt writes by full names, made from the current folder's name.
+    QTemporaryDir here;
+    const QByteArray folder = QFile::encodeName(here.path()) + "/d\xff";
+    QCOMPARE(::mkdir(folder.constData(), 0755), 0);
+    char was[4096];
+    QVERIFY(::getcwd(was, sizeof was));
+    QCOMPARE(::chdir(folder.constData()), 0);
+    const auto back = qScopeGuard([&] {
+        QCOMPARE(::unlink("j.journal"), 0);
+        QCOMPARE(::chdir(was), 0);
+        QCOMPARE(::rmdir(folder.constData()), 0);
+    });
+    put("j.journal", "a\n");
+    JournalFile journal("j.journal");
+    QVERIFY(journal.read());
+    const QString refused = "The current folder, \"" + here.path()
+        + "/d\\xff\", has a name that is not UTF-8 (names are taken as UTF-8)";
+    QCOMPARE(journal.whyNotWritable(), refused);
+    QVERIFY(!journal.append({ "b" }));
+    QCOMPARE(journal.errorString(), refused);
+    QCOMPARE(bytesOf("j.journal"), "a\n");
+    QCOMPARE(QDir(".").entryList(QDir::Files), QStringList { "j.journal" });
 }
 
 void TstJournalFile::onlyRegularFilesAreRead_data()

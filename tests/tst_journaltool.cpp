@@ -122,6 +122,8 @@ private Q_SLOTS:
     void failures();
     void unreadableJournal();
     void fileNameNotUtf8();
+    void linkOrFolderNotUtf8_data();
+    void linkOrFolderNotUtf8();
     void messagesEscapeControlBytes();
     void countsOfOne();
     void writersWaitForEachOther();
@@ -888,6 +890,56 @@ void TstJournalTool::fileNameNotUtf8()
     QCOMPARE(p.readAllStandardError(),
         "journal-tool: \"j\\xff\\xfe.txt\" is not UTF-8: file names and text are taken as UTF-8\n");
     QVERIFY(QDir(dir.path()).entryList({ "j*.txt" }).isEmpty());
+}
+
+void TstJournalTool::linkOrFolderNotUtf8_data()
+{
+    QTest::addColumn<QString>("script"); // run by sh in a fresh folder, the tool as $0
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QByteArray>("left"); // ls -b, then the journal
+    const QString link = "printf 'SUGR|20240305|0800|x|104|\\n' >\"$(printf 'j\\377.txt')\"; "
+                         "ln -s \"$(printf 'j\\377.txt')\" link.txt; ";
+    const QString linked = "Links to \"j\\xff.txt\", a name that is not UTF-8 (names are taken as "
+                           "UTF-8)\n";
+    const QByteArray journal = "SUGR|20240305|0800|x|104|\n";
+    QTest::newRow("add to a link")
+        << link + "exec \"$0\" add link.txt 120"
+        << "journal-tool: link.txt: " + linked << "j\\377.txt\nlink.txt\n" + journal;
+    QTest::newRow("import into a link") << link
+            + "printf 'date,time,value\\n2024-03-05,09:00,110\\n' >s.csv; "
+              "exec \"$0\" import link.txt s.csv"
+                                        << "journal-tool: link.txt: nothing imported: " + linked
+                                        << "j\\377.txt\nlink.txt\ns.csv\n" + journal;
+    QTest::newRow("export to a link")
+        << link + "exec \"$0\" export link.txt -o link.txt"
+        << "journal-tool: link.txt: " + linked << "j\\377.txt\nlink.txt\n" + journal;
+    QTest::newRow("add in a folder not UTF-8")
+        << "mkdir \"$(printf 'd\\377')\" && cd \"$(printf 'd\\377')\" && "
+           "exec \"$0\" add j.txt 120"
+        << "journal-tool: j.txt: The current folder, \"%1/d\\xff\", has a name that is not UTF-8 "
+           "(names are taken as UTF-8)\n"
+        << QByteArray("d\\377\n");
+}
+
+void TstJournalTool::linkOrFolderNotUtf8()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, said);
+    QFETCH(QByteArray, left);
+    QTemporaryDir here;
+    QProcess p;
+    p.setWorkingDirectory(here.path());
+    p.start("/bin/sh", { "-c", script, TOOL });
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(QString::fromUtf8(p.readAllStandardError()), said.replace("%1", here.path()));
+    QCOMPARE(p.exitCode(), 1);
+    // Nothing written under another name; the journal as it was.
+    QProcess list;
+    list.setWorkingDirectory(here.path());
+    list.start(
+        "/bin/sh", { "-c", "ls -b; cat \"$(printf 'j\\377.txt')\" 2>/dev/null; rm -rf ./*" });
+    QVERIFY(list.waitForFinished(30000));
+    QCOMPARE(list.readAllStandardOutput(), left);
 }
 
 void TstJournalTool::messagesEscapeControlBytes()
