@@ -749,12 +749,18 @@ JournalFile::Stamp JournalFile::stampOf(int fd)
 
 void JournalFile::keepOwner(QSaveFile &out, const QString &target)
 {
-    // A journal written by root for its user stays the user's, where the
-    // system lets the owner be given; the mode goes along.
+    // A journal written by root for its user stays the user's, and one that
+    // a group shares stays the group's when a member writes it: the system
+    // lets root give a file away, and an owner give it to a group of its
+    // own. The mode goes along, as a change of owner clears some of it.
     struct stat old = {};
-    if (::stat(QFile::encodeName(target).constData(), &old) != 0)
+    struct stat now = {};
+    if (::stat(QFile::encodeName(target).constData(), &old) != 0
+        || ::fstat(out.handle(), &now) != 0)
         return;
-    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-        && ::fchown(out.handle(), old.st_uid, old.st_gid) == 0)
+    const bool given = (old.st_uid != now.st_uid || old.st_gid != now.st_gid)
+        && (::fchown(out.handle(), old.st_uid, old.st_gid) == 0
+            || (old.st_gid != now.st_gid && ::fchown(out.handle(), uid_t(-1), old.st_gid) == 0));
+    if (given)
         ::fchmod(out.handle(), old.st_mode & 07777);
 }

@@ -20,6 +20,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <grp.h>
 #include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -151,6 +152,7 @@ private Q_SLOTS:
     void diskFullLeavesTheFile();
     void keepsPermissions();
     void keepsOwnerAndGroup();
+    void groupMemberKeepsTheGroup();
     void hardLinkKeepsTheOldJournal();
     void linksLeadToTheFileWritten_data();
     void linksLeadToTheFileWritten();
@@ -468,6 +470,43 @@ void TstJournalFile::keepsOwnerAndGroup()
     QCOMPARE(after.st_gid, gid_t(65534));
     QCOMPARE(after.st_mode & 07777, mode_t(0640));
     QCOMPARE(bytesOf(path), "a\nb\n");
+}
+
+void TstJournalFile::groupMemberKeepsTheGroup()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root makes a journal of its own that a group shares");
+    // root's journal, which the members of a group may write; one of them,
+    // not root, adds to it.
+    constexpr gid_t group = 4242;
+    QTemporaryDir shared;
+    QVERIFY(QFile::setPermissions(shared.path(),
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+            | QFile::ExeOther));
+    const QByteArray folder = QFile::encodeName(shared.path()) + "/group";
+    QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+    QCOMPARE(::chown(folder.constData(), 0, group), 0);
+    QCOMPARE(::chmod(folder.constData(), 0775), 0);
+    const QString path = QFile::decodeName(folder) + "/shared.journal";
+    put(path, "SUGR|20240305|0800|cgm|100|\nSUGR|20240305|0805|cgm|101|\n");
+    const QByteArray native = QFile::encodeName(path);
+    QCOMPARE(::chown(native.constData(), 0, group), 0);
+    QCOMPARE(::chmod(native.constData(), 0664), 0);
+    QProcess member;
+    member.setChildProcessModifier([] {
+        const gid_t groups[] = { group };
+        if (::setgroups(1, groups) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(9);
+    });
+    member.start(QCoreApplication::applicationFilePath(), { "--change", "add", path, "0" });
+    QVERIFY(member.waitForFinished(30000));
+    QVERIFY2(member.exitCode() == 0, member.readAllStandardOutput().constData());
+    struct stat after = {};
+    QCOMPARE(::stat(native.constData(), &after), 0);
+    QCOMPARE(after.st_uid, uid_t(65534)); // only root gives a file away
+    QCOMPARE(after.st_gid, group);
+    QCOMPARE(after.st_mode & 07777, mode_t(0664));
+    QVERIFY(bytesOf(path).endsWith("SUGR|20240306|0800|cgm|120|\n"));
 }
 
 void TstJournalFile::hardLinkKeepsTheOldJournal()
