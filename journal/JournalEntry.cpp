@@ -7,6 +7,7 @@
 
 #include <QTextStream>
 
+#include <algorithm>
 #include <iterator>
 
 QMultiHash<QString, const JournalEntry::JournalFactory *> JournalEntry::JournalFactory::factories;
@@ -34,6 +35,11 @@ int decimal(QStringView s)
 QString padded(int n, int width)
 {
     return QString::asprintf("%0*d", width, n);
+}
+
+bool isDigits(QStringView s)
+{
+    return std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 void putTwoDigits(QChar *out, int n)
@@ -252,12 +258,24 @@ int JournalEntry::decodeInt(QStringView s) const
 
 QDate JournalEntry::decodeDate(QStringView s) const
 {
-    return QDate(decimal(s.mid(0, 4)), decimal(s.mid(4, 2)), decimal(s.mid(6, 2)));
+    // The line holds the years 1 to 9999: a year written with a sign is none.
+    const int year = decimal(s.mid(0, 4));
+    return year < 1 ? QDate() : QDate(year, decimal(s.mid(4, 2)), decimal(s.mid(6, 2)));
 }
 
 QTime JournalEntry::decodeTime(QStringView s) const
 {
-    return QTime(decimal(s.mid(0, 2)), decimal(s.mid(2, 2)), 0, 0);
+    const qsizetype colon = s.indexOf(u':');
+    if (colon < 0)
+        return QTime(decimal(s.mid(0, 2)), decimal(s.mid(2, 2)), 0, 0);
+    // Typed by hand, 7:05 or 07:05 is that time, not 00:05; any other time
+    // with a colon is none. Written again, it is 0705.
+    const QStringView hour = s.first(colon);
+    const QStringView minute = s.sliced(colon + 1);
+    if (hour.isEmpty() || hour.size() > 2 || minute.size() != 2 || !isDigits(hour)
+        || !isDigits(minute))
+        return QTime();
+    return QTime(decimal(hour), decimal(minute), 0, 0);
 }
 
 QTextStream &operator<<(QTextStream &s, const JournalEntry &e)

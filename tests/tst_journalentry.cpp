@@ -132,6 +132,28 @@ void TstJournalEntry::dateAndTimeFields_data()
         << QStringList { "19910421", "18800" } << QDate(1991, 4, 21) << QTime() << "";
     QTest::newRow("hour 56 is an invalid time")
         << QStringList { "19910421", "5635" } << QDate(1991, 4, 21) << QTime() << "";
+    QTest::newRow("a year below 1 is an invalid date")
+        << QStringList { "-0011231", "0800" } << QDate() << QTime(8, 0) << "";
+    QTest::newRow("year 0 is an invalid date")
+        << QStringList { "00000101", "0800" } << QDate() << QTime(8, 0) << "";
+    QTest::newRow("year 1 is a date")
+        << QStringList { "00010101", "0800" } << QDate(1, 1, 1) << QTime(8, 0) << "";
+    QTest::newRow("7:05 typed by hand is 07:05, not 00:05")
+        << QStringList { "20241202", "7:05" } << QDate(2024, 12, 2) << QTime(7, 5) << "";
+    QTest::newRow("07:05 typed by hand")
+        << QStringList { "20241202", "07:05" } << QDate(2024, 12, 2) << QTime(7, 5) << "";
+    QTest::newRow("23:59 typed by hand")
+        << QStringList { "20241202", "23:59" } << QDate(2024, 12, 2) << QTime(23, 59) << "";
+    QTest::newRow("7:5 is an invalid time")
+        << QStringList { "20241202", "7:5" } << QDate(2024, 12, 2) << QTime() << "";
+    QTest::newRow("7:05:30 is an invalid time")
+        << QStringList { "20241202", "7:05:30" } << QDate(2024, 12, 2) << QTime() << "";
+    QTest::newRow("24:00 is an invalid time")
+        << QStringList { "20241202", "24:00" } << QDate(2024, 12, 2) << QTime() << "";
+    QTest::newRow("a sign before the hour is an invalid time")
+        << QStringList { "20241202", "+7:05" } << QDate(2024, 12, 2) << QTime() << "";
+    QTest::newRow("a colon alone is an invalid time")
+        << QStringList { "20241202", ":" } << QDate(2024, 12, 2) << QTime() << "";
 }
 
 void TstJournalEntry::dateAndTimeFields()
@@ -379,7 +401,8 @@ void TstJournalEntry::dateAndTimeItems()
     QCOMPARE(codec.decodeDate(u"20240305"), QDate(2024, 3, 5));
 
     // What a field can hold reads back as itself once written again.
-    QCOMPARE(codec.decodeDate(codec.encodeItem(codec.decodeDate(u"-9990101"))), QDate(-999, 1, 1));
+    QCOMPARE(codec.decodeDate(codec.encodeItem(QDate(-999, 1, 1))), QDate());
+    QCOMPARE(codec.encodeItem(codec.decodeTime(u"7:05")), "0705");
     QCOMPARE(codec.decodeTime(codec.encodeItem(QTime())), QTime());
     QCOMPARE(codec.decodeDate(codec.encodeItem(QDate())), QDate());
 }

@@ -828,6 +828,12 @@ void TstJournalFile::problems_data()
     QTest::newRow("sound") << "SUGR|20240101|0800|cgm|100|" << "";
     QTest::newRow("unknown type code") << "WEIGHT|20240101|0800|80" << "unknown type code";
     QTest::newRow("impossible date") << "SUGR|20240230|0800|cgm|100|" << "impossible date";
+    QTest::newRow("a year below 1") << "SUGR|-0011231|0800|cgm|100|"
+                                    << "impossible date";
+    QTest::newRow("a time typed by hand") << "SUGR|20240101|7:05|cgm|100|"
+                                          << "";
+    QTest::newRow("a time with a colon that is none") << "SUGR|20240101|7:5|cgm|100|"
+                                                      << "impossible time";
     QTest::newRow("impossible time") << "SUGR|20240101|2460|cgm|100|" << "impossible time";
     QTest::newRow("value not a whole number") << "SUGR|20240101|0800|cgm|5.6|"
                                               << "value not a whole number";
