@@ -74,12 +74,14 @@ bool isMissing(const JournalFile &file)
     return !file.exists() && file.errorString() == QLatin1String("No such file");
 }
 
-// The sound readings of a journal, with their entries.
+// The readings and records of a journal, with their entries.
 struct Journal
 {
     JournalFile file;
+    // Every reading, sound or not: the statistics count those that are not
+    // as ignored, as the viewer's do.
     std::vector<std::unique_ptr<SugarEntry>> readings;
-    std::vector<std::unique_ptr<RecordEntry>> records; // the other records
+    std::vector<std::unique_ptr<RecordEntry>> records; // the other records of a possible moment
 
     explicit Journal(const QString &path)
         : file(path)
@@ -100,13 +102,14 @@ struct Journal
         readings.clear();
         records.clear();
         for (int n = 1; n <= file.lineCount(); ++n) {
-            // A value that is not a number still counts, as ignored.
             std::unique_ptr<JournalEntry> entry(JournalEntry::decode(file.lineText(n)));
-            if (!entry || !entry->getDate().isValid() || !entry->getTime().isValid())
+            if (!entry)
                 continue;
             if (auto *sugar = dynamic_cast<SugarEntry *>(entry.get())) {
                 entry.release();
                 readings.emplace_back(sugar);
+            } else if (!entry->getDate().isValid() || !entry->getTime().isValid()) {
+                continue;
             } else if (auto *record = dynamic_cast<RecordEntry *>(entry.get())) {
                 entry.release();
                 records.emplace_back(record);
@@ -515,6 +518,10 @@ int JournalTool::run(const QStringList &arguments)
         parser.setApplicationDescription(parser.applicationDescription() + records);
         parser.addOption({ "at", "The entry's date and time, \"YYYY-MM-DD HH:MM\".", "TIME" });
         addUnitOption(parser);
+        parser.addOption({ "force",
+            QStringLiteral("Adds a glucose value outside %1-%2 mg/dL all the same.")
+                .arg(GlucoseReading::plausibleLowest)
+                .arg(GlucoseReading::plausibleHighest) });
         addWaitOption(parser);
     } else if (name == QLatin1String("import")) {
         parser.addOption({ "format",
@@ -580,15 +587,8 @@ int JournalTool::check(QCommandLineParser &parser)
         if (line.isEmpty())
             continue;
         const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(line));
-        QString problem = JournalFile::problem(entry.get());
-        const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get());
-        if (problem.isEmpty() && sugar
-            && (sugar->getValue() <= 0 || sugar->getValue() > highestValue))
-            problem = QStringLiteral("impossible value %1").arg(sugar->getValue());
-        // A record's own account names the field and what it holds.
-        const auto *record = dynamic_cast<const RecordEntry *>(entry.get());
-        if (record && (problem.isEmpty() || problem == record->unreadableField()))
-            problem = record->problem();
+        // The lines not read, as the viewer counts them.
+        const QString problem = JournalFile::problem(entry.get());
         if (!problem.isEmpty()) {
             out << CommandLine::printable(args[0]) << ':' << n << ": " << problem << "\n";
             ++problems;
@@ -867,10 +867,23 @@ int JournalTool::add(QCommandLineParser &parser)
             return usage(error);
         bool ok = false;
         const double value = args[1].toDouble(&ok);
-        const int mgPerDl = ok ? GlucoseUnit::toMgPerDl(value, unit) : 0;
-        if (!ok || mgPerDl <= 0 || mgPerDl > highestValue)
+        if (!ok || !(value > 0) || value > GlucoseUnit::fromMgPerDl(highestValue, unit))
             return usage(QStringLiteral("\"%1\" is not a glucose value in %2")
                              .arg(args[1], GlucoseUnit::name(unit)));
+        // The journal holds whole mg/dL: a fraction is most likely mmol/L.
+        if (unit == GlucoseUnit::MgPerDl && value != std::floor(value))
+            return usage(QStringLiteral("%1 is not a whole number of mg/dL: did you mean --unit "
+                                        "mmol/L?")
+                             .arg(args[1]));
+        bool implausible = false;
+        const QString doubt = GlucoseUnit::doubt(value, unit, &implausible);
+        if (implausible && !parser.isSet("force"))
+            return usage(doubt + u" (--force adds it all the same)");
+        if (!doubt.isEmpty()) {
+            err << "journal-tool: warning: " << doubt << "\n";
+            err.flush();
+        }
+        const int mgPerDl = GlucoseUnit::toMgPerDl(value, unit);
         auto sugar = std::make_unique<SugarEntry>();
         sugar->setDateTime(at);
         sugar->setValue(mgPerDl);
@@ -1076,9 +1089,14 @@ int JournalTool::exportCsv(QCommandLineParser &parser)
             records.append(exportedOf(*r));
     }
     int noValue = 0;
+    int noMoment = 0;
     for (const auto &r : journal.readings) {
         if (!inPeriod(*r))
             continue;
+        if (!r->getDate().isValid() || !r->getTime().isValid()) {
+            ++noMoment;
+            continue;
+        }
         if (!r->hasWholeValue()) {
             ++noValue;
             continue;
@@ -1088,6 +1106,10 @@ int JournalTool::exportCsv(QCommandLineParser &parser)
     if (noValue) {
         err << "journal-tool: " << counted(noValue, "reading", "readings")
             << " without a number for a value left out\n";
+    }
+    if (noMoment) {
+        err << "journal-tool: " << counted(noMoment, "reading", "readings")
+            << " of an impossible date or time left out\n";
     }
     err.flush();
     const QByteArray csv = CsvExport::write(rows, records, recordFieldNames(), unit);

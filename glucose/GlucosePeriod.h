@@ -58,10 +58,11 @@ public:
     template <typename Use>
     int forEachUsed(const std::vector<GlucoseReading> &readings, Use use) const;
 
-    // A value above 0 and a valid date and time.
+    // A plausible value and a valid date and time.
     static bool isUsable(const GlucoseReading &reading)
     {
-        return reading.value > 0 && reading.date.isValid() && reading.time.isValid();
+        return GlucoseReading::isPlausible(reading.value) && reading.date.isValid()
+            && reading.time.isValid();
     }
 
     bool operator==(const GlucosePeriod &other) const;

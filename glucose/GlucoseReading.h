@@ -12,10 +12,21 @@
 
 #include <cstdint>
 
-// One glucose reading as the statistics see it. A value of 0 or below is
-// one that did not convert: it is counted as ignored, never used.
+// One glucose reading as the statistics see it. A value outside the
+// plausible range (0 for one that did not convert) is counted as ignored,
+// never used.
 struct GLUCOSE_EXPORT GlucoseReading
 {
+    // The values a reading may plausibly hold, in whole mg/dL: meters say
+    // "LO" and "HI" beyond them, and a number outside is most likely one in
+    // the other unit or a typing error.
+    static constexpr int plausibleLowest = 20;
+    static constexpr int plausibleHighest = 600;
+    static constexpr bool isPlausible(int mgPerDl)
+    {
+        return mgPerDl >= plausibleLowest && mgPerDl <= plausibleHighest;
+    }
+
     // The moment of a reading that a meter journal groups by: what the
     // reading type says, read from its usual names.
     enum Type : std::uint8_t {

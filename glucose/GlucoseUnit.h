@@ -28,6 +28,13 @@ public:
     static int toMgPerDl(double value, Unit unit);
     // A stored value as shown: whole mg/dL, or mmol/L to one decimal.
     static QString format(double mgPerDl, Unit unit);
+
+    // What is doubtful about a reading typed in the unit, or an empty
+    // string: a value outside the plausible range ("601 mg/dL is above 600
+    // mg/dL, the highest plausible reading"), and one that would be a
+    // plausible reading in the other unit ("did you mean mmol/L?"), as is
+    // any below 35 mg/dL. *implausible tells whether it is outside the range.
+    static QString doubt(double value, Unit unit, bool *implausible = nullptr);
 };
 
 #endif

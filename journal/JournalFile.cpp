@@ -618,11 +618,10 @@ QString JournalFile::problem(const JournalEntry *entry)
         return QStringLiteral("impossible date");
     if (!entry->getTime().isValid())
         return QStringLiteral("impossible time");
-    const auto *sugar = dynamic_cast<const SugarEntry *>(entry);
-    if (sugar && !sugar->hasWholeValue())
-        return QStringLiteral("value not a whole number");
-    if (const auto *record = sugar ? nullptr : dynamic_cast<const RecordEntry *>(entry))
-        return record->unreadableField();
+    if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry))
+        return sugar->valueProblem();
+    if (const auto *record = dynamic_cast<const RecordEntry *>(entry))
+        return record->problem();
     return {};
 }
 

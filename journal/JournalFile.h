@@ -77,9 +77,10 @@ public:
     QString errorString() const { return error; }
 
     // Why a line does not read as a sound entry ("unknown type code",
-    // "impossible date", "impossible time", "value not a whole number",
-    // "units not a number"), or an empty string. The entry is the line
-    // decoded, or null.
+    // "impossible date", "impossible time", a reading's value problem, a
+    // record's problem such as "units not a number: \"8u\""), or an empty
+    // string. The entry is the line decoded, or null. A line with a problem
+    // is one not read: no reading or record that counts.
     static QString problem(const JournalEntry *entry);
 
 private:

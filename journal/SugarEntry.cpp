@@ -6,6 +6,7 @@
 #include "BlockPool.h"
 #include "DetailDialog.h"
 #include "FieldIterator.h"
+#include "GlucoseReading.h"
 
 #include <iterator>
 
@@ -80,6 +81,17 @@ SugarEntry::~SugarEntry() = default;
 QString SugarEntry::getValueText() const
 {
     return valueField.isNull() ? QString::number(value) : decodeString(valueField);
+}
+
+QString SugarEntry::valueProblem() const
+{
+    if (!hasWholeValue())
+        return QStringLiteral("value not a whole number");
+    if (value <= 0)
+        return QStringLiteral("impossible value %1").arg(value);
+    if (!GlucoseReading::isPlausible(value))
+        return QStringLiteral("implausible value %1 mg/dL").arg(value);
+    return {};
 }
 
 const QString &SugarEntry::getType() const

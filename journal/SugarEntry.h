@@ -47,6 +47,11 @@ public:
     // The value as shown: the number, or the field as written when it is not one.
     QString getValueText() const;
     bool hasWholeValue() const { return valueField.isNull(); }
+    // Why the value is none a reading holds, or an empty string: "value not
+    // a whole number", "impossible value -5", or one outside the plausible
+    // range, "implausible value 1200 mg/dL". Statistics leave such a
+    // reading out.
+    QString valueProblem() const;
     const QString &getNotes() const { return notes; }
     void setRType(const QString &r) { rtype = r; }
     void setValue(int v)

@@ -223,6 +223,8 @@ private Q_SLOTS:
     void quartiles();
     void activePercent_data();
     void activePercent();
+    void implausibleValuesAreIgnored_data();
+    void implausibleValuesAreIgnored();
     void periods_data();
     void periods();
     void futureReadingsDoNotTakeThePeriod();
@@ -344,8 +346,8 @@ void TstGlucoseStatistics::bandEdges_data()
     QTest::newRow("181 high") << 181 << int(GlucoseStatistics::High);
     QTest::newRow("250 high") << 250 << int(GlucoseStatistics::High);
     QTest::newRow("251 very high") << 251 << int(GlucoseStatistics::VeryHigh);
-    QTest::newRow("1 very low") << 1 << int(GlucoseStatistics::VeryLow);
-    QTest::newRow("huge very high") << 2000000000 << int(GlucoseStatistics::VeryHigh);
+    QTest::newRow("the lowest plausible, very low") << 20 << int(GlucoseStatistics::VeryLow);
+    QTest::newRow("the highest plausible, very high") << 600 << int(GlucoseStatistics::VeryHigh);
 }
 
 void TstGlucoseStatistics::bandEdges()
@@ -368,13 +370,13 @@ void TstGlucoseStatistics::quartiles_data()
                                << QList<double> { 120, 120, 120, 120, 120 };
     QTest::newRow("two values interpolate")
         << std::vector<int> { 100, 200 } << QList<double> { 100, 125, 150, 175, 200 };
-    // h = 3 p: q1 at 0.75 between 10 and 20, q3 at 2.25 between 30 and 40.
+    // h = 3 p: q1 at 0.75 between 40 and 50, q3 at 2.25 between 60 and 70.
     QTest::newRow("four values, unsorted")
-        << std::vector<int> { 40, 10, 30, 20 } << QList<double> { 10, 17.5, 25, 32.5, 40 };
-    QTest::newRow("ties") << std::vector<int> { 5, 5, 5, 9, 9 } << QList<double> { 5, 5, 5, 9, 9 };
-    // Too wide a range to count: the sorted path.
-    QTest::newRow("wide range") << std::vector<int> { 1, 100000, 3, 50000, 7 }
-                                << QList<double> { 1, 3, 7, 50000, 100000 };
+        << std::vector<int> { 70, 40, 60, 50 } << QList<double> { 40, 47.5, 55, 62.5, 70 };
+    QTest::newRow("ties") << std::vector<int> { 25, 25, 25, 29, 29 }
+                          << QList<double> { 25, 25, 25, 29, 29 };
+    QTest::newRow("the whole plausible range")
+        << std::vector<int> { 20, 600, 22, 300, 27 } << QList<double> { 20, 22, 27, 300, 600 };
 }
 
 void TstGlucoseStatistics::quartiles()
@@ -416,6 +418,32 @@ void TstGlucoseStatistics::activePercent()
         readings[3].time = readings[3].time.addSecs(150);
     const GlucoseStatistics s(readings, GlucosePeriod::all());
     QCOMPARE(s.activePercent(), active);
+}
+
+void TstGlucoseStatistics::implausibleValuesAreIgnored_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("used");
+    QTest::newRow("0, a value that did not convert") << 0 << false;
+    QTest::newRow("below 0") << -5 << false;
+    QTest::newRow("19, below the plausible") << 19 << false;
+    QTest::newRow("20, the lowest plausible") << 20 << true;
+    QTest::newRow("600, the highest plausible") << 600 << true;
+    QTest::newRow("601, above the plausible") << 601 << false;
+    QTest::newRow("1200, above the plausible") << 1200 << false;
+}
+
+void TstGlucoseStatistics::implausibleValuesAreIgnored()
+{
+    QFETCH(int, value);
+    QFETCH(bool, used);
+    const QDate day(2024, 1, 1);
+    const GlucoseStatistics s(
+        { { day, QTime(8, 0), 100 }, { day, QTime(9, 0), value } }, GlucosePeriod::all());
+    QCOMPARE(s.count(), used ? 2 : 1);
+    QCOMPARE(s.ignored(), used ? 0 : 1);
+    QCOMPARE(s.maximum(), used ? std::max(100.0, double(value)) : 100.0);
+    QCOMPARE(GlucoseReading::isPlausible(value), used);
 }
 
 void TstGlucoseStatistics::periods_data()

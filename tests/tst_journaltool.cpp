@@ -100,6 +100,8 @@ private Q_SLOTS:
     void statsText_data();
     void statsText();
     void add();
+    void addDoubtfulValue_data();
+    void addDoubtfulValue();
     void addRecord_data();
     void addRecord();
     void checkRecords();
@@ -346,6 +348,73 @@ void TstJournalTool::add()
     QCOMPARE(bytesOf(path),
         "SUGR|20240305|0800|x|104|\nSUGR|20240306|0715|fasting|110|before\\nthe run\n");
     QCOMPARE(tool({ "add", path, "120", "--at", "2024-02-30 07:15" }).code, 2);
+}
+
+void TstJournalTool::addDoubtfulValue_data()
+{
+    QTest::addColumn<QStringList>("args"); // after the journal
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("said"); // on standard error
+    QTest::addColumn<QByteArray>("line"); // written, or nothing
+
+    const QString force = " (--force adds it all the same)\nTry 'journal-tool --help'.\n";
+    QTest::newRow("a usual value") << QStringList { "120" } << 0 << "" << QByteArray("120");
+    QTest::newRow("a fraction of mg/dL is not rounded")
+        << QStringList { "5.5" } << 2
+        << "journal-tool: 5.5 is not a whole number of mg/dL: did you mean --unit mmol/L?\n"
+           "Try 'journal-tool --help'.\n"
+        << QByteArray();
+    QTest::newRow("below the plausible")
+        << QStringList { "19" } << 2
+        << "journal-tool: 19 mg/dL is below 20 mg/dL, the lowest plausible reading: did you mean "
+           "mmol/L?"
+            + force
+        << QByteArray();
+    QTest::newRow("a very low value is added with a doubt")
+        << QStringList { "30" } << 0
+        << "journal-tool: warning: 30 mg/dL is a very low reading: did you mean mmol/L?\n"
+        << QByteArray("30");
+    QTest::newRow("above the plausible")
+        << QStringList { "601" } << 2
+        << "journal-tool: 601 mg/dL is above 600 mg/dL, the highest plausible reading" + force
+        << QByteArray();
+    QTest::newRow("far above the plausible")
+        << QStringList { "1200" } << 2
+        << "journal-tool: 1200 mg/dL is above 600 mg/dL, the highest plausible reading" + force
+        << QByteArray();
+    QTest::newRow("insisted on")
+        << QStringList { "1200", "--force" } << 0
+        << "journal-tool: warning: 1200 mg/dL is above 600 mg/dL, the highest plausible reading\n"
+        << QByteArray("1200");
+    QTest::newRow("beyond what a reading holds, even insisted on")
+        << QStringList { "2000", "--force" } << 2
+        << "journal-tool: \"2000\" is not a glucose value in mg/dL\nTry 'journal-tool --help'.\n"
+        << QByteArray();
+    QTest::newRow("mg/dL typed as mmol/L")
+        << QStringList { "45", "--unit", "mmol/L" } << 2
+        << "journal-tool: 45 mmol/L is above 33.3 mmol/L, the highest plausible reading: did you "
+           "mean mg/dL?"
+            + force
+        << QByteArray();
+    QTest::newRow("mmol/L") << QStringList { "6.2", "--unit", "mmol/L" } << 0 << ""
+                            << QByteArray("112");
+}
+
+void TstJournalTool::addDoubtfulValue()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, said);
+    QFETCH(QByteArray, line);
+    const QString path = dir.filePath("doubt.journal");
+    put(path, "SUGR|20240305|0800|x|104|\n");
+    const Run r
+        = tool(QStringList { "add", path } + args + QStringList { "--at", "2024-03-06 07:15" });
+    QCOMPARE(r.code, code);
+    QCOMPARE(QString::fromUtf8(r.err), said);
+    QCOMPARE(bytesOf(path),
+        "SUGR|20240305|0800|x|104|\n"
+            + (line.isEmpty() ? QByteArray() : "SUGR|20240306|0715||" + line + "|\n"));
 }
 
 void TstJournalTool::addRecord_data()

@@ -107,37 +107,47 @@ void TstJournalViewer::rows_data()
         << QByteArray("SUGR|19991231|2359|cgm|88|") // no line end
         << QStringList { "Fri Dec 31 1999", "23:59:00: Sugar = 88 (cgm) " };
     QTest::newRow("undecodable lines are skipped")
-        << QByteArray("NOTE|20240305|0700|x\n\n|||\nsugr|20240305|0700|x|1|\n"
-                      "SUGR|20240305|0700|x|1|\n")
-        << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 1 (x) " };
+        << QByteArray("NOTE|20240305|0700|x\n\n|||\nsugr|20240305|0700|x|101|\n"
+                      "SUGR|20240305|0700|x|101|\n")
+        << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 101 (x) " };
     QTest::newRow("only unregistered and malformed lines")
         << QByteArray("NOTE|20240305|0700|x\n|||\n\n BAD\n") << QStringList {};
     QTest::newRow("empty file") << QByteArray() << QStringList {};
     QTest::newRow("UTF-8 among ASCII lines")
-        << QByteArray("SUGR|20240305|0700|x|1|\nSUGR|20240305|0800|\xc3\xa9t\xc3\xa9|2|\n"
-                      "SUGR|20240305|0900|y|3|\nSUGR|20240305|1000|\xff|4|\n")
-        << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 1 (x) ",
-               QString::fromUtf8("08:00:00: Sugar = 2 (\xc3\xa9t\xc3\xa9) "),
-               "09:00:00: Sugar = 3 (y) ",
-               QString::fromUtf8("10:00:00: Sugar = 4 (\xef\xbf\xbd) ") };
-    QTest::newRow("CRLF line ends") << QByteArray("SUGR|20240305|0700|x|1|\r\n")
-                                    << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 1 (x) " };
+        << QByteArray("SUGR|20240305|0700|x|101|\nSUGR|20240305|0800|\xc3\xa9t\xc3\xa9|102|\n"
+                      "SUGR|20240305|0900|y|103|\nSUGR|20240305|1000|\xff|104|\n")
+        << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 101 (x) ",
+               QString::fromUtf8("08:00:00: Sugar = 102 (\xc3\xa9t\xc3\xa9) "),
+               "09:00:00: Sugar = 103 (y) ",
+               QString::fromUtf8("10:00:00: Sugar = 104 (\xef\xbf\xbd) ") };
+    QTest::newRow("CRLF line ends")
+        << QByteArray("SUGR|20240305|0700|x|101|\r\n")
+        << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 101 (x) " };
     // Clocks in Berlin go from 02:00 to 03:00 that night (TZ is set for this test).
     QTest::newRow("spring-forward night")
-        << QByteArray("SUGR|20240331|0315|a|3|\nSUGR|20240331|0230|a|2|\n"
-                      "SUGR|20240331|0159|a|1|\n")
-        << QStringList { "Sun Mar 31 2024", "01:59:00: Sugar = 1 (a) ", "02:30:00: Sugar = 2 (a) ",
-               "03:15:00: Sugar = 3 (a) " };
+        << QByteArray("SUGR|20240331|0315|a|103|\nSUGR|20240331|0230|a|102|\n"
+                      "SUGR|20240331|0159|a|101|\n")
+        << QStringList { "Sun Mar 31 2024", "01:59:00: Sugar = 101 (a) ",
+               "02:30:00: Sugar = 102 (a) ", "03:15:00: Sugar = 103 (a) " };
     QTest::newRow("impossible time sorts before midnight")
-        << QByteArray("SUGR|19910421|0000|a|2|\nSUGR|19910421|5635|a|1|\n")
-        << QStringList { "Sun Apr 21 1991", ": Sugar = 1 (a) ", "00:00:00: Sugar = 2 (a) " };
+        << QByteArray("SUGR|19910421|0000|a|102|\nSUGR|19910421|5635|a|101|\n")
+        << QStringList { "Sun Apr 21 1991", ": Sugar = 101 (a) [not read: impossible time]",
+               "00:00:00: Sugar = 102 (a) " };
     QTest::newRow("readings of one minute keep the file's order")
-        << QByteArray("SUGR|20240305|0700|b|2|\nSUGR|20240305|0700|a|1|\n")
-        << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 2 (b) ", "07:00:00: Sugar = 1 (a) " };
+        << QByteArray("SUGR|20240305|0700|b|102|\nSUGR|20240305|0700|a|101|\n")
+        << QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 102 (b) ",
+               "07:00:00: Sugar = 101 (a) " };
+    QTest::newRow("values typed in mmol/L or implausible say they are not read")
+        << QByteArray("SUGR|20241201|0800|pre-breakfast|6.2|\nSUGR|20241201|1200|pre-lunch|8|x\n"
+                      "SUGR|20241201|1300|x|1200|\n")
+        << QStringList { "Sun Dec 1 2024",
+               "08:00:00: Sugar = 6.2 (pre-breakfast) [not read: value not a whole number]",
+               "12:00:00: Sugar = 8 (pre-lunch) [NOTE] [not read: implausible value 8 mg/dL]",
+               "13:00:00: Sugar = 1200 (x) [not read: implausible value 1200 mg/dL]" };
     QTest::newRow("impossible date sorts first under a header that says so")
-        << QByteArray("SUGR|19910701|0800|a|2|\nSUGR|19910631|0800|a|1|\n")
-        << QStringList { "(no valid date)", "08:00:00: Sugar = 1 (a) ", "Mon Jul 1 1991",
-               "08:00:00: Sugar = 2 (a) " };
+        << QByteArray("SUGR|19910701|0800|a|102|\nSUGR|19910631|0800|a|101|\n")
+        << QStringList { "(no valid date)", "08:00:00: Sugar = 101 (a) [not read: impossible date]",
+               "Mon Jul 1 1991", "08:00:00: Sugar = 102 (a) " };
 }
 
 void TstJournalViewer::rows()
@@ -168,8 +178,8 @@ void TstJournalViewer::orderAgreesWithEntries()
     for (int i = 0; i < 2000; ++i) {
         lines << QByteArray("SUGR|199104") + QByteArray::number(28 + random.bounded(4)) + '|'
                 + QByteArray::number(random.bounded(3)).rightJustified(2, '0')
-                + QByteArray::number(random.bounded(3) * 30).rightJustified(2, '0') + "|t|"
-                + QByteArray::number(i) + '|';
+                + QByteArray::number(random.bounded(3) * 30).rightJustified(2, '0') + "|t"
+                + QByteArray::number(i) + "|100|";
     }
     if (mostlyInOrder) {
         std::stable_sort(lines.begin(), lines.end(),
@@ -192,7 +202,7 @@ void TstJournalViewer::orderAgreesWithEntries()
     shown.removeIf([](const QString &row) { return !row.contains("Sugar"); });
     QStringList sorted;
     for (const auto &entry : expected)
-        sorted << entry->getSummary();
+        sorted << viewer.summaryOf(entry.get());
     QCOMPARE(shown, sorted);
 }
 
@@ -257,23 +267,23 @@ void TstJournalViewer::longJournalKeepsLineNumbers()
             expected.push_back({ n, "impossible date" });
         } else {
             journal += "SUGR|2024" + QByteArray::number(1 + n % 12).rightJustified(2, '0')
-                + QByteArray::number(1 + n % 28).rightJustified(2, '0') + "|0700|x|"
-                + QByteArray::number(n) + "|\n";
+                + QByteArray::number(1 + n % 28).rightJustified(2, '0') + "|0700|"
+                + QByteArray::number(n) + "|100|\n";
         }
     }
     JournalViewer viewer(writeJournal(journal));
     viewer.reload();
-    QCOMPARE(viewer.readingCount(), count - count / 997);
+    QCOMPARE(viewer.readingCount(), count - count / 997 - count / 1009);
     QCOMPARE(int(viewer.problems().size()), int(expected.size()));
     for (size_t i = 0; i < expected.size(); ++i) {
         QCOMPARE(viewer.problems()[i].line, expected[i].line);
         QCOMPARE(viewer.problems()[i].reason, expected[i].reason);
     }
-    // The value of each reading is its line number.
+    // The reading type of each reading is its line number.
     for (const int n : { 1, 16383, 16384, 16385, 50000, 99999 }) {
         const ListBoxEntryItem *row = viewer.rowOfLine(n);
         QVERIFY2(row, qPrintable(QString::number(n)));
-        QCOMPARE(static_cast<const SugarEntry *>(row->getEntry())->getValue(), n);
+        QCOMPARE(static_cast<const SugarEntry *>(row->getEntry())->getRType(), QString::number(n));
     }
 }
 
@@ -359,19 +369,20 @@ void TstJournalViewer::doubleClick()
 
 void TstJournalViewer::reloadReplacesRows()
 {
-    const QString path = writeJournal("SUGR|20240305|0700|x|1|\n");
+    const QString path = writeJournal("SUGR|20240305|0700|x|101|\n");
     JournalViewer viewer(path);
     viewer.reload();
     QCOMPARE(viewer.count(), 2);
 
     QFile file(path);
     QVERIFY(file.open(QIODevice::Append));
-    file.write("SUGR|20240305|0800|x|2|\n");
+    file.write("SUGR|20240305|0800|x|102|\n");
     file.close();
     QCOMPARE(viewer.count(), 2); // read only on reload
     viewer.reload();
     QCOMPARE(rowTexts(viewer),
-        (QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 1 (x) ", "08:00:00: Sugar = 2 (x) " }));
+        (QStringList {
+            "Tue Mar 5 2024", "07:00:00: Sugar = 101 (x) ", "08:00:00: Sugar = 102 (x) " }));
 }
 
 void TstJournalViewer::rowTextIsFixed()

@@ -7,11 +7,13 @@
 #include "JournalViewer.h"
 #include "JournalWindow.h"
 #include "ListBoxEntryItem.h"
+#include "StatisticsPanel.h"
 #include "SugarEntry.h"
 #include "TimeSelector.h"
 #include "fulldisk.h"
 #include "imagetest.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -20,16 +22,21 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <functional>
 #include <sys/stat.h>
@@ -141,6 +148,8 @@ private Q_SLOTS:
     void rowsAreMarkedByType();
     void showHidesTypes();
     void impossibleDateKeepsTheDialogOpen();
+    void doubtfulReadingIsConfirmed_data();
+    void doubtfulReadingIsConfirmed();
     void anotherProgramsChangeIsReadAgain();
     void editBegunBeforeAChangeIsRefused();
     void fullDiskKeepsRowsAndHistory_data();
@@ -148,6 +157,7 @@ private Q_SLOTS:
     void statusBar_data();
     void statusBar();
     void problemsAreListed();
+    void countsAgreeWithTheTool();
     void unitsAndStatistics();
     void logbook();
     void reportHoldsTheRecords();
@@ -447,6 +457,91 @@ void TstJournalWindow::impossibleDateKeepsTheDialogOpen()
     QCOMPARE(bytesOf(path), QByteArray());
 }
 
+void TstJournalWindow::doubtfulReadingIsConfirmed_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("mmol");
+    QTest::addColumn<int>("daysAhead");
+    QTest::addColumn<bool>("keep"); // the answer to each doubt
+    QTest::addColumn<QStringList>("doubts");
+    QTest::addColumn<int>("written"); // mg/dL, or 0 for nothing
+
+    QTest::newRow("a usual value, no doubt")
+        << 120.0 << false << 0 << true << QStringList {} << 120;
+    QTest::newRow("a value in mmol/L typed in mg/dL, changed")
+        << 6.0 << false << 0 << false
+        << QStringList { "6 mg/dL is below 20 mg/dL, the lowest plausible reading: did you mean "
+                         "mmol/L?" }
+        << 0;
+    QTest::newRow("a very low value, kept")
+        << 30.0 << false << 0 << true
+        << QStringList { "30 mg/dL is a very low reading: did you mean mmol/L?" } << 30;
+    QTest::newRow("above the plausible, kept")
+        << 700.0 << false << 0 << true
+        << QStringList { "700 mg/dL is above 600 mg/dL, the highest plausible reading." } << 700;
+    QTest::newRow("mg/dL typed in mmol/L, changed")
+        << 45.0 << true << 0 << false
+        << QStringList { "45 mmol/L is above 33.3 mmol/L, the highest plausible reading: did you "
+                         "mean mg/dL?" }
+        << 0;
+    QTest::newRow("tomorrow, changed")
+        << 120.0 << false << 1 << false << QStringList { "after today" } << 0;
+    QTest::newRow("next year, kept")
+        << 120.0 << false << 400 << true << QStringList { "after today" } << 120;
+}
+
+void TstJournalWindow::doubtfulReadingIsConfirmed()
+{
+    QFETCH(double, value);
+    QFETCH(bool, mmol);
+    QFETCH(int, daysAhead);
+    QFETCH(bool, keep);
+    QFETCH(QStringList, doubts);
+    QFETCH(int, written);
+    const QString path = dir.filePath("doubt.journal");
+    // A reading two years ahead: the dialog offers the years up to it.
+    const QByteArray ahead
+        = "SUGR|" + QByteArray::number(QDate::currentDate().year() + 2) + "0305|0800|x|104|\n";
+    put(path, ahead);
+    JournalWindow window(path);
+    window.setUnit(mmol ? GlucoseUnit::MmolPerL : GlucoseUnit::MgPerDl);
+    window.show();
+    // Each doubt answered as the row says, its text kept.
+    QStringList asked;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        asked << box->text();
+        if (box->objectName() != "doubt")
+            box->reject();
+        for (QAbstractButton *b : box->buttons()) {
+            if (b->text() == (keep ? "&Keep" : "&Change"))
+                b->click();
+        }
+    });
+    answer.start(10);
+    const QDate day = QDate::currentDate().addDays(daysAhead);
+    bool stillOpen = false;
+    QVERIFY(withDialog(action(window, "addReading"), "readingDialog", [&](QDialog *d) {
+        fill(d, day, 8, 0, value, "x", "");
+        d->accept();
+        stillOpen = d->isVisible();
+        if (stillOpen)
+            d->reject();
+    }));
+    QCOMPARE(asked.size(), doubts.size());
+    for (int i = 0; i < doubts.size(); ++i)
+        QVERIFY2(asked[i].contains(doubts[i]), qPrintable(asked[i]));
+    QCOMPARE(stillOpen, written == 0);
+    QCOMPARE(bytesOf(path),
+        ahead
+            + (written ? "SUGR|" + day.toString("yyyyMMdd").toUtf8() + "|0800|x|"
+                        + QByteArray::number(written) + "|\n"
+                       : QByteArray()));
+}
+
 void TstJournalWindow::anotherProgramsChangeIsReadAgain()
 {
     const QString path = dir.filePath("watched.journal");
@@ -557,7 +652,8 @@ void TstJournalWindow::statusBar_data()
     QTest::addColumn<QString>("status");
     QTest::addColumn<bool>("writable");
     QTest::newRow("readings") << "two.journal"
-                              << QByteArray("SUGR|20240305|0800|x|104|\nSUGR|20240305|0900|x|1|\n")
+                              << QByteArray(
+                                     "SUGR|20240305|0800|x|104|\nSUGR|20240305|0900|x|101|\n")
                               << "2 readings" << true;
     QTest::newRow("readings and records")
         << "records.journal"
@@ -571,16 +667,34 @@ void TstJournalWindow::statusBar_data()
                                  "read-only: Is a folder, not a journal"
                               << false;
     QTest::newRow("CR alone ends lines")
-        << "mac.journal" << QByteArray("SUGR|20240305|0800|x|104|\rSUGR|20240305|0900|x|1|\r")
+        << "mac.journal" << QByteArray("SUGR|20240305|0800|x|104|\rSUGR|20240305|0900|x|101|\r")
         << "2 readings" << true;
     QTest::newRow("a FIFO is not read") << "fifo.journal" << QByteArray()
                                         << "Cannot open fifo.journal: Not a regular file — "
                                            "read-only: Not a regular file"
                                         << false;
     QTest::newRow("UTF-16 is read, not written")
-        << "wide.journal" << QByteArray("\xff\xfe" "S\0U\0G\0R\0|\0" "2\0" "0\0" "2\0" "4\0" "0\0"
-                                        "3\0" "0\0" "5\0|\0" "0\0" "8\0" "0\0" "0\0|\0x\0|\0" "1\0|\0\n\0", 48)
-        << "1 readings — read-only: The journal is in UTF-16, which is read but not written" << false;
+        << "wide.journal"
+        << QByteArray("\xff\xfe"
+                      "S\0U\0G\0R\0|\0"
+                      "2\0"
+                      "0\0"
+                      "2\0"
+                      "4\0"
+                      "0\0"
+                      "3\0"
+                      "0\0"
+                      "5\0|\0"
+                      "0\0"
+                      "8\0"
+                      "0\0"
+                      "0\0|\0x\0|\0"
+                      "1\0"
+                      "0\0"
+                      "1\0|\0\n\0",
+               52)
+        << "1 readings — read-only: The journal is in UTF-16, which is read but not written"
+        << false;
 }
 
 void TstJournalWindow::statusBar()
@@ -631,6 +745,65 @@ void TstJournalWindow::problemsAreListed()
         "Line 5: value not a whole number");
 }
 
+void TstJournalWindow::countsAgreeWithTheTool()
+{
+    // Lines of every kind a reading can go wrong by: the tool and the window
+    // tell the same lines not read, for the same reasons, and the same
+    // readings and records, used and ignored.
+    const QString path = dir.filePath("counts.journal");
+    put(path,
+        "SUGR|20241201|0800|x|120|\nSUGR|20241201|0900|x|6.2|\nSUGR|20241301|0900|x|130|\n"
+        "SUGR|20241201|2599|x|140|\nSUGR|20241201|1000|x|0|\nSUGR|20241201|1100|x||\n"
+        "XXXX|20241201|1100|x|1|\nSUGR|20241202|1000|x|abc|\nSUGR|20241202|7:05|x|150|\n"
+        "SUGR|20241203|1000|x|-5|\nSUGR|-0011231|1000|x|100|\nSUGR|20241203|1100|x|1200|\n"
+        "INSL|20241203|0800|bolus|8||\nINSL|20241203|0800|Bolus|8||\n\n");
+    const auto run = [](const QStringList &args) {
+        QProcess tool;
+        tool.start(QStringLiteral(TOOL), args);
+        return tool.waitForFinished(30000) ? tool.readAllStandardOutput() : QByteArray();
+    };
+    QStringList checked;
+    for (const QByteArray &line : run({ "check", path }).split('\n')) {
+        if (line.startsWith(QByteArray(path.toUtf8() + ':')))
+            checked << QString::fromUtf8(line.mid(path.size() + 1));
+    }
+    const QJsonObject stats = QJsonDocument::fromJson(run({ "stats", path, "--json" })).object();
+
+    JournalWindow window(path);
+    window.show();
+    QStringList notRead;
+    for (const JournalViewer::Problem &p : window.viewer()->problems())
+        notRead << QStringLiteral("%1: %2").arg(p.line).arg(p.reason);
+    QCOMPARE(notRead, checked);
+    QCOMPARE(notRead,
+        (QStringList { "2: value not a whole number", "3: impossible date", "4: impossible time",
+            "5: impossible value 0", "6: value not a whole number", "7: unknown type code",
+            "8: value not a whole number", "10: impossible value -5", "11: impossible date",
+            "12: implausible value 1200 mg/dL", "14: kind not bolus or basal: \"Bolus\"" }));
+    const auto numbers = [](const QString &text) {
+        QList<int> found;
+        for (const QRegularExpressionMatch &m : QRegularExpression("\\d+").globalMatch(text))
+            found << m.captured().toInt();
+        return found;
+    };
+    QCOMPARE(numbers(window.findChild<QPushButton *>("problems")->text()),
+        QList<int> { int(checked.size()) });
+    QCOMPARE(numbers(window.findChild<QLabel *>("readings")->text()), (QList<int> { 2, 1 }));
+
+    auto *panel = window.findChild<StatisticsPanel *>();
+    panel->setPeriod(GlucosePeriod::all());
+    QString figure;
+    const auto *tree = panel->findChild<QTreeWidget *>("figures");
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        if (tree->topLevelItem(i)->text(0) == "Readings")
+            figure = tree->topLevelItem(i)->text(1);
+    }
+    // Every reading not sound is ignored: all but the two sound ones.
+    QCOMPARE(numbers(figure), (QList<int> { 2, 9 }));
+    QCOMPARE(stats["readings"].toInt(), 2);
+    QCOMPARE(stats["ignored"].toInt(), 9);
+}
+
 void TstJournalWindow::unitsAndStatistics()
 {
     const QString path = dir.filePath("units.journal");
@@ -647,7 +820,7 @@ void TstJournalWindow::unitsAndStatistics()
     window.setUnit(GlucoseUnit::MmolPerL);
     QCOMPARE(rowTexts(window.viewer()),
         (QStringList { "Tue Mar 5 2024", "07:00:00: Sugar = 5.8 mmol/L (x) ",
-            "08:00:00: Sugar = 0Hi (x) " }));
+            "08:00:00: Sugar = 0Hi (x) [not read: value not a whole number]" }));
     // A reading entered in mmol/L is stored as whole mg/dL.
     QVERIFY(withDialog(action(window, "addReading"), "readingDialog", [](QDialog *d) {
         fill(d, QDate(2024, 3, 5), 9, 0, 6.1, "x", "");

@@ -194,7 +194,9 @@ void JournalViewer::reload()
     entries.clear();
     lines.clear();
     unreadable.clear();
-    sugarCount = 0;
+    soundReadings = 0;
+    soundRecords = 0;
+    otherEntries = 0;
 
     // The lines are decoded, and their rows made, on other threads, a batch
     // at a time, while this one reads on and takes the batches decoded in
@@ -204,7 +206,7 @@ void JournalViewer::reload()
         if (!line.problem.isEmpty())
             unreadable.push_back({ line.number, line.problem });
         if (line.entry) {
-            keep(line.entry, line.number);
+            keep(line.entry, line.number, line.problem.isEmpty());
             made.emplace_back(line.row);
         }
     };
@@ -309,14 +311,22 @@ void JournalViewer::buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> mad
 
 QString JournalViewer::summaryOf(const JournalEntry *entry) const
 {
+    // A value the statistics leave out is shown as written, with why: a
+    // hand-typed 6.2 is no reading in mg/dL, whatever unit is shown.
+    const QString problem = JournalFile::problem(entry);
     const auto *sugar = dynamic_cast<const SugarEntry *>(entry);
-    if (shownUnit == GlucoseUnit::MgPerDl || !sugar || !sugar->hasWholeValue())
-        return entry->getSummary();
-    QString s = entry->JournalEntry::getSummary() + u"Sugar = "
-        + GlucoseUnit::format(sugar->getValue(), shownUnit) + u" mmol/L (" + sugar->getRType()
-        + u") ";
-    if (!sugar->getNotes().isEmpty())
-        s += u"[NOTE]";
+    QString s;
+    if (shownUnit == GlucoseUnit::MgPerDl || !sugar || !problem.isEmpty()) {
+        s = entry->getSummary();
+    } else {
+        s = entry->JournalEntry::getSummary() + u"Sugar = "
+            + GlucoseUnit::format(sugar->getValue(), shownUnit) + u" mmol/L (" + sugar->getRType()
+            + u") ";
+        if (!sugar->getNotes().isEmpty())
+            s += u"[NOTE]";
+    }
+    if (!problem.isEmpty())
+        s += (s.endsWith(u' ') ? u"[" : u" [") + tr("not read: %1").arg(problem) + u']';
     return s;
 }
 
@@ -361,7 +371,7 @@ std::vector<TreatmentStatistics::Treatment> JournalViewer::treatments() const
 {
     std::vector<TreatmentStatistics::Treatment> all;
     // A journal of readings alone has none: the common case costs nothing.
-    if (std::size_t(sugarCount) == entries.size())
+    if (otherEntries == 0)
         return all;
     TreatmentStatistics::Treatment t;
     for (const auto &entry : entries) {
@@ -383,7 +393,13 @@ ListBoxEntryItem *JournalViewer::insertEntry(std::unique_ptr<const JournalEntry>
 {
     shiftLines(line, +1);
     const JournalEntry *shown = entry.release();
-    keep(shown, line);
+    const QString problem = JournalFile::problem(shown);
+    keep(shown, line, problem.isEmpty());
+    if (!problem.isEmpty()) {
+        const auto after = std::find_if(unreadable.begin(), unreadable.end(),
+            [line](const Problem &p) { return p.line > line; });
+        unreadable.insert(after, { line, problem });
+    }
 
     const Moment moment = momentOf(shown, line);
     int lo = firstRowFrom(*this, moment);
@@ -409,10 +425,18 @@ void JournalViewer::removeEntry(ListBoxEntryItem *row)
     if (headerBefore && !entryAfter)
         delete takeItem(at - 1);
 
+    // The line was either not read, and listed so, or a sound entry.
+    const auto listed = std::find_if(
+        unreadable.begin(), unreadable.end(), [line](const Problem &p) { return p.line == line; });
+    const bool sound = listed == unreadable.end();
+    if (!sound)
+        unreadable.erase(listed);
     const auto found = std::find_if(entries.begin(), entries.end(),
         [entry](const std::unique_ptr<const JournalEntry> &e) { return e.get() == entry; });
     if (found != entries.end()) {
-        sugarCount -= isReading(entry);
+        if (sound)
+            --(isReading(entry) ? soundReadings : soundRecords);
+        otherEntries -= !isReading(entry);
         lines.erase(lines.begin() + (found - entries.begin()));
         entries.erase(found);
     }
@@ -436,11 +460,13 @@ int JournalViewer::rowOfDay(const QDate &date) const
     return row < count() ? row : -1;
 }
 
-void JournalViewer::keep(const JournalEntry *entry, int line)
+void JournalViewer::keep(const JournalEntry *entry, int line, bool sound)
 {
     entries.emplace_back(entry);
     lines.push_back(line);
-    sugarCount += isReading(entry);
+    if (sound)
+        ++(isReading(entry) ? soundReadings : soundRecords);
+    otherEntries += !isReading(entry);
 }
 
 void JournalViewer::shiftLines(int from, int delta)

@@ -44,12 +44,15 @@ public:
     // The journal as last read or written; the window writes through it.
     JournalFile &file() { return journal; }
     const std::vector<Problem> &problems() const { return unreadable; }
-    // The blood sugar readings among the entries.
-    int readingCount() const { return sugarCount; }
+    // The sound readings among the entries, and the sound records of other
+    // types: an entry of a line not read, listed in problems(), is neither.
+    int readingCount() const { return soundReadings; }
+    int recordCount() const { return soundRecords; }
     const std::vector<std::unique_ptr<const JournalEntry>> &allEntries() const { return entries; }
     // The blood sugar readings of the days from and to, both included, in
-    // time order, for the statistics: an invalid day leaves that end open,
-    // and with the first end open the undated readings come first.
+    // time order, for the statistics, which leave out those that are not
+    // sound: an invalid day leaves that end open, and with the first end
+    // open the undated readings come first.
     std::vector<GlucoseReading> readings(
         const QDate &from = QDate(), const QDate &to = QDate()) const;
     // A reading of each day that has readings (GlucosePeriod::addDay): what
@@ -74,7 +77,8 @@ public:
     // Rows show values in mg/dL exactly as the entries' summaries, or in mmol/L.
     void setUnit(GlucoseUnit::Unit unit);
     GlucoseUnit::Unit unit() const { return shownUnit; }
-    // The text of an entry's row in the unit shown.
+    // The text of an entry's row in the unit shown; a row of a line not
+    // read says why.
     QString summaryOf(const JournalEntry *entry) const;
 
 public Q_SLOTS:
@@ -83,7 +87,7 @@ public Q_SLOTS:
 private:
     void buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> made);
     void shiftLines(int from, int delta);
-    void keep(const JournalEntry *entry, int line);
+    void keep(const JournalEntry *entry, int line, bool sound);
     void applyShownTypes();
 
     QString fileName;
@@ -92,7 +96,9 @@ private:
     std::vector<int> lines; // the journal line of each entry
     std::vector<Problem> unreadable;
     GlucoseUnit::Unit shownUnit = GlucoseUnit::MgPerDl;
-    int sugarCount = 0;
+    int soundReadings = 0;
+    int soundRecords = 0;
+    int otherEntries = 0; // the entries of other types than readings, sound or not
     QSet<QString> hiddenTypes;
 };
 

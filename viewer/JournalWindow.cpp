@@ -76,7 +76,7 @@ std::pair<int, int> yearsOf(const JournalViewer &list)
 QString countsOf(const JournalViewer &list)
 {
     QString counts = JournalWindow::tr("%n readings", nullptr, list.readingCount());
-    const int others = int(list.allEntries().size()) - list.readingCount();
+    const int others = list.recordCount();
     if (others)
         counts += u", " + JournalWindow::tr("%n other records", nullptr, others);
     return counts;

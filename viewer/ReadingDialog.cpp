@@ -13,6 +13,7 @@
 #include <QFormLayout>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 namespace {
 
@@ -115,5 +116,32 @@ void ReadingDialog::accept()
         QMessageBox::warning(this, windowTitle(), tr("Enter the reading's value."));
         return;
     }
+    // A value typed, and a date chosen, are asked about when doubtful: the
+    // person may mean them, as a sensor's clock may be ahead.
+    if (!original || value->value() != shownValue) {
+        const QString doubt = GlucoseUnit::doubt(value->value(), unit);
+        if (!doubt.isEmpty()
+            && !confirm(doubt.endsWith(u'?') ? doubt : doubt + u'.', tr("Keep this value?"))) {
+            value->setFocus();
+            value->selectAll();
+            return;
+        }
+    }
+    const QDate chosen = date->date();
+    if (chosen > QDate::currentDate() && !(original && original->getDate() == chosen)
+        && !confirm(tr("%1 is after today.").arg(QLocale().toString(chosen, QLocale::LongFormat)),
+            tr("Keep this date?")))
+        return;
     QDialog::accept();
+}
+
+bool ReadingDialog::confirm(const QString &doubt, const QString &question)
+{
+    QMessageBox box(QMessageBox::Warning, windowTitle(), doubt, QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("doubt"));
+    box.setInformativeText(question);
+    QPushButton *keep = box.addButton(tr("&Keep"), QMessageBox::AcceptRole);
+    box.setDefaultButton(box.addButton(tr("&Change"), QMessageBox::RejectRole));
+    box.exec();
+    return box.clickedButton() == keep;
 }

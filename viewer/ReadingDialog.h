@@ -19,7 +19,9 @@ class TimeSelector;
 
 // Asks for a blood sugar reading to add, or for the changes to one: date,
 // time, reading type, value and notes. An impossible date is refused with
-// a message and the dialog stays open.
+// a message and the dialog stays open; a value outside the plausible range
+// or likely in the other unit, and a date after today, are kept only once
+// the person confirms them.
 class ReadingDialog : public QDialog
 {
     Q_OBJECT
@@ -40,6 +42,9 @@ public:
     void accept() override;
 
 private:
+    // Shows the doubt and asks the question; true when the person keeps what they typed.
+    bool confirm(const QString &doubt, const QString &question);
+
     DateSelector *date;
     TimeSelector *time;
     QComboBox *type;
