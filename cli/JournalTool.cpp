@@ -582,6 +582,7 @@ int JournalTool::check(QCommandLineParser &parser)
     if (!file.read())
         return fail(args[0] + u": " + file.errorString());
     int problems = 0;
+    const QDate today = QDate::currentDate();
     for (int n = 1; n <= file.lineCount(); ++n) {
         const QString line = file.lineText(n);
         if (line.isEmpty())
@@ -592,6 +593,10 @@ int JournalTool::check(QCommandLineParser &parser)
         if (!problem.isEmpty()) {
             out << CommandLine::printable(args[0]) << ':' << n << ": " << problem << "\n";
             ++problems;
+        } else if (entry->getDate() > today) {
+            // Read, and counted, but most likely a slip or a clock ahead.
+            out << CommandLine::printable(args[0]) << ':' << n << ": note: dated after today, "
+                << entry->getDate().toString(Qt::ISODate) << "\n";
         }
     }
     out << counted(problems, "problem", "problems") << " in "
@@ -726,6 +731,9 @@ int JournalTool::stats(QCommandLineParser &parser)
             : QString::number(GlucoseUnit::fromMgPerDl(mgPerDl, unit), 'f', decimals);
     };
     out << "Journal: " << CommandLine::printable(QFileInfo(args[0]).fileName()) << "\n";
+    // As the window's period says: the last days end today at the latest.
+    if (period.kind() == GlucosePeriod::LastDays && period.endsBeforeNewest(readings))
+        out << "Readings dated after today are left out.\n";
     if (!s.count()) {
         out << "No readings in the period.\n" << treatmentText;
         out.flush();
@@ -843,6 +851,11 @@ int JournalTool::add(QCommandLineParser &parser)
                              .arg(text));
     }
     at.setTime(QTime(at.time().hour(), at.time().minute()));
+    // Meant, perhaps, as a clock may be ahead; most likely a slip.
+    if (at.date() > QDate::currentDate()) {
+        err << "journal-tool: warning: " << at.date().toString(Qt::ISODate) << " is after today\n";
+        err.flush();
+    }
 
     // A record's word in place of the value: the record's fields follow in line order.
     std::unique_ptr<JournalEntry> entry;

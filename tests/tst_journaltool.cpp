@@ -102,6 +102,7 @@ private Q_SLOTS:
     void add();
     void addDoubtfulValue_data();
     void addDoubtfulValue();
+    void futureDates();
     void addRecord_data();
     void addRecord();
     void checkRecords();
@@ -415,6 +416,37 @@ void TstJournalTool::addDoubtfulValue()
     QCOMPARE(bytesOf(path),
         "SUGR|20240305|0800|x|104|\n"
             + (line.isEmpty() ? QByteArray() : "SUGR|20240306|0715||" + line + "|\n"));
+}
+
+void TstJournalTool::futureDates()
+{
+    const QDate today = QDate::currentDate();
+    const QDate later = today.addDays(3);
+    const QString path = dir.filePath("future.journal");
+    put(path, "SUGR|" + today.toString("yyyyMMdd").toUtf8() + "|0700|x|104|\n");
+    // Added, with a warning.
+    const QString at = later.toString(Qt::ISODate) + " 07:00";
+    const Run added = tool({ "add", path, "120", "--at", at });
+    QCOMPARE(added.code, 0);
+    QCOMPARE(QString::fromUtf8(added.err),
+        "journal-tool: warning: " + later.toString(Qt::ISODate) + " is after today\n");
+    // Named by check, yet no problem: it is read and counted.
+    const Run checked = tool({ "check", path });
+    QCOMPARE(checked.code, 0);
+    QCOMPARE(QString::fromUtf8(checked.out),
+        path + ":2: note: dated after today, " + later.toString(Qt::ISODate)
+            + "\n0 problems in 2 lines\n");
+    // The last days end today, and say what they leave out.
+    const Run days = tool({ "stats", path, "--days", "14" });
+    QCOMPARE(days.code, 0);
+    QVERIFY2(days.out.contains(QByteArray("Readings dated after today are left out.\nPeriod: "
+                 + today.toString(Qt::ISODate).toUtf8() + " to "
+                 + today.toString(Qt::ISODate).toUtf8())),
+        days.out.constData());
+    QVERIFY2(days.out.contains("Readings: 1 (ignored 0)"), days.out.constData());
+    const Run all = tool({ "stats", path });
+    QVERIFY(!all.out.contains("after today"));
+    QVERIFY2(all.out.contains("Readings: 2 (ignored 0)"), all.out.constData());
 }
 
 void TstJournalTool::addRecord_data()
