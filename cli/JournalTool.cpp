@@ -472,6 +472,22 @@ int JournalTool::fail(const QString &message)
 
 int JournalTool::run(const QStringList &arguments)
 {
+    const int code = dispatch(arguments);
+    // What a command prints is lost on a full disk or a closed pipe: that
+    // is a failure, as export's is.
+    out.flush();
+    if (out.status() == QTextStream::Ok)
+        return code;
+    QIODevice *device = out.device();
+    const QString why = device && !device->errorString().isEmpty()
+            && device->errorString() != QLatin1String("Unknown error")
+        ? device->errorString()
+        : QStringLiteral("The output could not be written whole");
+    return std::max(code, fail(u"standard output: " + why));
+}
+
+int JournalTool::dispatch(const QStringList &arguments)
+{
     const QString command = arguments.value(1);
     const Command *known = nullptr;
     for (const Command &c : commands) {

@@ -21,6 +21,7 @@ public:
     int run(const QStringList &arguments);
 
 private:
+    int dispatch(const QStringList &arguments);
     int check(QCommandLineParser &parser);
     int stats(QCommandLineParser &parser);
     int add(QCommandLineParser &parser);

@@ -123,6 +123,8 @@ private Q_SLOTS:
     void fullDisk();
     void failures_data();
     void failures();
+    void fullStandardOutput_data();
+    void fullStandardOutput();
     void unreadableJournal();
     void fileNameNotUtf8();
     void linkOrFolderNotUtf8_data();
@@ -952,6 +954,34 @@ void TstJournalTool::failures()
     QVERIFY2(said.startsWith(says.toUtf8()), said.constData());
     QVERIFY(!said.contains("another program"));
     QVERIFY(QFileInfo(fifo).isReadable() && !QFileInfo(fifo).isFile());
+}
+
+void TstJournalTool::fullStandardOutput_data()
+{
+    QTest::addColumn<QStringList>("args"); // the journal as %1
+    QTest::newRow("check") << QStringList { "check", "%1" };
+    QTest::newRow("check that finds a problem") << QStringList { "check", "%1-bad" };
+    QTest::newRow("stats") << QStringList { "stats", "%1" };
+    QTest::newRow("stats --json") << QStringList { "stats", "%1", "--json" };
+    QTest::newRow("export") << QStringList { "export", "%1" };
+    QTest::newRow("help") << QStringList { "--help" };
+}
+
+void TstJournalTool::fullStandardOutput()
+{
+    QFETCH(QStringList, args);
+    if (!QFileInfo::exists("/dev/full"))
+        QSKIP("no /dev/full here");
+    const QString path = dir.filePath("to-full.journal");
+    put(path, "SUGR|20240305|0800|x|104|\n");
+    put(path + "-bad", "SUGR|20240305|0800|x|5.5|\n");
+    args.replaceInStrings("%1", path);
+    QProcess p;
+    p.setStandardOutputFile("/dev/full");
+    p.start(QStringLiteral(TOOL), args);
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 1);
+    QCOMPARE(p.readAllStandardError(), "journal-tool: standard output: No space left on device\n");
 }
 
 void TstJournalTool::unreadableJournal()
