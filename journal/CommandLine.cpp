@@ -3,30 +3,52 @@
 
 #include "CommandLine.h"
 
-#include <QDir>
 #include <QFile>
 
-#include <cerrno>
-#include <pwd.h>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// The runtime folder made for this process, removed at its exit.
+char runtimeFolder[PATH_MAX];
+
+int removeOne(const char *path, const struct stat *, int, struct FTW *)
+{
+    return ::remove(path);
+}
+
+void removeRuntimeFolder()
+{
+    ::nftw(runtimeFolder, removeOne, 8, FTW_DEPTH | FTW_PHYS);
+}
+
+} // namespace
 
 void CommandLine::prepare()
 {
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         return;
-    // The folder Qt would fall back on, made as Qt wants it, or not used.
-    const uid_t uid = ::geteuid();
-    const passwd *user = ::getpwuid(uid);
-    const QString path = QDir::tempPath() + QStringLiteral("/runtime-")
-        + (user ? QString::fromLocal8Bit(user->pw_name) : QString::number(uid));
-    const QByteArray native = QFile::encodeName(path);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+    // A folder of this process's own, made afresh: one of a fixed name in a
+    // shared temporary folder may be another user's, or of another mode,
+    // and Qt would warn of it. Qt wants it private, which mkdtemp makes it.
+    QByteArray temporary = qgetenv("TMPDIR");
+    if (temporary.isEmpty())
+        temporary = "/tmp";
+    const QByteArray pattern = temporary + "/journal-runtime-XXXXXX";
+    if (pattern.size() >= qsizetype(sizeof runtimeFolder))
         return;
-    struct stat status = {};
-    if (::lstat(native.constData(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == uid
-        && (status.st_mode & 0777) == 0700)
-        qputenv("XDG_RUNTIME_DIR", native);
+    std::memcpy(runtimeFolder, pattern.constData(), size_t(pattern.size()) + 1);
+    if (!::mkdtemp(runtimeFolder)) {
+        runtimeFolder[0] = '\0';
+        return;
+    }
+    std::atexit(removeRuntimeFolder);
+    qputenv("XDG_RUNTIME_DIR", QByteArray(runtimeFolder));
 }
 
 QString CommandLine::undecodable(int argc, char **argv)

@@ -15,7 +15,8 @@ class JOURNAL_EXPORT CommandLine
 {
 public:
     // A private runtime folder where the session has none (a cron job, a
-    // container), so that Qt finds one without a warning.
+    // container), so that Qt finds one without a warning: made afresh in
+    // the temporary folder, and removed when the process exits.
     static void prepare();
 
     // The first argument that Qt would not decode to the same bytes, shown

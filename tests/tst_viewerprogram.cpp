@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const QString defaultJournal = QStringLiteral("/home/root/Applications/kestrin/journal.txt");
@@ -39,6 +43,8 @@ private Q_SLOTS:
     void commandLine();
     void manPageNamesEveryOption();
     void journalNameNotUtf8();
+    void runtimeFolderOfOthers_data();
+    void runtimeFolderOfOthers();
 
 private:
     Run run(QStringList arguments, const QProcessEnvironment &environment = {});
@@ -281,4 +287,41 @@ void TstViewerProgram::manPageNamesEveryOption()
 }
 
 QTEST_GUILESS_MAIN(TstViewerProgram)
+void TstViewerProgram::runtimeFolderOfOthers_data()
+{
+    QTest::addColumn<QString>("there"); // in the temporary folder before
+    QTest::newRow("nothing") << "";
+    QTest::newRow("a runtime folder that others may read") << "mode";
+    QTest::newRow("a runtime folder of another user") << "owner";
+}
+
+void TstViewerProgram::runtimeFolderOfOthers()
+{
+    // Without a session, in a shared temporary folder where anyone may make
+    // the runtime folder Qt falls back on: no warning, and nothing left.
+    QFETCH(QString, there);
+    if (there == "owner" && ::geteuid() != 0)
+        QSKIP("only root makes a folder another user's");
+    QTemporaryDir temporary;
+    const QByteArray made
+        = QFile::encodeName(temporary.path()) + "/runtime-" + ::getpwuid(::geteuid())->pw_name;
+    if (!there.isEmpty()) {
+        QCOMPARE(::mkdir(made.constData(), 0700), 0);
+        QCOMPARE(::chmod(made.constData(), 0755), 0);
+        if (there == "owner")
+            QCOMPARE(::chown(made.constData(), 65534, 65534), 0);
+    }
+    const auto entries
+        = [&] { return QDir(temporary.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot); };
+    const QStringList before = entries();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("XDG_RUNTIME_DIR");
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("TMPDIR", temporary.path());
+    const Run shown = run({ SAMPLE }, environment);
+    QCOMPARE(shown.exitCode, 0);
+    QVERIFY2(!shown.errors.contains("QStandardPaths"), qPrintable(shown.errors));
+    QCOMPARE(entries(), before);
+}
+
 #include "tst_viewerprogram.moc"
