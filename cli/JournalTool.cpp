@@ -81,7 +81,8 @@ struct Journal
     // Every reading, sound or not: the statistics count those that are not
     // as ignored, as the viewer's do.
     std::vector<std::unique_ptr<SugarEntry>> readings;
-    std::vector<std::unique_ptr<RecordEntry>> records; // the other records of a possible moment
+    // The other records, those of a possible date and time.
+    std::vector<std::unique_ptr<RecordEntry>> records;
 
     explicit Journal(const QString &path)
         : file(path)

@@ -248,8 +248,8 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     connect(watcher, &QFileSystemWatcher::fileChanged, changeDelay, qOverload<>(&QTimer::start));
     connect(watcher, &QFileSystemWatcher::directoryChanged, changeDelay,
         qOverload<>(&QTimer::start));
-    watcher->addPath(
-        QFileInfo(path).path()); // as named: the current folder's name may not be UTF-8
+    // The folder as named: the current folder's name may not be UTF-8.
+    watcher->addPath(QFileInfo(path).path());
     if (QFileInfo::exists(path))
         watcher->addPath(path);
 
