@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -33,40 +34,73 @@ constexpr int lockWaitMs = 2000;
 // it is stale once it has stayed so for this long.
 constexpr qint64 unnamedLockGraceMs = 200;
 
-constexpr qsizetype chunkSize = 1 << 20; // a multiple of 8, as the fingerprint needs
+constexpr qsizetype chunkSize = 1 << 20;
 
-// A quick 64-bit fingerprint of a file's bytes, fed in pieces whose sizes
-// are multiples of 8 but for the last: enough to tell a change, not a
-// defence against one made on purpose.
+// A quick 64-bit fingerprint of a file's bytes, fed in pieces of any size:
+// enough to tell a change, not a defence against one made on purpose. Four
+// lanes of 8 bytes are mixed side by side, which keeps up with the bytes.
 class Fingerprint
 {
 public:
     void add(QByteArrayView bytes)
     {
-        const char *p = bytes.data();
-        const char *end = p + (bytes.size() & ~qsizetype(7));
-        for (; p < end; p += 8) {
-            quint64 w;
-            std::memcpy(&w, p, 8);
-            mix(w);
-        }
-        if (bytes.size() & 7) {
-            quint64 tail = 0;
-            std::memcpy(&tail, end, size_t(bytes.size() & 7));
-            mix(tail);
-        }
         size += bytes.size();
+        const char *p = bytes.data();
+        qsizetype left = bytes.size();
+        if (held > 0) {
+            const qsizetype take = std::min(left, blockSize - held);
+            std::memcpy(carried + held, p, size_t(take));
+            held += take;
+            p += take;
+            left -= take;
+            if (held < blockSize)
+                return;
+            mixBlock(lanes, carried);
+            held = 0;
+        }
+        for (; left >= blockSize; p += blockSize, left -= blockSize)
+            mixBlock(lanes, p);
+        std::memcpy(carried, p, size_t(left));
+        held = left;
     }
-    quint64 value() const { return hash ^ quint64(size); }
+    quint64 value() const
+    {
+        quint64 last[lanesCount];
+        std::copy(std::begin(lanes), std::end(lanes), last);
+        if (held > 0) {
+            char tail[blockSize] = {};
+            std::memcpy(tail, carried, size_t(held));
+            mixBlock(last, tail);
+        }
+        quint64 hash = last[0];
+        for (int i = 1; i < lanesCount; ++i)
+            mix(hash, last[i]);
+        return hash ^ quint64(size);
+    }
     qsizetype size = 0;
 
 private:
-    void mix(quint64 w)
+    static constexpr int lanesCount = 4;
+    static constexpr qsizetype blockSize = 8 * lanesCount;
+
+    static void mix(quint64 &lane, quint64 word)
     {
-        hash = (hash ^ w) * 0x9E3779B97F4A7C15ULL;
-        hash ^= hash >> 29;
+        lane = (lane ^ word) * 0x9E3779B97F4A7C15ULL;
+        lane ^= lane >> 29;
     }
-    quint64 hash = 0x243F6A8885A308D3ULL;
+    static void mixBlock(quint64 *lanes, const char *block)
+    {
+        for (int i = 0; i < lanesCount; ++i) {
+            quint64 word;
+            std::memcpy(&word, block + 8 * i, 8);
+            mix(lanes[i], word);
+        }
+    }
+
+    quint64 lanes[lanesCount] = { 0x243F6A8885A308D3ULL, 0x13198A2E03707344ULL,
+        0xA4093822299F31D0ULL, 0x082EFA98EC4E6C89ULL };
+    char carried[blockSize] = {};
+    qsizetype held = 0;
 };
 
 // Reads up to a whole chunk: a short read of a regular file is its end.
