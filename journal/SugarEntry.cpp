@@ -78,6 +78,59 @@ SugarEntry::SugarEntry(FieldIterator &it)
 
 SugarEntry::~SugarEntry() = default;
 
+namespace {
+
+// Digits alone, at most nine of them, as a number; -1 otherwise.
+int plainNumber(QByteArrayView digits)
+{
+    if (digits.isEmpty() || digits.size() > 9)
+        return -1;
+    int n = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+} // namespace
+
+bool SugarEntry::readPlain(QByteArrayView line, Reading *reading)
+{
+    if (!line.startsWith("SUGR|"))
+        return false;
+    QByteArrayView fields[6];
+    qsizetype count = 0;
+    qsizetype from = 5;
+    for (qsizetype i = from; i <= line.size() && count < 6; ++i) {
+        if (i == line.size() || line[i] == '|') {
+            fields[count++] = line.sliced(from, i - from);
+            from = i + 1;
+            continue;
+        }
+        // Escapes and text beyond ASCII take the whole decoding.
+        const char c = line[i];
+        if (c == '\\' || uchar(c) >= 0x80)
+            return false;
+    }
+    // Date, time, type and value at least, the date and time as the journal
+    // writes them.
+    if (count < 4 || fields[0].size() != 8 || fields[1].size() != 4)
+        return false;
+    const int date = plainNumber(fields[0]);
+    const int time = plainNumber(fields[1]);
+    const int value = plainNumber(fields[3]);
+    if (date < 0 || time < 0 || value < 0)
+        return false;
+    reading->date = QDate(date / 10000, date / 100 % 100, date % 100);
+    reading->time = QTime(time / 100, time % 100, 0, 0);
+    reading->type = fields[2];
+    reading->value = value;
+    reading->hasNotes = count > 4 && !fields[4].isEmpty();
+    return true;
+}
+
 QString SugarEntry::getValueText() const
 {
     return valueField.isNull() ? QString::number(value) : decodeString(valueField);

@@ -7,6 +7,8 @@
 #include "JournalEntry.h"
 #include "journal_export.h"
 
+#include <QByteArrayView>
+
 #include <cstddef>
 
 // A blood sugar reading: a reading type, a whole-number value and notes. A
@@ -41,6 +43,23 @@ public:
     void showDetail() const override;
     using JournalEntry::encode;
     void encode(QStringList &fields) const override;
+
+    // What a reading's line says, read straight from its bytes without
+    // making an entry, for a program that reads a million lines for their
+    // figures: the same as the entry decode() makes of the line would say.
+    struct Reading
+    {
+        QDate date;
+        QTime time;
+        QByteArrayView type; // the reading type, a view into the line
+        int value = 0;
+        bool hasNotes = false;
+    };
+    // False when the line is not a plain reading: not one at all, or one
+    // whose fields need the whole decoding (escapes, bytes beyond ASCII, a
+    // date or time not written as the journal writes them, a value that is
+    // not a whole number): decode() it then.
+    static bool readPlain(QByteArrayView line, Reading *reading);
 
     const QString &getRType() const { return rtype; }
     int getValue() const { return value; }

@@ -4,6 +4,7 @@
 #include "SugarEntry.h"
 #include "detailtest.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTextStream>
 
@@ -19,6 +20,15 @@ const SugarEntry::MyFactory sugarFactory;
 std::unique_ptr<SugarEntry> decodeSugar(const QString &line)
 {
     return std::unique_ptr<SugarEntry>(static_cast<SugarEntry *>(JournalEntry::decode(line)));
+}
+
+// Whether a line read from its bytes says what its entry says.
+bool plainAgrees(const QByteArray &line, const SugarEntry::Reading &plain)
+{
+    const auto entry = decodeSugar(QString::fromUtf8(line));
+    return entry && entry->getDate() == plain.date && entry->getTime() == plain.time
+        && entry->getRType() == QLatin1String(plain.type) && entry->getValue() == plain.value
+        && entry->hasWholeValue() && entry->getNotes().isEmpty() != plain.hasNotes;
 }
 
 } // namespace
@@ -42,6 +52,9 @@ private Q_SLOTS:
     void detail_data();
     void detail();
     void otherTypesSkipped();
+    void plainReadings_data();
+    void plainReadings();
+    void plainReadingsOfRandomLines();
 };
 
 void TstSugarEntry::defaults()
@@ -293,4 +306,76 @@ void TstSugarEntry::otherTypesSkipped()
 }
 
 QTEST_MAIN(TstSugarEntry)
+void TstSugarEntry::plainReadings_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("plain");
+    QTest::newRow("a reading") << QByteArray("SUGR|20240305|0708|pre-breakfast|104|") << true;
+    QTest::newRow("with notes") << QByteArray("SUGR|20240305|0708|cgm|104|felt fine") << true;
+    QTest::newRow("without notes or their bar") << QByteArray("SUGR|20240305|0708|cgm|104") << true;
+    QTest::newRow("fields after the notes")
+        << QByteArray("SUGR|20240305|0708|cgm|104||x|y") << true;
+    QTest::newRow("an empty type") << QByteArray("SUGR|20240305|0708||104|") << true;
+    QTest::newRow("leading zeros") << QByteArray("SUGR|20240305|0708|cgm|0104|") << true;
+    QTest::newRow("impossible date, read as such")
+        << QByteArray("SUGR|20240231|0708|cgm|1|") << true;
+    QTest::newRow("impossible time, read as such")
+        << QByteArray("SUGR|20240305|2460|cgm|1|") << true;
+    QTest::newRow("value not a whole number") << QByteArray("SUGR|20240305|0708|cgm|5.6|") << false;
+    QTest::newRow("value missing") << QByteArray("SUGR|20240305|0708|cgm") << false;
+    QTest::newRow("a sign") << QByteArray("SUGR|20240305|0708|cgm|+104|") << false;
+    QTest::newRow("a time with a colon") << QByteArray("SUGR|20240305|7:08|cgm|104|") << false;
+    QTest::newRow("a short date") << QByteArray("SUGR|2024035|0708|cgm|104|") << false;
+    QTest::newRow("an escape") << QByteArray("SUGR|20240305|0708|a\\Pb|104|") << false;
+    QTest::newRow("beyond ASCII") << QByteArray("SUGR|20240305|0708|\xc3\xa9t\xc3\xa9|104|")
+                                  << false;
+    QTest::newRow("leading bar") << QByteArray("|SUGR|20240305|0708|cgm|104|") << false;
+    QTest::newRow("another type") << QByteArray("NOTE|20240305|0708|x") << false;
+    QTest::newRow("ten digits") << QByteArray("SUGR|20240305|0708|cgm|1234567890|") << false;
+}
+
+void TstSugarEntry::plainReadings()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, plain);
+    SugarEntry::Reading reading;
+    QCOMPARE(SugarEntry::readPlain(line, &reading), plain);
+    if (plain)
+        QVERIFY(plainAgrees(line, reading));
+}
+
+void TstSugarEntry::plainReadingsOfRandomLines()
+{
+    // Lines near readings, each field as the journal writes it or a few
+    // characters of any kind: what reads as a plain reading says what its
+    // entry says.
+    QRandomGenerator random(11);
+    const QByteArray alphabet = "0123456789|:+-. \\\xc3\xa9"
+                                "ab";
+    const auto noise = [&] {
+        QByteArray text;
+        for (int k = random.bounded(6); k > 0; --k)
+            text += alphabet[random.bounded(int(alphabet.size()))];
+        return text;
+    };
+    const auto digits = [&](int width, int below) {
+        return QByteArray::number(random.bounded(below)).rightJustified(width, '0');
+    };
+    int plain = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const bool canonical[4] = { random.bounded(5) > 0, random.bounded(5) > 0,
+            random.bounded(5) > 0, random.bounded(5) > 0 };
+        const QByteArray line = "SUGR|" + (canonical[0] ? digits(8, 30000000) : noise()) + '|'
+            + (canonical[1] ? digits(4, 3000) : noise()) + '|' + noise() + '|'
+            + (canonical[2] ? QByteArray::number(random.bounded(1000)) : noise())
+            + (canonical[3] ? QByteArray() : '|' + noise());
+        SugarEntry::Reading reading;
+        if (SugarEntry::readPlain(line, &reading)) {
+            ++plain;
+            QVERIFY2(plainAgrees(line, reading), line.constData());
+        }
+    }
+    QVERIFY(plain > 1000);
+}
+
 #include "tst_sugarentry.moc"

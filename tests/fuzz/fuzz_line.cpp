@@ -3,7 +3,8 @@
 
 // A journal line of arbitrary bytes: whatever decodes must encode, and the
 // encoded line must decode to an entry with the same fields that encodes to
-// the same line again.
+// the same line again; a plain reading read from the bytes must say what
+// the entry says.
 
 #include "JournalTypes.h"
 #include "SugarEntry.h"
@@ -42,8 +43,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     JournalTypes::registerAll();
 
-    const QString line = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QString line = QString::fromUtf8(bytes);
     const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(line));
+    // A plain reading read from its bytes says what its entry says.
+    SugarEntry::Reading plain;
+    if (SugarEntry::readPlain(bytes, &plain)) {
+        const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get());
+        if (!sugar || sugar->getDate() != plain.date || sugar->getTime() != plain.time
+            || sugar->getRType() != QLatin1String(plain.type) || sugar->getValue() != plain.value
+            || !sugar->hasWholeValue() || sugar->getNotes().isEmpty() == plain.hasNotes)
+            std::abort();
+    }
     if (!entry)
         return 0;
     const QString encoded = entry->encode();
