@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "JournalTool.h"
 #include "JournalTypes.h"
+#include "Translation.h"
 
 #include <QGuiApplication>
 
@@ -33,6 +34,7 @@ int main(int argc, char **argv)
     }
     QCoreApplication::setApplicationName(QStringLiteral("journal-tool"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HEALTHJOURNAL_VERSION));
+    Translation::install();
     QTextStream out(stdout);
     QTextStream err(stderr);
     return JournalTool(out, err).run(QCoreApplication::arguments());

@@ -12,6 +12,7 @@
 #include "NightscoutReader.h"
 #include "TandemReader.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -77,10 +78,11 @@ void refuseIfMisread(ImportResult &result)
     if (2 * qsizetype(most.first) <= candidates)
         return;
     const RejectedRow *example = most.second;
-    result.error = QStringLiteral("%1 of %2 rows with readings are rejected alike, as line %3: "
-                                  "%4; nothing is imported")
+    // One row fails alike only when it is the one row: the count of rows says "is" or "are".
+    result.error = QCoreApplication::translate("DeviceImport",
+        "%1 of %n rows with readings are rejected alike, as line %2: %3; nothing is imported",
+        nullptr, int(candidates))
                        .arg(most.first)
-                       .arg(candidates)
                        .arg(example->row)
                        .arg(example->reason);
     result.readings.clear();

@@ -31,20 +31,24 @@ int ImportResult::accounted() const
 
 QString ImportResult::counted(int n, const QString &noun)
 {
-    QString plural = noun;
+    // The word before " of" takes the plural: "boluses of no insulin"; a
+    // quoted kind is a name.
+    const qsizetype of = noun.indexOf(QLatin1String(" of "), noun.lastIndexOf(u'"') + 1);
+    const QString word = of < 0 ? noun : noun.left(of);
+    QString plural = word;
     if (n != 1) {
         // Consonant and y: "entry", "activity".
-        if (noun.endsWith(u'y') && noun.size() > 1
-            && !QStringLiteral("aeiou").contains(noun.at(noun.size() - 2)))
-            plural = noun.chopped(1) + u"ies";
+        if (word.endsWith(u'y') && word.size() > 1
+            && !QStringLiteral("aeiou").contains(word.at(word.size() - 2)))
+            plural = word.chopped(1) + u"ies";
         // "meal bolus", "profile switch".
-        else if (noun.endsWith(u's') || noun.endsWith(u'x') || noun.endsWith(u"ch")
-            || noun.endsWith(u"sh"))
-            plural = noun + u"es";
+        else if (word.endsWith(u's') || word.endsWith(u'x') || word.endsWith(u"ch")
+            || word.endsWith(u"sh"))
+            plural = word + u"es";
         else
-            plural = noun + u's';
+            plural = word + u's';
     }
-    return QString::number(n) + u' ' + plural;
+    return QString::number(n) + u' ' + plural + (of < 0 ? QString() : noun.mid(of));
 }
 
 QString ImportResult::skippedText() const

@@ -26,6 +26,8 @@ private Q_SLOTS:
     void pumpAndAppExports();
     void reimportAddsNothing_data();
     void reimportAddsNothing();
+    void counted_data();
+    void counted();
 };
 
 void TstDeviceImport::notAnExport_data()
@@ -310,6 +312,36 @@ void TstDeviceImport::pumpAndAppExports()
     QTEST(result.skippedText(), "skipped");
     QTEST(describe(result.records), "records");
     QCOMPARE(result.accounted(), result.rows);
+}
+
+void TstDeviceImport::counted_data()
+{
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QString>("noun");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("one") << 1 << "alert"
+                         << "1 alert";
+    QTest::newRow("none") << 0 << "alert"
+                          << "0 alerts";
+    QTest::newRow("consonant and y") << 2 << "carbohydrate entry"
+                                     << "2 carbohydrate entries";
+    QTest::newRow("vowel and y") << 2 << "delay"
+                                 << "2 delays";
+    QTest::newRow("ends in s") << 3 << "meal bolus"
+                               << "3 meal boluses";
+    QTest::newRow("the word before of") << 2 << "bolus of no insulin"
+                                        << "2 boluses of no insulin";
+    QTest::newRow("of, once") << 1 << "bolus of no insulin"
+                              << "1 bolus of no insulin";
+    QTest::newRow("of inside a quoted name") << 2 << "\"Change of site\" entry"
+                                             << "2 \"Change of site\" entries";
+}
+
+void TstDeviceImport::counted()
+{
+    QFETCH(int, n);
+    QFETCH(QString, noun);
+    QTEST(ImportResult::counted(n, noun), "text");
 }
 
 QTEST_GUILESS_MAIN(TstDeviceImport)

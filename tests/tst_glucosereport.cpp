@@ -3,11 +3,15 @@
 
 #include "GlucoseChart.h"
 #include "GlucoseReport.h"
+#include "Translation.h"
 #include "imagetest.h"
 
+#include <QDataStream>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
+#include <QPicture>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,6 +64,7 @@ class TstGlucoseReport : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void pdfPages_data();
     void pdfPages();
     void png();
@@ -70,10 +75,17 @@ private Q_SLOTS:
     void unwritablePlace();
     void pageSizeFor_data();
     void pageSizeFor();
+    void logbookHeading_data();
+    void logbookHeading();
 
 private:
     QTemporaryDir dir;
 };
+
+void TstGlucoseReport::initTestCase()
+{
+    QVERIFY(Translation::install());
+}
 
 void TstGlucoseReport::pdfPages_data()
 {
@@ -289,6 +301,35 @@ void TstGlucoseReport::pageSizeFor()
     QFETCH(QString, locale);
     QFETCH(int, size);
     QCOMPARE(int(GlucoseReport::pageSizeFor(QLocale(locale))), size);
+}
+
+void TstGlucoseReport::logbookHeading_data()
+{
+    QTest::addColumn<int>("days");
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("one day") << 1 << "Logbook, the last day";
+    QTest::newRow("two days") << 2 << "Logbook, the last 2 days";
+    QTest::newRow("two weeks") << 14 << "Logbook, the last 14 days";
+}
+
+void TstGlucoseReport::logbookHeading()
+{
+    QFETCH(int, days);
+    QFETCH(QString, heading);
+    const GlucoseReport report(weeks(), GlucosePeriod::lastDays(days));
+    // The page as drawn: a picture keeps the text of every line it was given.
+    QPicture page;
+    QPainter painter(&page);
+    report.paint(&painter, QRectF(0, 0, 595, 842), 1);
+    painter.end();
+    const auto drawn = [&page](const QString &text) {
+        QByteArray bytes;
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        stream << text;
+        return QByteArrayView(page.data(), page.size()).contains(bytes);
+    };
+    QVERIFY(drawn(heading));
+    QVERIFY(!drawn(QStringLiteral("Logbook, the last 1 days")));
 }
 
 QTEST_MAIN(TstGlucoseReport)

@@ -1083,6 +1083,7 @@ void TstJournalTool::messagesEscapeControlBytes()
         QVERIFY2(uchar(c) >= 0x20 || c == '\n', r.err.constData());
     // Its one row rejected: the file is refused, nothing counted as imported.
     QCOMPARE(r.out, QByteArray());
+    QVERIFY2(r.err.contains("1 of 1 row with readings is rejected alike"), r.err.constData());
 }
 
 void TstJournalTool::countsOfOne()

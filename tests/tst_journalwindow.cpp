@@ -10,6 +10,7 @@
 #include "StatisticsPanel.h"
 #include "SugarEntry.h"
 #include "TimeSelector.h"
+#include "Translation.h"
 #include "fulldisk.h"
 #include "imagetest.h"
 
@@ -158,6 +159,7 @@ private Q_SLOTS:
     void statusBar();
     void problemsAreListed();
     void countsAgreeWithTheTool();
+    void countsOfOneAreSingular();
     void unitsAndStatistics();
     void logbook();
     void reportHoldsTheRecords();
@@ -316,7 +318,7 @@ void TstJournalWindow::recordsAddEditDeleteUndo()
     QCOMPARE(bytesOf(path), before + "\r\n");
     action(window, "redo")->trigger();
     QCOMPARE(bytesOf(path), added);
-    QCOMPARE(window.findChild<QLabel *>("readings")->text(), "2 readings, 1 other records");
+    QCOMPARE(window.findChild<QLabel *>("readings")->text(), "2 readings, 1 other record");
 }
 
 void TstJournalWindow::recordDialogRefuses_data()
@@ -396,7 +398,7 @@ void TstJournalWindow::rowsAreMarkedByType()
             QVERIFY2(rowHas(i + 1, ListBoxEntryItem::markColour(other)) == (other == codes[i]),
                 qPrintable(codes[i] + " " + other));
     }
-    QCOMPARE(window.findChild<QLabel *>("readings")->text(), "1 readings, 8 other records");
+    QCOMPARE(window.findChild<QLabel *>("readings")->text(), "1 reading, 8 other records");
 }
 
 void TstJournalWindow::showHidesTypes()
@@ -659,7 +661,7 @@ void TstJournalWindow::statusBar_data()
         << "records.journal"
         << QByteArray(
                "SUGR|20240305|0800|x|104|\nINSL|20240305|0800|bolus|8||\nNOTE|20240305|0900|x\n")
-        << "1 readings, 2 other records" << true;
+        << "1 reading, 2 other records" << true;
     QTest::newRow("missing file") << "missing.journal" << QByteArray()
                                   << "Cannot open missing.journal: No such file" << true;
     QTest::newRow("a folder") << "folder.journal" << QByteArray()
@@ -693,7 +695,7 @@ void TstJournalWindow::statusBar_data()
                       "0\0"
                       "1\0|\0\n\0",
                52)
-        << "1 readings — read-only: The journal is in UTF-16, which is read but not written"
+        << "1 reading — read-only: The journal is in UTF-16, which is read but not written"
         << false;
 }
 
@@ -802,6 +804,16 @@ void TstJournalWindow::countsAgreeWithTheTool()
     QCOMPARE(numbers(figure), (QList<int> { 2, 9 }));
     QCOMPARE(stats["readings"].toInt(), 2);
     QCOMPARE(stats["ignored"].toInt(), 9);
+}
+
+void TstJournalWindow::countsOfOneAreSingular()
+{
+    const QString path = dir.filePath("one.journal");
+    put(path, "SUGR|20240305|0800|x|104|\nINSL|20240305|0800|bolus|8||\nWEIGHT|20240305|0800|80\n");
+    JournalWindow window(path);
+    window.show();
+    QCOMPARE(window.findChild<QLabel *>("readings")->text(), "1 reading, 1 other record");
+    QCOMPARE(window.findChild<QPushButton *>("problems")->text(), "1 line not read");
 }
 
 void TstJournalWindow::unitsAndStatistics()
@@ -940,6 +952,7 @@ int main(int argc, char **argv)
     // Before any thread starts: mounts made in the test go with its process.
     mountsAllowed = fulldisk::privateMounts();
     QApplication app(argc, argv);
+    Translation::install();
     TstJournalWindow test;
     return QTest::qExec(&test, argc, argv);
 }

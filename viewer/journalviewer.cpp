@@ -6,6 +6,7 @@
 #include "JournalTypes.h"
 #include "JournalWindow.h"
 #include "QPEApplication.h"
+#include "Translation.h"
 
 #include <QCommandLineParser>
 
@@ -73,6 +74,7 @@ int main(int argc, char **argv)
 
     // Qt's own options and -grab leave the argument list here.
     QPEApplication app(argc, argv, QPEApplication::GuiClient);
+    Translation::install();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
