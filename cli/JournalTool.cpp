@@ -606,7 +606,14 @@ int JournalTool::check(QCommandLineParser &parser)
             continue;
         const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(line));
         // The lines not read, as the viewer counts them.
-        const QString problem = JournalFile::problem(entry.get());
+        QString problem = JournalFile::problem(entry.get());
+        // And fields after the entry's last, which a change of the line leaves out.
+        const QString extra
+            = entry ? line.section(u'|', entry->encode().count(u'|') + 1) : QString();
+        if (problem.isEmpty() && !QString(extra).remove(u'|').isEmpty())
+            problem = QStringLiteral("%1 after the last, lost when the line is changed: \"%2\"")
+                          .arg(counted(extra.count(u'|') + 1, "field", "fields"),
+                              ImportResult::excerpt(extra));
         if (!problem.isEmpty()) {
             out << CommandLine::printable(args[0]) << ':' << n << ": " << problem << "\n";
             ++problems;
@@ -882,8 +889,14 @@ int JournalTool::add(QCommandLineParser &parser)
             return usage(QStringLiteral("add JOURNAL %1 takes %2").arg(args[1], fieldWords(*type)));
         std::unique_ptr<RecordEntry> record = JournalTypes::create(*type);
         record->setDateTime(at);
-        for (int i = 0; i < fields.size(); ++i)
-            record->setText(i, QString(fields[i]).remove(u'\r'));
+        for (int i = 0; i < fields.size(); ++i) {
+            // Numbers as the window's dialog writes them: "72.40" as "72.4".
+            const QString text = QString(fields[i]).remove(u'\r');
+            record->setText(i,
+                type->fields[size_t(i)].kind == RecordEntry::Field::Number
+                    ? RecordEntry::tidyNumber(text)
+                    : text);
+        }
         const QString problem = record->problem();
         if (!problem.isEmpty())
             return usage(problem);

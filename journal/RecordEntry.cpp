@@ -143,7 +143,10 @@ QString RecordEntry::shown(int field) const
 {
     const QString t = text(field);
     const Field &f = type->fields[size_t(field)];
-    return f.kind == Field::Number && *f.unit ? t + u' ' + QString::fromUtf8(f.unit) : t;
+    // A unit after what is no number would read as a value of it: "8u u".
+    return f.kind == Field::Number && *f.unit && isNumberText(t)
+        ? t + u' ' + QString::fromUtf8(f.unit)
+        : t;
 }
 
 QString RecordEntry::getNotes() const
@@ -212,11 +215,23 @@ QString RecordEntry::numberText(double value)
 {
     if (!std::isfinite(value))
         return QStringLiteral("0");
-    QString t = QString::number(value, 'f', 6);
-    while (t.endsWith(u'0'))
-        t.chop(1);
-    if (t.endsWith(u'.'))
-        t.chop(1);
+    return tidyNumber(QString::number(value, 'f', 6));
+}
+
+QString RecordEntry::tidyNumber(const QString &text)
+{
+    if (!isNumberText(text))
+        return text;
+    QString t = text;
+    if (t.contains(u'.')) {
+        while (t.endsWith(u'0'))
+            t.chop(1);
+        if (t.endsWith(u'.'))
+            t.chop(1);
+    }
+    const qsizetype sign = t.startsWith(u'-') ? 1 : 0;
+    while (t.size() > sign + 1 && t[sign] == u'0' && t[sign + 1] != u'.')
+        t.remove(sign, 1);
     return t == u"-0" ? QStringLiteral("0") : t;
 }
 

@@ -76,7 +76,8 @@ public:
     double number(int field) const;
     // Whether a field holds a decimal number with a dot ("8", "-4.5").
     bool isNumber(int field) const;
-    // A field as shown: its text, and its unit after a number.
+    // A field as shown: its text, and its unit after a number (not after
+    // text that is none).
     QString shown(int field) const;
     // The notes, or an empty string when the type has none.
     QString getNotes() const;
@@ -92,6 +93,9 @@ public:
 
     // A number as the journal writes it: a dot, no trailing zeros, no exponent.
     static QString numberText(double value);
+    // A number typed as "72.40" or "007" as the journal writes it, digit for
+    // digit; text that is no number as it is.
+    static QString tidyNumber(const QString &text);
     // Whether text is a decimal number as the journal writes one.
     static bool isNumberText(QStringView text);
     // " (text)", or nothing for an empty text: for summaries.

@@ -462,6 +462,8 @@ void TstJournalTool::addRecord_data()
         << QStringList { "note", "ill\nstayed in" } << 0 << "NOTE|20240306|0715|ill\\nstayed in";
     QTest::newRow("ketones") << QStringList { "ketones", "0.6" } << 0 << "KETO|20240306|0715|0.6|";
     QTest::newRow("weight") << QStringList { "weight", "72.4" } << 0 << "WGHT|20240306|0715|72.4|";
+    QTest::newRow("numbers as the dialog writes them")
+        << QStringList { "bp", "128.0", "082", "64.50" } << 0 << "BLPR|20240306|0715|128|82|64.5|";
     QTest::newRow("blood pressure without pulse")
         << QStringList { "bp", "128", "82" } << 0 << "BLPR|20240306|0715|128|82||";
     QTest::newRow("hba1c") << QStringList { "hba1c", "6.8", "lab" } << 0
@@ -505,13 +507,19 @@ void TstJournalTool::checkRecords()
     put(path,
         "INSL|20240305|0800|bolus|8|Humalog|\nINSL|20240305|0800|bolus|8u||\n"
         "INSL|20240305|0800|Bolus|8||\nBLPR|20240305|0800|400|80||\n"
-        "CARB|20240305|0800|||\nNOTE|20240305|0800|Alcohol\nHBA1|20240305|0800|6.8|\n");
+        "CARB|20240305|0800|||\nNOTE|20240305|0800|Alcohol\nHBA1|20240305|0800|6.8|\n"
+        "INSL|20240305|0800|bolus|8|Humalog|n|extra\nNOTE|20240305|0800|a|b|c\n"
+        "SUGR|20240305|0800|x|104|n|more\nWGHT|20240305|0800|72|n|\n");
     const Run r = tool({ "check", path });
     QCOMPARE(r.code, 1);
     QCOMPARE(QString::fromUtf8(r.out),
         path + ":2: units not a number: \"8u\"\n" + path
             + ":3: kind not bolus or basal: \"Bolus\"\n" + path + ":4: impossible systolic 400\n"
-            + path + ":5: grams missing\n" + "4 problems in 7 lines\n");
+            + path + ":5: grams missing\n" + path
+            + ":8: 1 field after the last, lost when the line is changed: \"extra\"\n" + path
+            + ":9: 2 fields after the last, lost when the line is changed: \"b|c\"\n" + path
+            + ":10: 1 field after the last, lost when the line is changed: \"more\"\n"
+            + "7 problems in 11 lines\n");
 }
 
 void TstJournalTool::importTwiceAddsNothing()

@@ -36,6 +36,8 @@ private Q_SLOTS:
     void problem();
     void numberText_data();
     void numberText();
+    void tidyNumber_data();
+    void tidyNumber();
     void setFields();
     void created();
     void detail_data();
@@ -72,7 +74,7 @@ void TstRecordEntry::decode_data()
     QTest::newRow("INSL units not a number kept as written")
         << "INSL|20240305|0727|bolus|8u|Humalog|"
         << "INSL" << QStringList { "bolus", "8u", "Humalog", "" }
-        << t + "Insulin = 8u u bolus (Humalog) "
+        << t + "Insulin = 8u bolus (Humalog) "
         << "";
     QTest::newRow("INSL short line gains empty fields")
         << "INSL|20240305|0727|bolus|8"
@@ -94,8 +96,7 @@ void TstRecordEntry::decode_data()
         << "";
     QTest::newRow("CARB servings kept as text")
         << "CARB|20240305|0727|2 servings|toast|"
-        << "CARB" << QStringList { "2 servings", "toast", "" }
-        << t + "Carbs = 2 servings g (toast) "
+        << "CARB" << QStringList { "2 servings", "toast", "" } << t + "Carbs = 2 servings (toast) "
         << "";
     QTest::newRow("ACTV") << "ACTV|20240305|0727|exercise|20|medium|"
                           << "ACTV" << QStringList { "exercise", "20", "medium", "" }
@@ -130,13 +131,20 @@ void TstRecordEntry::decode_data()
                                         << "BLPR" << QStringList { "128", "82", "", "sitting" }
                                         << t + "Blood pressure = 128/82 mmHg [NOTE]"
                                         << "";
+    QTest::newRow("WGHT empty has no unit") << "WGHT|20240305|0727||"
+                                            << "WGHT" << QStringList { "", "" } << t + "Weight = "
+                                            << "";
+    QTest::newRow("CARB empty has no unit")
+        << "CARB|20240305|0727||1|"
+        << "CARB" << QStringList { "", "1", "" } << t + "Carbs =  (1) "
+        << "";
     QTest::newRow("HBA1") << "HBA1|20240305|0727|6.8|"
                           << "HBA1" << QStringList { "6.8", "" }
                           << t + "HbA1c = 6.8 % (51 mmol/mol)"
                           << "";
-    QTest::newRow("HBA1 not a number has no mmol/mol")
+    QTest::newRow("HBA1 not a number has no unit and no mmol/mol")
         << "HBA1|20240305|0727|6,8|"
-        << "HBA1" << QStringList { "6,8", "" } << t + "HbA1c = 6,8 %"
+        << "HBA1" << QStringList { "6,8", "" } << t + "HbA1c = 6,8"
         << "";
 }
 
@@ -255,6 +263,38 @@ void TstRecordEntry::numberText()
     QVERIFY(RecordEntry::isNumberText(text));
 }
 
+void TstRecordEntry::tidyNumber_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("trailing zero") << "72.40"
+                                   << "72.4";
+    QTest::newRow("zero fraction") << "8.0"
+                                   << "8";
+    QTest::newRow("leading zeros") << "007.50"
+                                   << "7.5";
+    QTest::newRow("zero before the dot stays") << "0.50"
+                                               << "0.5";
+    QTest::newRow("whole number with zeros at its end") << "100"
+                                                        << "100";
+    QTest::newRow("negative zero") << "-0.00"
+                                   << "0";
+    QTest::newRow("every digit kept") << "0.0000001"
+                                      << "0.0000001";
+    QTest::newRow("no number: as it is") << "8u"
+                                         << "8u";
+    QTest::newRow("exponent: as it is") << "1e3"
+                                        << "1e3";
+    QTest::newRow("decimal comma: as it is") << "72,40"
+                                             << "72,40";
+}
+
+void TstRecordEntry::tidyNumber()
+{
+    QFETCH(QString, typed);
+    QTEST(RecordEntry::tidyNumber(typed), "written");
+}
+
 void TstRecordEntry::setFields()
 {
     auto entry = decodeRecord("INSL|20240305|0727|bolus|8||");
@@ -295,6 +335,9 @@ void TstRecordEntry::detail_data()
     QTest::newRow("empty fields left out") << "BLPR|20240305|0727|128|82||"
                                            << "Blood pressure\nTue Mar 5 2024 07:27:00\n\n"
                                               "Systolic: 128 mmHg\nDiastolic: 82 mmHg\n\n";
+    QTest::newRow("no unit after what is no number")
+        << "INSL|20240305|0727|bolus|8u||"
+        << "Insulin\nTue Mar 5 2024 07:27:00\n\nKind: bolus\nUnits: 8u\n\n";
     QTest::newRow("note: its text") << "NOTE|20240305|0727|Alcohol"
                                     << "Note\nTue Mar 5 2024 07:27:00\n\nAlcohol";
 }

@@ -98,7 +98,7 @@ QString RecordDialog::fieldText(int field) const
         // Typed with a decimal comma, or with trailing zeros: written as the journal writes.
         const QString dotted = QString(text).replace(u',', u'.');
         if (RecordEntry::isNumberText(dotted))
-            text = RecordEntry::numberText(dotted.toDouble());
+            text = RecordEntry::tidyNumber(dotted);
     }
     return text;
 }
