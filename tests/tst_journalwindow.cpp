@@ -151,6 +151,8 @@ private Q_SLOTS:
     void impossibleDateKeepsTheDialogOpen();
     void doubtfulReadingIsConfirmed_data();
     void doubtfulReadingIsConfirmed();
+    void dialogsOfferTheJournalsYears_data();
+    void dialogsOfferTheJournalsYears();
     void anotherProgramsChangeIsReadAgain();
     void editBegunBeforeAChangeIsRefused();
     void fullDiskKeepsRowsAndHistory_data();
@@ -542,6 +544,49 @@ void TstJournalWindow::doubtfulReadingIsConfirmed()
             + (written ? "SUGR|" + day.toString("yyyyMMdd").toUtf8() + "|0800|x|"
                         + QByteArray::number(written) + "|\n"
                        : QByteArray()));
+}
+
+void TstJournalWindow::dialogsOfferTheJournalsYears_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("add");
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<int>("first"); // the first year offered, from this one
+
+    const int thisYear = QDate::currentDate().year();
+    const QByteArray older = "SUGR|" + QByteArray::number(thisYear - 3) + "0305|0800|x|104|\n";
+    QTest::newRow("reading, empty journal") << QByteArray() << "addReading"
+                                            << "readingDialog" << -1;
+    QTest::newRow("record, empty journal") << QByteArray() << "addINSL"
+                                           << "recordDialog" << -1;
+    QTest::newRow("reading, a journal of three years ago") << older << "addReading"
+                                                           << "readingDialog" << -3;
+    QTest::newRow("record, a journal of three years ago") << older << "addNOTE"
+                                                          << "recordDialog" << -3;
+}
+
+void TstJournalWindow::dialogsOfferTheJournalsYears()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, add);
+    QFETCH(QString, dialog);
+    QFETCH(int, first);
+    const QString path = dir.filePath("years.journal");
+    put(path, bytes);
+    JournalWindow window(path);
+    window.show();
+    QStringList years;
+    QVERIFY(withDialog(action(window, qPrintable(add)), dialog, [&](QDialog *d) {
+        const QComboBox &list = d->findChild<DateSelector *>()->year;
+        for (int i = 0; i < list.count(); ++i)
+            years << list.itemText(i);
+        d->reject();
+    }));
+    QStringList expected;
+    const int thisYear = QDate::currentDate().year();
+    for (int year = thisYear + first; year <= thisYear; ++year)
+        expected << QString::number(year);
+    QCOMPARE(years, expected);
 }
 
 void TstJournalWindow::anotherProgramsChangeIsReadAgain()

@@ -58,11 +58,12 @@ QStringList typesByUse(const JournalViewer &list)
     return types;
 }
 
-// The years the reading dialog offers: every year of the journal, and this one.
+// The years the dialogs offer: every year of the journal, this one and the
+// one before, so that on 1 January the evening before can be entered.
 std::pair<int, int> yearsOf(const JournalViewer &list)
 {
-    int first = QDate::currentDate().year();
-    int last = first;
+    int last = QDate::currentDate().year();
+    int first = last - 1;
     for (const auto &entry : list.allEntries()) {
         if (entry->getDate().isValid()) {
             first = std::min(first, entry->getDate().year());
