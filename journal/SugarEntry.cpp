@@ -163,7 +163,13 @@ QString SugarEntry::getSummary() const
 
 void SugarEntry::showDetail() const
 {
-    DetailDialog::exec(u"Blood Sugar Reading " + getValueText() + u'(' + rtype + u")\n"
+    showDetail(getValueText(), QString());
+}
+
+void SugarEntry::showDetail(const QString &value, const QString &unit) const
+{
+    DetailDialog::exec(u"Blood Sugar Reading " + value
+        + (unit.isEmpty() ? QString() : u' ' + unit + u' ') + u'(' + rtype + u")\n"
         + getDate().toString() + u' ' + getTime().toString() + u"\n\n" + notes);
 }
 

@@ -41,6 +41,9 @@ public:
     QString getSummary() const override;
     // Opens a modal dialog and returns when it is closed.
     void showDetail() const override;
+    // The same, with the value as the caller shows it and its unit:
+    // "Blood Sugar Reading 5.8 mmol/L (fasting)".
+    void showDetail(const QString &value, const QString &unit) const;
     using JournalEntry::encode;
     void encode(QStringList &fields) const override;
 

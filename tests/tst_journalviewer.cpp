@@ -360,7 +360,7 @@ void TstJournalViewer::doubleClick()
     QVERIFY(closer.texts.isEmpty());
     doubleClickRow(1);
     QCOMPARE(closer.texts,
-        QStringList { "Blood Sugar Reading 104(pre-lunch)\nTue Mar 5 2024 07:08:00\n\n"
+        QStringList { "Blood Sugar Reading 104 mg/dL (pre-lunch)\nTue Mar 5 2024 07:08:00\n\n"
                       "first\nsecond" });
 
     viewer.viewDetail(nullptr);

@@ -163,6 +163,8 @@ private Q_SLOTS:
     void countsAgreeWithTheTool();
     void countsOfOneAreSingular();
     void unitsAndStatistics();
+    void detailInTheUnitShown_data();
+    void detailInTheUnitShown();
     void logbook();
     void reportHoldsTheRecords();
 
@@ -886,6 +888,47 @@ void TstJournalWindow::unitsAndStatistics()
     QVERIFY(bytesOf(path).endsWith("SUGR|20240305|0900|x|110|\n"));
     window.setUnit(GlucoseUnit::MgPerDl);
     QCOMPARE(rowTexts(window.viewer()).last(), "09:00:00: Sugar = 110 (x) ");
+}
+
+void TstJournalWindow::detailInTheUnitShown_data()
+{
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("detail");
+    const int mg = GlucoseUnit::MgPerDl;
+    const int mmol = GlucoseUnit::MmolPerL;
+    QTest::newRow("mg/dL") << mg << 1
+                           << "Blood Sugar Reading 104 mg/dL (x)\nTue Mar 5 2024 07:00:00\n\nwalk";
+    QTest::newRow("mmol/L")
+        << mmol << 1 << "Blood Sugar Reading 5.8 mmol/L (x)\nTue Mar 5 2024 07:00:00\n\nwalk";
+    QTest::newRow("no number: as written, in any unit")
+        << mmol << 2 << "Blood Sugar Reading 0Hi(x)\nTue Mar 5 2024 08:00:00\n\n";
+    QTest::newRow("a record") << mmol << 3
+                              << "Insulin\nTue Mar 5 2024 09:00:00\n\nKind: bolus\nUnits: 8 u\n\n";
+}
+
+void TstJournalWindow::detailInTheUnitShown()
+{
+    QFETCH(int, unit);
+    QFETCH(int, row);
+    QFETCH(QString, detail);
+    const QString path = dir.filePath("detail.journal");
+    put(path,
+        "SUGR|20240305|0700|x|104|walk\nSUGR|20240305|0800|x|0Hi|\n"
+        "INSL|20240305|0900|bolus|8||\n");
+    JournalWindow window(path);
+    window.show();
+    window.setUnit(GlucoseUnit::Unit(unit));
+    window.viewer()->setCurrentRow(row);
+    // Enter, as a double-click does, on any entry.
+    QAction *show = window.viewer()->findChild<QAction *>("showEntry");
+    QCOMPARE(show->text(), "Show entry");
+    QString shown;
+    QVERIFY(withDialog(show, "dialog", [&](QDialog *d) {
+        shown = d->findChild<QPlainTextEdit *>()->toPlainText();
+        d->reject();
+    }));
+    QCOMPARE(shown, detail);
 }
 
 void TstJournalWindow::logbook()

@@ -330,6 +330,16 @@ QString JournalViewer::summaryOf(const JournalEntry *entry) const
     return s;
 }
 
+void JournalViewer::showDetailOf(const JournalEntry *entry) const
+{
+    const auto *sugar = dynamic_cast<const SugarEntry *>(entry);
+    if (sugar && sugar->hasWholeValue())
+        sugar->showDetail(
+            GlucoseUnit::format(sugar->getValue(), shownUnit), GlucoseUnit::name(shownUnit));
+    else
+        entry->showDetail();
+}
+
 std::vector<GlucoseReading> JournalViewer::readings(const QDate &from, const QDate &to) const
 {
     std::vector<GlucoseReading> some;

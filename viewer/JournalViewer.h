@@ -80,6 +80,8 @@ public:
     // The text of an entry's row in the unit shown; a row of a line not
     // read says why.
     QString summaryOf(const JournalEntry *entry) const;
+    // Opens an entry's detail, a reading's value in the unit shown.
+    void showDetailOf(const JournalEntry *entry) const;
 
 public Q_SLOTS:
     void viewDetail(QListWidgetItem *item);

@@ -202,8 +202,9 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
                 .arg(QCoreApplication::applicationVersion()));
     });
 
-    // Enter on a reading opens it, as a double-click does.
-    auto *open = new QAction(tr("Show reading"), list);
+    // Enter on an entry opens it, as a double-click does.
+    auto *open = new QAction(tr("Show entry"), list);
+    open->setObjectName(QStringLiteral("showEntry"));
     open->setShortcuts({ Qt::Key_Return, Qt::Key_Enter });
     open->setShortcutContext(Qt::WidgetShortcut);
     connect(open, &QAction::triggered, this, [this] {

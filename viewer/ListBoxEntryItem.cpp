@@ -90,5 +90,8 @@ QColor ListBoxEntryItem::markColour(const QString &typecode)
 
 void ListBoxEntryItem::showDetail()
 {
-    entry->showDetail();
+    if (const auto *list = qobject_cast<const JournalViewer *>(listWidget()))
+        list->showDetailOf(entry);
+    else
+        entry->showDetail();
 }
