@@ -29,6 +29,13 @@ public:
     // Makes the widget the main widget and shows it, maximised unless nomax.
     void showMainWidget(QWidget *widget, bool nomax = false);
 
+    // Lets Qt fall back on a platform without windows where the display
+    // named cannot be opened, rather than abort before a message can be
+    // given: call before the application object is made.
+    static void allowNoDisplay(int argc, char **argv);
+    // False when Qt had to fall back: no window can be shown.
+    bool hasDisplay() const;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -203,7 +203,7 @@ void TstViewerProgram::journalNameNotUtf8()
 void TstViewerProgram::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("display");
+    QTest::addColumn<QString>("display"); // offscreen, none, or an X display no server serves
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("error");
@@ -211,36 +211,50 @@ void TstViewerProgram::commandLine_data()
     const QString usage = "Usage: " VIEWER " [options] [journal]";
     const QString version = "journal-viewer " VERSION "\n";
     const QString unknown = "journal-viewer: Unknown option 'bogus'.";
-    QTest::newRow("help") << QStringList { "--help" } << true << 0 << usage << "";
-    QTest::newRow("short help") << QStringList { "-h" } << true << 0 << usage << "";
-    QTest::newRow("help without a display")
-        << QStringList { "--help" } << false << 0 << usage << "";
+    const QString noDisplay = "journal-viewer: no display to show the window on: %1 "
+                              "(QT_QPA_PLATFORM=offscreen draws it offscreen)";
+    const QString offscreen = "offscreen";
+    const QString none;
+    const QString absent = ":99";
+    QTest::newRow("help") << QStringList { "--help" } << offscreen << 0 << usage << "";
+    QTest::newRow("short help") << QStringList { "-h" } << offscreen << 0 << usage << "";
+    QTest::newRow("help without a display") << QStringList { "--help" } << none << 0 << usage << "";
     QTest::newRow("help with Qt's options")
-        << QStringList { "--help-all" } << true << 0 << usage << "";
-    QTest::newRow("version") << QStringList { "--version" } << true << 0 << version << "";
+        << QStringList { "--help-all" } << offscreen << 0 << usage << "";
+    QTest::newRow("version") << QStringList { "--version" } << offscreen << 0 << version << "";
     QTest::newRow("version with one dash")
-        << QStringList { "-version" } << true << 0 << version << "";
+        << QStringList { "-version" } << offscreen << 0 << version << "";
     QTest::newRow("version without a display")
-        << QStringList { "-v" } << false << 0 << version << "";
+        << QStringList { "-v" } << none << 0 << version << "";
+    QTest::newRow("version, the display not there")
+        << QStringList { "--version" } << absent << 0 << version << "";
     QTest::newRow("help after a journal")
-        << QStringList { SAMPLE, "--help" } << true << 0 << usage << "";
-    QTest::newRow("unknown option") << QStringList { "--bogus" } << true << 2 << "" << unknown;
+        << QStringList { SAMPLE, "--help" } << offscreen << 0 << usage << "";
+    QTest::newRow("unknown option") << QStringList { "--bogus" } << offscreen << 2 << "" << unknown;
     QTest::newRow("unknown option after a journal")
-        << QStringList { SAMPLE, "-bogus" } << true << 2 << "" << unknown;
-    QTest::newRow("grab without a file") << QStringList { SAMPLE, "-grab" } << true << 2 << ""
+        << QStringList { SAMPLE, "-bogus" } << offscreen << 2 << "" << unknown;
+    QTest::newRow("grab without a file") << QStringList { SAMPLE, "-grab" } << offscreen << 2 << ""
                                          << "journal-viewer: Missing value after '-grab'.";
     QTest::newRow("unknown option without a display")
-        << QStringList { "--bogus" } << false << 2 << "" << unknown;
+        << QStringList { "--bogus" } << none << 2 << "" << unknown;
+    QTest::newRow("unknown option, the display not there")
+        << QStringList { "--bogus" } << absent << 2 << "" << unknown;
     QTest::newRow("a journal without a display")
-        << QStringList { SAMPLE } << false << 1 << ""
-        << "journal-viewer: no display to show the window on: DISPLAY is not set "
-           "(QT_QPA_PLATFORM=offscreen draws it offscreen)";
+        << QStringList { SAMPLE } << none << 1 << "" << noDisplay.arg("DISPLAY is not set");
+    QTest::newRow("a journal, the display not there")
+        << QStringList { SAMPLE } << absent << 1 << ""
+        << noDisplay.arg("the display \":99\" cannot be opened");
+    QTest::newRow("no journal, the display not there")
+        << QStringList {} << absent << 1 << ""
+        << noDisplay.arg("the display \":99\" cannot be opened");
+    QTest::newRow("Qt's option names a platform that cannot start") << QStringList { "-platform",
+        "xcb", SAMPLE } << none << 1 << "" << noDisplay.arg("the display cannot be opened");
 }
 
 void TstViewerProgram::commandLine()
 {
     QFETCH(QStringList, arguments);
-    QFETCH(bool, display);
+    QFETCH(QString, display);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
     QFETCH(QString, error);
@@ -248,9 +262,12 @@ void TstViewerProgram::commandLine()
     // No session either: Qt must not warn of a missing runtime folder.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("XDG_RUNTIME_DIR");
-    if (!display) {
-        for (const char *name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
+    if (display != "offscreen") {
+        for (const char *name :
+            { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE" })
             environment.remove(name);
+        if (!display.isEmpty())
+            environment.insert("DISPLAY", display);
     }
     const Run printed = run(arguments, environment);
     QVERIFY2(!printed.errors.contains("QStandardPaths"), qPrintable(printed.errors));
@@ -263,6 +280,13 @@ void TstViewerProgram::commandLine()
         QVERIFY2(printed.errors.split('\n').contains(error), qPrintable(printed.errors));
     // Printing or refusing, the viewer opens no window.
     QVERIFY(printed.picture.isNull());
+    // A refusal says what is wrong in its own words, without Qt's account
+    // of the platforms it tried.
+    for (const QString &line : printed.errors.split('\n', Qt::SkipEmptyParts)) {
+        if (exitCode != 0)
+            QVERIFY2(line.startsWith("journal-viewer: ") || line.startsWith("Try "),
+                qPrintable(printed.errors));
+    }
 }
 
 void TstViewerProgram::manPageNamesEveryOption()

@@ -39,9 +39,8 @@ bool onlyPrints(int argc, char **argv)
     return false;
 }
 
-// Whether Qt has a display to open the window on: without one it would
-// abort, before an unknown option could be told.
-bool hasDisplay(int argc, char **argv)
+// Whether anything names a display to open the window on.
+bool namesDisplay(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "-platform") || !std::strcmp(argv[i], "--platform"))
@@ -67,10 +66,12 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("journal-viewer"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HEALTHJOURNAL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.healthjournal.JournalViewer"));
-    // Without a display the options are still read, and told of.
-    const bool display = hasDisplay(argc, argv);
+    // Without a display, or one that cannot be opened, the options are
+    // still read, and told of.
+    const bool display = namesDisplay(argc, argv);
     if (!display || onlyPrints(argc, argv))
         qputenv("QT_QPA_PLATFORM", "minimal");
+    QPEApplication::allowNoDisplay(argc, argv);
 
     // Qt's own options and -grab leave the argument list here.
     QPEApplication app(argc, argv, QPEApplication::GuiClient);
@@ -105,10 +106,15 @@ int main(int argc, char **argv)
             qPrintable(CommandLine::printable(parser.value(QStringLiteral("unit")))));
         return 2;
     }
-    if (!display) {
-        std::fputs("journal-viewer: no display to show the window on: DISPLAY is not set "
-                   "(QT_QPA_PLATFORM=offscreen draws it offscreen)\n",
-            stderr);
+    if (!display || !app.hasDisplay()) {
+        const QByteArray x = qgetenv("DISPLAY");
+        const QByteArray why = !display ? QByteArray("DISPLAY is not set")
+            : x.isEmpty()               ? QByteArray("the display cannot be opened")
+                                        : "the display \"" + x + "\" cannot be opened";
+        std::fprintf(stderr,
+            "journal-viewer: no display to show the window on: %s "
+            "(QT_QPA_PLATFORM=offscreen draws it offscreen)\n",
+            qPrintable(CommandLine::printable(QString::fromLocal8Bit(why))));
         return 1;
     }
     const QString path = parser.positionalArguments().value(0, QString::fromLatin1(defaultJournal));
