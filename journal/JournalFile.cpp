@@ -639,6 +639,8 @@ QString JournalFile::whyNotWritable() const
         return QStringLiteral("The journal is read-only");
     // A change writes a new file beside the journal, and a lock.
     const QFileInfo folder(QFileInfo(target).path());
+    if (!folder.exists())
+        return QStringLiteral("The folder %1 does not exist").arg(folder.filePath());
     if (!folder.isWritable())
         return QStringLiteral("The journal's folder is read-only");
     return {};

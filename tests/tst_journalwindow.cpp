@@ -27,11 +27,14 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -161,6 +164,11 @@ private Q_SLOTS:
     void statusBar();
     void problemsAreListed();
     void countsAgreeWithTheTool();
+    void newOpenAndRecentJournals();
+    void usersJournalIsMadeByItsFirstEntry();
+    void defaultSize_data();
+    void defaultSize();
+    void windowKeepsItsSize();
     void countsOfOneAreSingular();
     void unitsAndStatistics();
     void detailInTheUnitShown_data();
@@ -718,6 +726,11 @@ void TstJournalWindow::statusBar_data()
     QTest::newRow("CR alone ends lines")
         << "mac.journal" << QByteArray("SUGR|20240305|0800|x|104|\rSUGR|20240305|0900|x|101|\r")
         << "2 readings" << true;
+    QTest::newRow("a missing folder is said as such")
+        << "no-folder/j.journal" << QByteArray()
+        << "Cannot open j.journal: No such file — The folder " + dir.filePath("no-folder")
+            + " does not exist"
+        << false;
     QTest::newRow("a FIFO is not read") << "fifo.journal" << QByteArray()
                                         << "Cannot open fifo.journal: Not a regular file — "
                                            "read-only: Not a regular file"
@@ -753,7 +766,9 @@ void TstJournalWindow::statusBar()
     QFETCH(QString, status);
     QFETCH(bool, writable);
     const QString path = dir.filePath(file);
-    if (file.startsWith("folder"))
+    if (file.startsWith("no-folder"))
+        QVERIFY(!QFileInfo::exists(dir.filePath("no-folder")));
+    else if (file.startsWith("folder"))
         QVERIFY(QDir(dir.path()).mkpath(file));
     else if (file.startsWith("fifo"))
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
@@ -851,6 +866,144 @@ void TstJournalWindow::countsAgreeWithTheTool()
     QCOMPARE(numbers(figure), (QList<int> { 2, 9 }));
     QCOMPARE(stats["readings"].toInt(), 2);
     QCOMPARE(stats["ignored"].toInt(), 9);
+}
+
+void TstJournalWindow::newOpenAndRecentJournals()
+{
+    QSettings().remove("recentJournals");
+    const QString first = dir.filePath("first.journal");
+    const QByteArray firstBytes = "SUGR|20240305|0800|x|104|\n";
+    put(first, firstBytes);
+    JournalWindow window(first);
+    window.show();
+    const auto status = [&] { return window.findChild<QLabel *>("readings")->text(); };
+    QCOMPARE(window.windowTitle(), QStringLiteral(u"first.journal — Health Journal"));
+    // Files are chosen in the dialogs as a person types a name.
+    const auto choose
+        = [&](const char *actionName, const QString &dialogName, const QString &name) {
+              return withDialog(action(window, actionName), dialogName, [&](QDialog *d) {
+                  // It opens beside the journal shown.
+                  QCOMPARE(static_cast<QFileDialog *>(d)->directory().path(), dir.path());
+                  d->findChild<QLineEdit *>("fileNameEdit")->setText(name);
+                  d->accept();
+              });
+          };
+
+    // New: an empty journal, made at once, and shown; the last one's history stays behind.
+    QVERIFY(withDialog(action(window, "addReading"), "readingDialog", [](QDialog *d) {
+        fill(d, QDate(2024, 3, 5), 9, 0, 120, "x", "");
+        d->accept();
+    }));
+    QVERIFY(action(window, "undo")->isEnabled());
+    QVERIFY(choose("newJournal", "newJournalDialog", "second"));
+    const QString second = dir.filePath("second.journal");
+    QVERIFY(QFileInfo(second).isFile());
+    QCOMPARE(bytesOf(second), QByteArray());
+    QCOMPARE(window.windowTitle(), QStringLiteral(u"second.journal — Health Journal"));
+    QCOMPARE(status(), "0 readings");
+    QCOMPARE(window.viewer()->count(), 0);
+    QVERIFY(!action(window, "undo")->isEnabled());
+    // A new journal's dialog offers this year and the last.
+    const QDate day(QDate::currentDate().year() - 1, 3, 6);
+    QVERIFY(withDialog(action(window, "addReading"), "readingDialog", [&](QDialog *d) {
+        fill(d, day, 9, 0, 99, "x", "");
+        d->accept();
+    }));
+    QCOMPARE(bytesOf(second), "SUGR|" + day.toString("yyyyMMdd").toLatin1() + "|0900|x|99|\n");
+
+    // New on a journal that is there opens it as it is.
+    const QByteArray firstNow = bytesOf(first);
+    QVERIFY(choose("newJournal", "newJournalDialog", "first.journal"));
+    QCOMPARE(bytesOf(first), firstNow);
+    QCOMPARE(status(), "2 readings");
+
+    // Open, then the recent journals, the last opened first.
+    QVERIFY(choose("openJournal", "openJournalDialog", "second.journal"));
+    QCOMPARE(window.windowTitle(), QStringLiteral(u"second.journal — Health Journal"));
+    QCOMPARE(action(window, "openJournal")->shortcut(), QKeySequence(QKeySequence::Open));
+    auto *recent = window.findChild<QMenu *>("recentMenu");
+    const auto entries = [recent] {
+        QStringList t;
+        for (QAction *a : recent->actions()) {
+            if (!a->isSeparator() && a->objectName() != "clearRecent")
+                t << a->text();
+        }
+        return t;
+    };
+    QCOMPARE(entries(), (QStringList { "&1 " + second, "&2 " + first }));
+    recent->actions().at(1)->trigger();
+    QCOMPARE(window.windowTitle(), QStringLiteral(u"first.journal — Health Journal"));
+    QCOMPARE(entries(), (QStringList { "&1 " + first, "&2 " + second }));
+    const auto clear = [recent] {
+        for (QAction *a : recent->actions()) {
+            if (a->objectName() == "clearRecent")
+                return a;
+        }
+        return static_cast<QAction *>(nullptr);
+    };
+    QVERIFY(clear()->isEnabled());
+    clear()->trigger();
+    QCOMPARE(entries(), QStringList());
+    QVERIFY(!clear()->isEnabled());
+}
+
+void TstJournalWindow::usersJournalIsMadeByItsFirstEntry()
+{
+    const QString path = JournalWindow::defaultJournal();
+    if (!path.startsWith(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)))
+        QSKIP("the handheld's journal folder is here: it is the default");
+    const QString folder = QFileInfo(path).absolutePath();
+    QVERIFY(!QFileInfo::exists(folder));
+    JournalWindow window(path);
+    window.show();
+    QCOMPARE(window.findChild<QLabel *>("readings")->text(),
+        "A new journal: the first entry writes " + path);
+    QVERIFY(action(window, "addReading")->isEnabled());
+    const QDate day(QDate::currentDate().year() - 1, 3, 5);
+    QVERIFY(withDialog(action(window, "addReading"), "readingDialog", [&](QDialog *d) {
+        fill(d, day, 8, 0, 104, "x", "");
+        d->accept();
+    }));
+    QCOMPARE(bytesOf(path), "SUGR|" + day.toString("yyyyMMdd").toLatin1() + "|0800|x|104|\n");
+    QCOMPARE(window.findChild<QLabel *>("readings")->text(), "1 reading");
+    QVERIFY(QDir(folder).removeRecursively());
+}
+
+void TstJournalWindow::defaultSize_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QSize>("window");
+    QTest::newRow("two thirds") << QSize(2400, 1500) << QSize(1600, 1000);
+    QTest::newRow("no smaller than the rows need") << QSize(1280, 800) << QSize(1000, 700);
+    QTest::newRow("wide and low") << QSize(3000, 900) << QSize(2000, 700);
+    QTest::newRow("never beyond the screen") << QSize(800, 600) << QSize(800, 600);
+}
+
+void TstJournalWindow::defaultSize()
+{
+    QFETCH(QSize, screen);
+    QTEST(JournalWindow::defaultSize(screen), "window");
+}
+
+void TstJournalWindow::windowKeepsItsSize()
+{
+    const QString path = dir.filePath("size.journal");
+    put(path, "SUGR|20240305|0800|x|104|\n");
+    QSettings().remove("geometry");
+    const QSize screen = QApplication::primaryScreen()->availableGeometry().size();
+    {
+        JournalWindow window(path);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.size(), JournalWindow::defaultSize(screen));
+        window.resize(640, 480);
+        window.close();
+    }
+    JournalWindow again(path);
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QCOMPARE(again.size(), QSize(640, 480));
+    QSettings().remove("geometry");
 }
 
 void TstJournalWindow::countsOfOneAreSingular()
@@ -1039,6 +1192,10 @@ int main(int argc, char **argv)
 {
     // Before any thread starts: mounts made in the test go with its process.
     mountsAllowed = fulldisk::privateMounts();
+    // Settings and the user's journal of a run of its own.
+    const QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath("data")));
     QApplication app(argc, argv);
     Translation::install();
     TstJournalWindow test;

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -39,6 +40,9 @@ private Q_SLOTS:
     void journalPath_data();
     void journalPath();
     void defaultPath();
+    void usersJournalByDefault();
+    void windowSize_data();
+    void windowSize();
     void commandLine_data();
     void commandLine();
     void manPageNamesEveryOption();
@@ -64,8 +68,12 @@ Run TstViewerProgram::run(QStringList arguments, const QProcessEnvironment &envi
     if (!arguments.contains("-grab"))
         arguments << "-grab" << picture;
     QProcess viewer;
-    if (!environment.isEmpty())
-        viewer.setProcessEnvironment(environment);
+    QProcessEnvironment chosen
+        = environment.isEmpty() ? QProcessEnvironment::systemEnvironment() : environment;
+    // The journals it opens are remembered in the test's settings.
+    if (!environment.contains("XDG_CONFIG_HOME"))
+        chosen.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    viewer.setProcessEnvironment(chosen);
     viewer.start(VIEWER, arguments);
     if (!viewer.waitForFinished(60000))
         qFatal("the viewer did not end: %s", qPrintable(arguments.join(' ')));
@@ -90,7 +98,8 @@ void TstViewerProgram::grabShowsTheJournal()
     const Run shown = run({ SAMPLE });
     QCOMPARE(shown.exitCode, 0);
     QVERIFY(!shown.picture.isNull());
-    QCOMPARE(shown.picture.text("Title"), "Health Journal");
+    // The caption names the journal.
+    QCOMPARE(shown.picture.text("Title"), QStringLiteral(u"journal.txt — Health Journal"));
 
     // Date headers are black bands across the window.
     int blackRows = 0;
@@ -101,7 +110,7 @@ void TstViewerProgram::grabShowsTheJournal()
 
     const Run empty = run({ writeJournal("empty.txt", "") });
     QCOMPARE(empty.exitCode, 0);
-    QCOMPARE(empty.picture.text("Title"), "Health Journal");
+    QCOMPARE(empty.picture.text("Title"), QStringLiteral(u"empty.txt — Health Journal"));
     QVERIFY(empty.picture != shown.picture);
 }
 
@@ -185,6 +194,62 @@ void TstViewerProgram::defaultPath()
     QCOMPARE(byDefault.exitCode, 0);
     QVERIFY(byDefault.picture == named.picture);
     QVERIFY(byDefault.picture != empty.picture);
+}
+
+void TstViewerProgram::usersJournalByDefault()
+{
+    if (QFileInfo(defaultJournal).dir().exists())
+        QSKIP("the handheld's journal folder is here: it is the default");
+    // Without the handheld's folder, the user's own journal.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", dir.filePath("data"));
+    const QString folder = dir.filePath("data/healthjournal/journal-viewer");
+    const Run none = run({}, environment);
+    QCOMPARE(none.exitCode, 0);
+    QCOMPARE(none.picture.text("Title"), QStringLiteral(u"journal.txt — Health Journal"));
+    // Its folder is made by the first entry, not by a look.
+    QVERIFY(!QFileInfo::exists(folder));
+
+    QVERIFY(QDir().mkpath(folder));
+    QFile journal(folder + "/journal.txt");
+    QVERIFY(journal.open(QIODevice::WriteOnly));
+    journal.write("SUGR|20240305|0700|own|7|\n");
+    journal.close();
+    const Run byDefault = run({}, environment);
+    const Run named = run({ journal.fileName() }, environment);
+    QCOMPARE(byDefault.exitCode, 0);
+    QVERIFY(byDefault.picture == named.picture);
+    QVERIFY(byDefault.picture != none.picture);
+}
+
+void TstViewerProgram::windowSize_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QSize>("window");
+    QTest::newRow("two thirds of a large screen") << QSize(2400, 1500) << QSize(1600, 1000);
+    QTest::newRow("full HD") << QSize(1920, 1080) << QSize(1280, 720);
+    QTest::newRow("no smaller than the rows need") << QSize(1280, 800) << QSize(1000, 700);
+    QTest::newRow("never beyond a small screen") << QSize(800, 600) << QSize(800, 600);
+}
+
+void TstViewerProgram::windowSize()
+{
+    QFETCH(QSize, screen);
+    QFETCH(QSize, window);
+    // A screen of that size, and no window manager to change the window's.
+    const QString config = dir.filePath("screen.json");
+    QFile file(config);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QStringLiteral("{ \"screens\": [ { \"name\": \"s\", \"x\": 0, \"y\": 0, "
+                              "\"width\": %1, \"height\": %2, \"logicalDpi\": 96, "
+                              "\"logicalBaseDpi\": 96, \"dpr\": 1 } ] }")
+                   .arg(screen.width())
+                   .arg(screen.height())
+                   .toUtf8());
+    file.close();
+    const Run shown = run({ "-platform", "offscreen:configfile=" + config, SAMPLE });
+    QCOMPARE(shown.exitCode, 0);
+    QCOMPARE(shown.picture.size(), window);
 }
 
 void TstViewerProgram::journalNameNotUtf8()

@@ -168,7 +168,7 @@ void decodeBatch(Batch &batch)
 JournalViewer::JournalViewer(const QString &fileName, QWidget *parent, const char *name)
     : QListWidget(parent)
     , fileName(fileName)
-    , journal(fileName)
+    , journal(std::in_place, fileName)
 {
     setObjectName(QString::fromLatin1(name));
     // Every row has the same height: the list need not measure a million of
@@ -186,6 +186,12 @@ JournalViewer::~JournalViewer()
         for (auto &entry : entries)
             static_cast<void>(entry.release());
     }
+}
+
+void JournalViewer::setFileName(const QString &name)
+{
+    fileName = name;
+    journal.emplace(name);
 }
 
 void JournalViewer::reload()
@@ -235,7 +241,7 @@ void JournalViewer::reload()
         filling = (filling + 1) % batches.size();
         collect(batches[filling]);
     };
-    journal.scan([&](int n, QByteArrayView bytes) {
+    journal->scan([&](int n, QByteArrayView bytes) {
         Batch &batch = batches[filling];
         batch.bytes.append(bytes.data(), std::size_t(bytes.size()));
         batch.ends.push_back({ n, qsizetype(batch.bytes.size()) });
@@ -246,9 +252,9 @@ void JournalViewer::reload()
         send();
     for (std::size_t k = 1; k <= batches.size(); ++k)
         collect(batches[(filling + k) % batches.size()]);
-    if (journal.isUtf16()) {
-        for (int n = 1; n <= journal.lineCount(); ++n) {
-            const QString text = journal.lineText(n);
+    if (journal->isUtf16()) {
+        for (int n = 1; n <= journal->lineCount(); ++n) {
+            const QString text = journal->lineText(n);
             if (!text.isEmpty())
                 accept(decodeLine(n, text));
         }

@@ -13,6 +13,7 @@
 #include <QSet>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class JournalEntry;
@@ -42,7 +43,9 @@ public:
     void reload();
 
     // The journal as last read or written; the window writes through it.
-    JournalFile &file() { return journal; }
+    JournalFile &file() { return *journal; }
+    // Shows another journal from the next reload().
+    void setFileName(const QString &name);
     const std::vector<Problem> &problems() const { return unreadable; }
     // The sound readings among the entries, and the sound records of other
     // types: an entry of a line not read, listed in problems(), is neither.
@@ -93,7 +96,7 @@ private:
     void applyShownTypes();
 
     QString fileName;
-    JournalFile journal;
+    std::optional<JournalFile> journal;
     std::vector<std::unique_ptr<const JournalEntry>> entries;
     std::vector<int> lines; // the journal line of each entry
     std::vector<Problem> unreadable;

@@ -17,8 +17,10 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDateEdit>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -29,7 +31,10 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUndoStack>
@@ -41,6 +46,34 @@
 namespace {
 
 const QString appName = QStringLiteral("Health Journal");
+const QString handheldJournal = QStringLiteral("/home/root/Applications/kestrin/journal.txt");
+const QString recentKey = QStringLiteral("recentJournals");
+const QString geometryKey = QStringLiteral("geometry");
+constexpr int recentJournals = 8;
+
+// The journal of the user who has no handheld's folder.
+QString userJournal()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/journal.txt");
+}
+
+bool isUserJournal(const QString &path)
+{
+    return QFileInfo(path).absoluteFilePath() == QFileInfo(userJournal()).absoluteFilePath();
+}
+
+// Where the file dialogs start: beside the journal shown.
+QString startFolder(const QString &journal)
+{
+    const QFileInfo folder(QFileInfo(journal).absolutePath());
+    return folder.isDir() ? folder.filePath() : QDir::homePath();
+}
+
+QStringList journalFilters()
+{
+    return { JournalWindow::tr("Journals (*.journal *.txt)"), JournalWindow::tr("All files (*)") };
+}
 
 // The journal's reading types, the most used first.
 QStringList typesByUse(const JournalViewer &list)
@@ -101,12 +134,18 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     , problems(new QPushButton(this))
 {
     list->reload();
-    setWindowTitle(appName);
-    // The platform may show the file beside the title.
-    setWindowFilePath(path);
     setCentralWidget(list);
 
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
+    QAction *makeNew = fileMenu->addAction(tr("&New journal…"), this, &JournalWindow::newJournal);
+    makeNew->setObjectName(QStringLiteral("newJournal"));
+    makeNew->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    QAction *openOther = fileMenu->addAction(tr("&Open…"), this, &JournalWindow::chooseJournal);
+    openOther->setObjectName(QStringLiteral("openJournal"));
+    openOther->setShortcut(QKeySequence::Open);
+    recentMenu = fileMenu->addMenu(tr("Open &Recent"));
+    recentMenu->setObjectName(QStringLiteral("recentMenu"));
+    fileMenu->addSeparator();
     QMenu *addMenu = fileMenu->addMenu(tr("&Add"));
     addAction = addMenu->addAction(tr("&Reading…"), this, &JournalWindow::addReading);
     addAction->setObjectName(QStringLiteral("addReading"));
@@ -250,12 +289,22 @@ JournalWindow::JournalWindow(const QString &path, QWidget *parent)
     connect(watcher, &QFileSystemWatcher::fileChanged, changeDelay, qOverload<>(&QTimer::start));
     connect(watcher, &QFileSystemWatcher::directoryChanged, changeDelay,
         qOverload<>(&QTimer::start));
-    // The folder as named: the current folder's name may not be UTF-8.
-    watcher->addPath(QFileInfo(path).path());
-    if (QFileInfo::exists(path))
-        watcher->addPath(path);
+    journalOpened();
 
-    updateStatus();
+    if (!restoreGeometry(QSettings().value(geometryKey).toByteArray()) && screen())
+        resize(defaultSize(screen()->availableGeometry().size()));
+}
+
+QString JournalWindow::defaultJournal()
+{
+    return QFileInfo(QFileInfo(handheldJournal).absolutePath()).isDir() ? handheldJournal
+                                                                        : userJournal();
+}
+
+QSize JournalWindow::defaultSize(const QSize &screen)
+{
+    const QSize least(1000, 700);
+    return (screen * 2 / 3).expandedTo(least).boundedTo(screen);
 }
 
 JournalWindow::~JournalWindow()
@@ -275,6 +324,110 @@ void JournalWindow::showEvent(QShowEvent *event)
         scrollToNewestDay();
         updateFloatingHeader();
     }
+}
+
+void JournalWindow::closeEvent(QCloseEvent *event)
+{
+    QSettings().setValue(geometryKey, saveGeometry());
+    QMainWindow::closeEvent(event);
+}
+
+void JournalWindow::openJournal(const QString &path)
+{
+    changeDelay->stop();
+    list->setFileName(path);
+    list->reload();
+    history->clear();
+    ++generation;
+    journalOpened();
+    scrollToNewestDay();
+    updateFloatingHeader();
+    statisticsDelay->start();
+}
+
+void JournalWindow::newJournal()
+{
+    QFileDialog dialog(this, tr("New journal"), startFolder(list->file().path()));
+    dialog.setObjectName(QStringLiteral("newJournalDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A journal that is there already is opened as it is, never emptied.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(journalFilters());
+    dialog.setDefaultSuffix(QStringLiteral("journal"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = dialog.selectedFiles().constFirst();
+    QFile file(path);
+    const bool made = file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    if (!made && !QFileInfo::exists(path)) {
+        QMessageBox::warning(
+            this, appName, tr("The journal was not made.\n\n%1").arg(file.errorString()));
+        return;
+    }
+    file.close();
+    openJournal(path);
+    if (!made)
+        statusBar()->showMessage(
+            tr("%1 is there already: it is opened as it is").arg(QFileInfo(path).fileName()), 5000);
+}
+
+void JournalWindow::chooseJournal()
+{
+    QFileDialog dialog(this, tr("Open journal"), startFolder(list->file().path()));
+    dialog.setObjectName(QStringLiteral("openJournalDialog"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(journalFilters());
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        openJournal(dialog.selectedFiles().constFirst());
+}
+
+void JournalWindow::journalOpened()
+{
+    const QFileInfo journal(list->file().path());
+    setWindowTitle(journal.fileName() + u" — " + appName);
+    // The platform may show the file beside the title.
+    setWindowFilePath(journal.absoluteFilePath());
+
+    const QStringList watched = watcher->files() + watcher->directories();
+    if (!watched.isEmpty())
+        watcher->removePaths(watched);
+    // The folder as named: the current folder's name may not be UTF-8.
+    if (QFileInfo(journal.path()).isDir())
+        watcher->addPath(journal.path());
+    if (journal.exists()) {
+        watcher->addPath(journal.filePath());
+        QSettings settings;
+        QStringList recent = settings.value(recentKey).toStringList();
+        recent.removeAll(journal.absoluteFilePath());
+        recent.prepend(journal.absoluteFilePath());
+        settings.setValue(recentKey, recent.mid(0, recentJournals));
+    }
+    updateRecentMenu();
+    updateStatus();
+}
+
+void JournalWindow::updateRecentMenu()
+{
+    // Later: an entry of the menu may be the one that asked for it.
+    for (QAction *a : recentMenu->actions()) {
+        recentMenu->removeAction(a);
+        a->deleteLater();
+    }
+    const QStringList recent = QSettings().value(recentKey).toStringList();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString path = recent[i];
+        QString shown = QDir::toNativeSeparators(path);
+        shown.replace(u'&', QStringLiteral("&&"));
+        recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), this,
+            [this, path] { openJournal(path); });
+    }
+    recentMenu->addSeparator();
+    QAction *clear = recentMenu->addAction(tr("&Clear list"), this, [this] {
+        QSettings().remove(recentKey);
+        updateRecentMenu();
+    });
+    clear->setObjectName(QStringLiteral("clearRecent"));
+    clear->setEnabled(!recent.isEmpty());
 }
 
 void JournalWindow::setUnit(GlucoseUnit::Unit unit)
@@ -372,6 +525,10 @@ void JournalWindow::push(const QString &text, int line, const JournalChange::Lin
 bool JournalWindow::apply(int line, const JournalChange::Line &from, const JournalChange::Line &to)
 {
     JournalFile &file = list->file();
+    // The user's own journal is made, with its folder, by its first entry.
+    const QString folder = QFileInfo(file.path()).absolutePath();
+    if (!QFileInfo::exists(folder) && isUserJournal(file.path()) && QDir().mkpath(folder))
+        watcher->addPath(folder);
     const bool written = !from ? file.insert(line, *to) : !to ? file.remove(line) : file.replace(line, *to);
     if (!written) {
         // Told once the history is done with the change. The rows and the
@@ -445,7 +602,11 @@ void JournalWindow::updateStatus()
 {
     const JournalFile &file = list->file();
     const QString name = QFileInfo(file.path()).fileName();
-    if (!file.exists() && !file.errorString().isEmpty())
+    const bool noFolder = !QFileInfo::exists(QFileInfo(file.path()).absolutePath());
+    if (noFolder && isUserJournal(file.path()))
+        readings->setText(tr("A new journal: the first entry writes %1")
+                              .arg(QDir::toNativeSeparators(file.path())));
+    else if (!file.exists() && !file.errorString().isEmpty())
         readings->setText(tr("Cannot open %1: %2").arg(name, file.errorString()));
     else
         readings->setText(countsOf(*list));
@@ -456,11 +617,13 @@ void JournalWindow::updateStatus()
 
     // A missing journal is made by the first reading; one that cannot be
     // read is not written either.
-    notWritable = file.whyNotWritable();
+    notWritable = noFolder && isUserJournal(file.path()) ? QString() : file.whyNotWritable();
     if (notWritable.isEmpty() && !file.exists() && file.errorString() != QLatin1String("No such file"))
         notWritable = file.errorString();
+    // A folder that is not there is said as such: nothing is read-only.
     if (!notWritable.isEmpty())
-        readings->setText(readings->text() + u" — " + tr("read-only: %1").arg(notWritable));
+        readings->setText(readings->text() + u" — "
+            + (noFolder ? notWritable : tr("read-only: %1").arg(notWritable)));
     updateActions();
 }
 

@@ -22,6 +22,7 @@ class StatisticsPanel;
 class QFileSystemWatcher;
 class QLabel;
 class QListWidgetItem;
+class QMenu;
 class QPushButton;
 class QTimer;
 class QUndoStack;
@@ -34,14 +35,28 @@ class JournalWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    // Reads the journal before it returns.
+    // Reads the journal before it returns. The window takes the size it
+    // was closed with, or its default size.
     explicit JournalWindow(const QString &path, QWidget *parent = nullptr);
     ~JournalWindow() override;
+
+    // The journal opened without a name: the handheld's where its folder
+    // is, and otherwise the user's own, whose folder its first entry makes.
+    static QString defaultJournal();
+    // The size of a window on a screen of the size given, before the user
+    // chose one: two thirds of it, no smaller than the rows and the
+    // statistics need, and never beyond it.
+    static QSize defaultSize(const QSize &screen);
 
     JournalViewer *viewer() const { return list; }
     void setUnit(GlucoseUnit::Unit unit);
 
 public Q_SLOTS:
+    // Shows another journal; the history of changes stays with the last one.
+    void openJournal(const QString &path);
+    // File › New… and File › Open…: ask for a journal and open it.
+    void newJournal();
+    void chooseJournal();
     void addReading();
     // Adds a record of one of JournalTypes::records().
     void addRecord(const QString &typecode);
@@ -55,6 +70,7 @@ public Q_SLOTS:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     bool apply(int line, const JournalChange::Line &from, const JournalChange::Line &to);
@@ -63,6 +79,9 @@ private:
     ListBoxEntryItem *currentReading() const;
     void readAgain(const QString &why);
     void checkForChange();
+    // Title, watched paths, recent journals and status of the journal read.
+    void journalOpened();
+    void updateRecentMenu();
     void updateStatus();
     void updateActions();
     void updateFloatingHeader();
@@ -82,6 +101,7 @@ private:
     QDockWidget *statisticsDock;
     LogbookPanel *logbook;
     QDockWidget *logbookDock;
+    QMenu *recentMenu;
     QLabel *floatingHeader;
     QLabel *readings;
     QPushButton *problems;

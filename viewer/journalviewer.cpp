@@ -16,8 +16,6 @@
 
 namespace {
 
-const char *const defaultJournal = "/home/root/Applications/kestrin/journal.txt";
-
 // --help and --version print and quit, so they must work without a display.
 bool onlyPrints(int argc, char **argv)
 {
@@ -63,6 +61,8 @@ int main(int argc, char **argv)
         return 2;
     }
     CommandLine::prepare();
+    // Where the settings and the user's own journal are kept.
+    QCoreApplication::setOrganizationName(QStringLiteral("healthjournal"));
     QCoreApplication::setApplicationName(QStringLiteral("journal-viewer"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HEALTHJOURNAL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.healthjournal.JournalViewer"));
@@ -90,7 +90,7 @@ int main(int argc, char **argv)
         QStringLiteral("Shows values in <unit>: mg/dL (the default) or mmol/L."),
         QStringLiteral("unit"), QStringLiteral("mg/dL") });
     parser.addPositionalArgument(QStringLiteral("journal"),
-        QStringLiteral("The journal to show, by default %1.").arg(QLatin1String(defaultJournal)),
+        QStringLiteral("The journal to show, by default %1.").arg(JournalWindow::defaultJournal()),
         QStringLiteral("[journal]"));
     if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "journal-viewer: %s\nTry 'journal-viewer --help' for more.\n",
@@ -117,11 +117,13 @@ int main(int argc, char **argv)
             qPrintable(CommandLine::printable(QString::fromLocal8Bit(why))));
         return 1;
     }
-    const QString path = parser.positionalArguments().value(0, QString::fromLatin1(defaultJournal));
+    const QString path = parser.positionalArguments().value(0, JournalWindow::defaultJournal());
     // The window holds the list, read before anything is shown.
     auto mainWindow = std::make_unique<JournalWindow>(path);
     mainWindow->setUnit(unit);
-    app.showMainWidget(mainWindow.get(), false);
+    // Not maximised: the window keeps the size it was closed with, or takes
+    // its own, which a display without a window manager would not change.
+    app.showMainWidget(mainWindow.get(), true);
     mainWindow->show();
     const int status = app.exec();
     // Once closed, the window goes with the process: freeing a million rows
