@@ -226,9 +226,7 @@ void TstViewerProgram::windowSize_data()
 {
     QTest::addColumn<QSize>("screen");
     QTest::addColumn<QSize>("window");
-    QTest::newRow("two thirds of a large screen") << QSize(2400, 1500) << QSize(1600, 1000);
     QTest::newRow("full HD") << QSize(1920, 1080) << QSize(1280, 720);
-    QTest::newRow("no smaller than the rows need") << QSize(1280, 800) << QSize(1000, 700);
     QTest::newRow("never beyond a small screen") << QSize(800, 600) << QSize(800, 600);
 }
 
