@@ -22,6 +22,16 @@
     </message>
 </context>
 <context>
+    <name>GlucoseSummary</name>
+    <message numerus="yes">
+        <source>%1 a day, over the %n days of the period that have any</source>
+        <translation>
+            <numerusform>%1 a day, over the %n day of the period that has any</numerusform>
+            <numerusform>%1 a day, over the %n days of the period that have any</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>JournalWindow</name>
     <message numerus="yes">
         <source>%n readings</source>
