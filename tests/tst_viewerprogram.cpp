@@ -307,9 +307,6 @@ void TstViewerProgram::commandLine_data()
     QTest::newRow("a journal, the display not there")
         << QStringList { SAMPLE } << absent << 1 << ""
         << noDisplay.arg("the display \":99\" cannot be opened");
-    QTest::newRow("no journal, the display not there")
-        << QStringList {} << absent << 1 << ""
-        << noDisplay.arg("the display \":99\" cannot be opened");
     QTest::newRow("Qt's option names a platform that cannot start") << QStringList { "-platform",
         "xcb", SAMPLE } << none << 1 << "" << noDisplay.arg("the display cannot be opened");
 }
