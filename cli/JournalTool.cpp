@@ -122,18 +122,6 @@ struct Journal
         std::stable_sort(records.begin(), records.end(), earlier);
     }
 
-    // The doses, carbohydrates, activities and HbA1c results that hold a number.
-    std::vector<TreatmentStatistics::Treatment> treatments() const
-    {
-        std::vector<TreatmentStatistics::Treatment> all;
-        TreatmentStatistics::Treatment t;
-        for (const auto &r : records) {
-            if (TreatmentRecords::read(*r, &t))
-                all.push_back(t);
-        }
-        return all;
-    }
-
     std::vector<GlucoseReading> glucose() const
     {
         std::vector<GlucoseReading> all;
@@ -149,6 +137,63 @@ struct Journal
             all.push_back({ r->getDate(), r->getTime(), r->getValue(), type });
         }
         return all;
+    }
+};
+
+// What the statistics and the report need of a journal: its readings as
+// the statistics see them, sound or not (those that are not count as
+// ignored), and its treatments, both in time order. The journal is read a
+// piece at a time, and a plain reading from its bytes: a million readings
+// need no entries.
+struct Figures
+{
+    std::vector<GlucoseReading> readings;
+    std::vector<TreatmentStatistics::Treatment> treatments;
+
+    // False, with the file's errorString(), when the journal cannot be
+    // read, a missing one too.
+    bool read(JournalFile &file)
+    {
+        QByteArray lastType;
+        GlucoseReading::Type type = GlucoseReading::Unspecified;
+        // Room for as many readings as lines of the usual length.
+        readings.reserve(std::size_t(QFileInfo(file.path()).size() / 24));
+        const auto add = [&](int, QByteArrayView line) {
+            SugarEntry::Reading plain;
+            if (SugarEntry::readPlain(line, &plain)) {
+                // Lines share the text of a reading type: its kind is found once a run.
+                if (plain.type != lastType) {
+                    lastType = plain.type.toByteArray();
+                    type = GlucoseReading::typeOf(QString::fromLatin1(lastType));
+                }
+                readings.push_back({ plain.date, plain.time, plain.value, type });
+                return;
+            }
+            addEntry(QString::fromUtf8(line));
+        };
+        if (!file.scan(add))
+            return false;
+        for (int n = 1; file.isUtf16() && n <= file.lineCount(); ++n)
+            addEntry(file.lineText(n));
+        GlucosePeriod::putInTimeOrder(readings);
+        std::stable_sort(treatments.begin(), treatments.end(), [](const auto &a, const auto &b) {
+            return a.date != b.date ? a.date < b.date : a.time < b.time;
+        });
+        return true;
+    }
+
+private:
+    void addEntry(const QString &line)
+    {
+        const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(line));
+        TreatmentStatistics::Treatment t;
+        if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get())) {
+            readings.push_back({ sugar->getDate(), sugar->getTime(), sugar->getValue(),
+                GlucoseReading::typeOf(sugar->getRType()) });
+        } else if (entry && entry->getDate().isValid() && entry->getTime().isValid()
+            && TreatmentRecords::read(*entry, &t)) {
+            treatments.push_back(t);
+        }
     }
 };
 
@@ -678,12 +723,12 @@ int JournalTool::stats(QCommandLineParser &parser)
         return usage(error);
     if (parser.isSet("profile") && !parser.isSet("json"))
         return usage(QStringLiteral("--profile goes with --json"));
-    Journal journal(args[0]);
-    if (!journal.read())
-        return fail(args[0] + u": " + journal.file.errorString());
-
-    const std::vector<GlucoseReading> readings = journal.glucose();
-    const std::vector<TreatmentStatistics::Treatment> treatments = journal.treatments();
+    JournalFile file(args[0]);
+    Figures figures;
+    if (!figures.read(file))
+        return fail(args[0] + u": " + file.errorString());
+    const std::vector<GlucoseReading> &readings = figures.readings;
+    const std::vector<TreatmentStatistics::Treatment> &treatments = figures.treatments;
     const GlucoseStatistics s(readings, period);
     const TreatmentStatistics t(treatments, s, period);
     const bool compare = parser.isSet("compare");
@@ -1181,10 +1226,11 @@ int JournalTool::report(QCommandLineParser &parser)
     GlucoseUnit::Unit unit = GlucoseUnit::MgPerDl;
     if (!periodAndUnitOf(parser, &period, &unit, &error))
         return usage(error);
-    Journal journal(args[0]);
-    if (!journal.read())
-        return fail(args[0] + u": " + journal.file.errorString());
-    GlucoseReport report(journal.glucose(), period, unit, journal.treatments());
+    JournalFile file(args[0]);
+    Figures figures;
+    if (!figures.read(file))
+        return fail(args[0] + u": " + file.errorString());
+    GlucoseReport report(figures.readings, period, unit, figures.treatments);
     report.setTitle(QFileInfo(args[0]).fileName());
     if (!report.write(parser.value("output"), &error))
         return fail(parser.value("output") + u": " + error);

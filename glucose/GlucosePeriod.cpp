@@ -86,13 +86,8 @@ void GlucosePeriod::addDay(std::vector<GlucoseReading> &days, const GlucoseReadi
         days.back() = reading;
 }
 
-std::vector<GlucoseReading> GlucosePeriod::select(
-    const std::vector<GlucoseReading> &readings, int *ignored) const
+void GlucosePeriod::putInTimeOrder(std::vector<GlucoseReading> &readings)
 {
-    std::vector<GlucoseReading> used;
-    used.reserve(readings.size());
-    const int unusable
-        = forEachUsed(readings, [&used](const GlucoseReading &r) { used.push_back(r); });
     const auto earlier = [](const GlucoseReading &a, const GlucoseReading &b) {
         return a.date != b.date ? a.date < b.date : a.time < b.time;
     };
@@ -100,19 +95,29 @@ std::vector<GlucoseReading> GlucosePeriod::select(
     // aside, sorted and merged back, which is linear in the rest.
     std::vector<GlucoseReading> late;
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < used.size(); ++i) {
-        if (kept == 0 || !earlier(used[i], used[kept - 1]))
-            used[kept++] = used[i];
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        if (kept == 0 || !earlier(readings[i], readings[kept - 1]))
+            readings[kept++] = readings[i];
         else
-            late.push_back(used[i]);
+            late.push_back(readings[i]);
     }
-    if (!late.empty()) {
-        used.resize(kept);
-        std::stable_sort(late.begin(), late.end(), earlier);
-        std::vector<GlucoseReading> merged(used.size() + late.size());
-        std::merge(used.begin(), used.end(), late.begin(), late.end(), merged.begin(), earlier);
-        used.swap(merged);
-    }
+    if (late.empty())
+        return;
+    readings.resize(kept);
+    std::stable_sort(late.begin(), late.end(), earlier);
+    std::vector<GlucoseReading> merged(readings.size() + late.size());
+    std::merge(readings.begin(), readings.end(), late.begin(), late.end(), merged.begin(), earlier);
+    readings.swap(merged);
+}
+
+std::vector<GlucoseReading> GlucosePeriod::select(
+    const std::vector<GlucoseReading> &readings, int *ignored) const
+{
+    std::vector<GlucoseReading> used;
+    used.reserve(readings.size());
+    const int unusable
+        = forEachUsed(readings, [&used](const GlucoseReading &r) { used.push_back(r); });
+    putInTimeOrder(used);
     if (ignored)
         *ignored = unusable;
     return used;

@@ -48,6 +48,10 @@ public:
     // Readings in time order give one a day, in order.
     static void addDay(std::vector<GlucoseReading> &days, const GlucoseReading &reading);
 
+    // Puts readings in time order, keeping the order of readings of one
+    // moment: linear for a journal in order but for a few late lines.
+    static void putInTimeOrder(std::vector<GlucoseReading> &readings);
+
     // The readings the period uses, in time order. *ignored, when given,
     // counts the readings in the period that have no usable value.
     std::vector<GlucoseReading> select(

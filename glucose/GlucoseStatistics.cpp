@@ -123,7 +123,8 @@ GlucoseStatistics::GlucoseStatistics(
     for (int i = 0; i < 5; ++i)
         m_quantiles[i] = distribution.quantile(ps[i]);
 
-    const GlucoseGrid grid(inOrder);
+    // The grid's step is the median gap, rounded, as the grid would find it.
+    const GlucoseGrid grid(inOrder, int(std::clamp(std::nearbyint(m_medianGap), 1.0, 1440.0)));
     m_variability = GlucoseVariability(inOrder, grid);
     m_episodes = GlucoseEpisodes(grid);
 }

@@ -123,7 +123,14 @@ bool SugarEntry::readPlain(QByteArrayView line, Reading *reading)
     const int value = plainNumber(fields[3]);
     if (date < 0 || time < 0 || value < 0)
         return false;
-    reading->date = QDate(date / 10000, date / 100 % 100, date % 100);
+    // Readings of one day stand together: its date is worked out once.
+    static thread_local int lastDate = -1;
+    static thread_local QDate lastDay;
+    if (date != lastDate) {
+        lastDate = date;
+        lastDay = QDate(date / 10000, date / 100 % 100, date % 100);
+    }
+    reading->date = lastDay;
     reading->time = QTime(time / 100, time % 100, 0, 0);
     reading->type = fields[2];
     reading->value = value;
