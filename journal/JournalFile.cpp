@@ -337,6 +337,7 @@ QString JournalFile::whyNoLock(int lockError) const
 void JournalFile::reset()
 {
     data.clear();
+    placed = Placed();
     starts.clear();
     wide = false;
     wideLines.clear();
@@ -482,13 +483,16 @@ bool JournalFile::hold() const
         return false;
     const Stamp stamp = stampOf(file.handle());
     QByteArray bytes = file.readAll();
-    Fingerprint print;
-    print.add(bytes);
-    if (print.size != knownSize || print.value() != knownHash)
-        return false;
+    // A file that shows what was read is known unchanged, as isCurrent() knows it.
+    if (!(knownStamp.size >= 0 && stamp == knownStamp)) {
+        Fingerprint print;
+        print.add(bytes);
+        if (print.size != knownSize || print.value() != knownHash)
+            return false;
+    }
     knownStamp = stamp;
     data = std::move(bytes);
-    index();
+    placed = Placed();
     return true;
 }
 
@@ -496,8 +500,8 @@ QByteArrayView JournalFile::line(int number) const
 {
     if (wide || number < 1 || number > lineCount() || !hold())
         return {};
-    const qsizetype start = starts[number - 1];
-    return QByteArrayView(data).sliced(start, endOfLine(number) - start);
+    const Place at = place(number);
+    return QByteArrayView(data).sliced(at.start, at.end - at.start);
 }
 
 QString JournalFile::lineText(int number) const
@@ -518,19 +522,18 @@ bool JournalFile::append(const QStringList &lines)
         }
     }
     QLockFile lock(lockPath());
-    return begin(lock) && write(withAppended(encoded));
+    return begin(lock) && writeAppended(encoded);
 }
 
-QByteArray JournalFile::withAppended(const QList<QByteArray> &lines) const
+bool JournalFile::writeAppended(const QList<QByteArray> &lines)
 {
-    QByteArray contents = data;
     const QByteArray end = lineEnd();
-    if (contents.size() > byteOrderMarkSize(contents) && !contents.endsWith('\n')
-        && !contents.endsWith('\r'))
-        contents += end;
+    QByteArray added;
+    if (data.size() > byteOrderMarkSize(data) && !data.endsWith('\n') && !data.endsWith('\r'))
+        added += end;
     for (const QByteArray &line : lines)
-        contents += line + end;
-    return contents;
+        added += line + end;
+    return write({ data, added }, lineCount() + int(lines.size()));
 }
 
 bool JournalFile::ready(QLockFile &lock, int number, int last, const QByteArray &line)
@@ -573,10 +576,9 @@ bool JournalFile::replace(int number, const QByteArray &line)
     if (!ready(lock, number, lineCount(), line))
         return false;
     // The line's own end stays: CR LF, LF, CR, or none on a last line.
-    const qsizetype start = starts[number - 1];
-    QByteArray contents = data;
-    contents.replace(start, endOfLine(number) - start, line);
-    return write(contents);
+    const Place at = place(number);
+    const QByteArrayView bytes(data);
+    return write({ bytes.first(at.start), line, bytes.sliced(at.end) }, lineCount());
 }
 
 bool JournalFile::insert(int number, const QByteArray &line)
@@ -585,10 +587,11 @@ bool JournalFile::insert(int number, const QByteArray &line)
     if (!ready(lock, number, lineCount() + 1, line))
         return false;
     if (number > lineCount())
-        return write(withAppended({ line }));
-    QByteArray contents = data;
-    contents.insert(starts[number - 1], line + lineEnd());
-    return write(contents);
+        return writeAppended({ line });
+    const Place at = place(number);
+    const QByteArrayView bytes(data);
+    return write(
+        { bytes.first(at.start), line, lineEnd(), bytes.sliced(at.start) }, lineCount() + 1);
 }
 
 bool JournalFile::remove(int number)
@@ -596,10 +599,9 @@ bool JournalFile::remove(int number)
     QLockFile lock(lockPath());
     if (!ready(lock, number, lineCount(), QByteArray()))
         return false;
-    const qsizetype start = starts[number - 1];
-    QByteArray contents = data;
-    contents.remove(start, startOfNext(number) - start);
-    return write(contents);
+    const Place at = place(number);
+    const QByteArrayView bytes(data);
+    return write({ bytes.first(at.start), bytes.sliced(at.next) }, lineCount() - 1);
 }
 
 bool JournalFile::isCurrent() const
@@ -670,7 +672,7 @@ QString JournalFile::writeTarget() const
     return RegularFile::target(filePath, &target, &ignored) ? target : filePath;
 }
 
-bool JournalFile::write(const QByteArray &contents)
+bool JournalFile::write(const std::vector<QByteArrayView> &pieces, int lines)
 {
     QString target;
     if (!RegularFile::target(filePath, &target, &error))
@@ -679,7 +681,7 @@ bool JournalFile::write(const QByteArray &contents)
     if (!RegularFile::open(out, &error))
         return false;
     keepOwner(out, target);
-    bool written = RegularFile::writeAll(out, contents, &error);
+    bool written = RegularFile::writeAll(out, pieces, &error);
     // Another program may have written without the lock since the read.
     // The old journal stays open: what it appends until the new file has
     // taken the name is found there.
@@ -699,10 +701,33 @@ bool JournalFile::write(const QByteArray &contents)
         error = out.errorString();
         return false;
     }
-    data = contents;
-    rescue(old, target);
+    // The new file is known from what was written, and held only where
+    // the bytes are kept: it need not be read again.
+    Fingerprint print;
+    QByteArrayView last;
+    for (const QByteArrayView piece : pieces) {
+        print.add(piece);
+        if (!piece.isEmpty())
+            last = piece;
+    }
+    const QByteArray theirs
+        = rescue(old, target, last.isEmpty() || last.endsWith('\n') || last.endsWith('\r'));
     present = true;
-    know();
+    placed = Placed();
+    if (keep || !theirs.isEmpty()) {
+        QByteArray contents;
+        contents.reserve(print.size + theirs.size());
+        for (const QByteArrayView piece : pieces)
+            contents += piece;
+        data = contents + theirs;
+        know();
+    } else {
+        data.clear();
+        starts.clear();
+        knownSize = print.size;
+        knownHash = print.value();
+        knownLines = lines;
+    }
     knownStamp = stamp;
     if (!keep) {
         data.clear();
@@ -721,23 +746,24 @@ void JournalFile::index() const
         starts.push_back(from);
 }
 
-qsizetype JournalFile::endOfLine(int number) const
+JournalFile::Place JournalFile::place(int number) const
 {
-    const qsizetype start = starts[number - 1];
-    qsizetype end = startOfNext(number);
-    if (end > start && data[end - 1] == '\n') {
-        --end;
-        if (end > start && data[end - 1] == '\r')
-            --end;
-    } else if (end > start && data[end - 1] == '\r') {
-        --end;
+    if (!starts.empty()) {
+        const qsizetype start = starts[size_t(number - 1)];
+        const qsizetype next = number < int(starts.size()) ? starts[size_t(number)] : data.size();
+        return { start, LineEnds(QByteArrayView(data).first(next)).after(start).first, next };
     }
-    return end;
-}
-
-qsizetype JournalFile::startOfNext(int number) const
-{
-    return number < lineCount() ? starts[number] : data.size();
+    // Bytes held for a change are not indexed: the line is counted to,
+    // once for the look at a line and the change of it that follows.
+    if (placed.number != number) {
+        LineEnds ends(data);
+        qsizetype from = byteOrderMarkSize(data);
+        for (int n = 1; n < number; ++n)
+            from = ends.after(from).second;
+        const auto [end, next] = ends.after(from);
+        placed = { number, { from, end, next } };
+    }
+    return placed.at;
 }
 
 QByteArray JournalFile::lineEnd() const
@@ -747,14 +773,15 @@ QByteArray JournalFile::lineEnd() const
     return text < data.size() ? data.mid(text, next - text) : QByteArrayLiteral("\n");
 }
 
-void JournalFile::rescue(QFile &old, const QString &target)
+QByteArray JournalFile::rescue(QFile &old, const QString &target, bool endsLine) const
 {
     // A program that writes without the lock may have the old journal open
     // as the new one takes its name: a write that waited for the rename
     // lands in the old file moments after it. Those bytes go to the end of
     // the new one.
+    QByteArray rescued;
     if (!old.isOpen())
-        return;
+        return rescued;
     qint64 taken = knownSize;
     for (int look = 0; look < 2; ++look) {
         if (look > 0)
@@ -764,13 +791,16 @@ void JournalFile::rescue(QFile &old, const QString &target)
             continue;
         QByteArray theirs = old.read(status.st_size - taken);
         taken += theirs.size();
-        if (!data.isEmpty() && !data.endsWith('\n') && !data.endsWith('\r'))
+        if (!endsLine)
             theirs.prepend(lineEnd());
         QFile now(target);
         if (now.open(QIODevice::Append | QIODevice::Unbuffered)
-            && now.write(theirs) == theirs.size() && ::fdatasync(now.handle()) == 0)
-            data += theirs;
+            && now.write(theirs) == theirs.size() && ::fdatasync(now.handle()) == 0) {
+            rescued += theirs;
+            endsLine = theirs.endsWith('\n') || theirs.endsWith('\r');
+        }
     }
+    return rescued;
 }
 
 JournalFile::Stamp JournalFile::stampOf(int fd)

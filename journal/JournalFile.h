@@ -96,8 +96,11 @@ private:
     QString whyNoLock(int lockError) const;
     QString lockPath() const;
     static void keepOwner(QSaveFile &out, const QString &target);
-    void rescue(QFile &old, const QString &target);
-    QByteArray withAppended(const QList<QByteArray> &lines) const;
+    // Appends to the new journal what another program appended to the old
+    // one as it was replaced, and returns it.
+    QByteArray rescue(QFile &old, const QString &target, bool endsLine) const;
+    // Writes the journal with lines after the last.
+    bool writeAppended(const QList<QByteArray> &lines);
     void know();
     bool isCurrent(QFile &file) const;
     // What the file system tells of the file read or last written: a file
@@ -116,11 +119,25 @@ private:
     };
     static Stamp stampOf(int fd);
     QString writeTarget() const;
-    // Writes the whole file anew, under the lock that begin() took.
-    bool write(const QByteArray &contents);
+    // Writes the whole file anew from pieces of the bytes held and new ones,
+    // under the lock that begin() took; lines is the count of lines then.
+    bool write(const std::vector<QByteArrayView> &pieces, int lines);
     void index() const;
-    qsizetype endOfLine(int number) const;
-    qsizetype startOfNext(int number) const;
+    // Where a line's text starts and ends, and where the next line starts.
+    struct Place
+    {
+        qsizetype start;
+        qsizetype end;
+        qsizetype next;
+    };
+    Place place(int number) const;
+    // The line placed last in the bytes held, until they change.
+    struct Placed
+    {
+        int number = 0;
+        Place at {};
+    };
+    mutable Placed placed;
     QByteArray lineEnd() const;
 
     QString filePath;

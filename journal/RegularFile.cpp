@@ -161,14 +161,24 @@ bool RegularFile::open(QSaveFile &file, QString *error)
 
 bool RegularFile::writeAll(QSaveFile &file, QByteArrayView bytes, QString *error)
 {
-    if (!write(file, bytes, error))
-        return false;
+    return writeAll(file, std::vector<QByteArrayView> { bytes }, error);
+}
+
+bool RegularFile::writeAll(
+    QSaveFile &file, const std::vector<QByteArrayView> &pieces, QString *error)
+{
+    qint64 size = 0;
+    for (const QByteArrayView piece : pieces) {
+        if (!write(file, piece, error))
+            return false;
+        size += piece.size();
+    }
     // Some file systems tell of a full disk only when the data go to it.
     if (::fdatasync(file.handle()) != 0) {
         *error = qt_error_string(errno);
         return false;
     }
-    if (file.size() != bytes.size()) {
+    if (file.size() != size) {
         *error = QStringLiteral("The file could not be written whole");
         return false;
     }

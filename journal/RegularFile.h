@@ -10,6 +10,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <vector>
+
 class QFile;
 class QFileDevice;
 class QSaveFile;
@@ -46,6 +48,9 @@ public:
     // the disk, with the system's reason when it cannot ("No space left on
     // device"); the caller commits or cancels.
     static bool writeAll(QSaveFile &file, QByteArrayView bytes, QString *error);
+    // The same for pieces written one after the other.
+    static bool writeAll(
+        QSaveFile &file, const std::vector<QByteArrayView> &pieces, QString *error);
 };
 
 #endif
