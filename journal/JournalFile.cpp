@@ -44,6 +44,8 @@ class Fingerprint
 public:
     void add(QByteArrayView bytes)
     {
+        if (bytes.isEmpty())
+            return;
         size += bytes.size();
         const char *p = bytes.data();
         qsizetype left = bytes.size();
