@@ -78,7 +78,9 @@ const JournalEntry::JournalFactory *factoryOf(QStringView code)
         registered = factories.size();
     }
     for (const Found &found : recent) {
-        if (!found.code.isNull() && found.code == code)
+        // Codes are a few characters: compared here, without a call for each.
+        if (found.code.size() == code.size() && !found.code.isNull()
+            && std::equal(code.begin(), code.end(), found.code.cbegin()))
             return found.factory;
     }
     Found &found = recent[next++ % std::size(recent)];

@@ -7,7 +7,9 @@
 #include "DetailDialog.h"
 #include "FieldIterator.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -32,6 +34,30 @@ QStringView fieldOf(const QString &joined, int field)
 }
 
 constexpr int mostFields = 8;
+
+// A number as the journal writes it ("-4.5"), which isNumberText() has
+// checked. Up to 15 digits the value is exact as a whole number and so is
+// the power of ten: one division rounds as the general parser would.
+double valueOf(QStringView text)
+{
+    static constexpr double tens[] = { 1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10,
+        1e11, 1e12, 1e13, 1e14, 1e15 };
+    std::int64_t digits = 0;
+    int count = 0;
+    int decimals = -1;
+    for (const QChar c : text) {
+        if (c == u'.') {
+            decimals = 0;
+        } else if (c != u'-') {
+            digits = digits * 10 + (c.unicode() - u'0');
+            decimals += decimals >= 0;
+            if (++count > 15)
+                return text.toDouble();
+        }
+    }
+    const double value = double(digits) / tens[std::max(decimals, 0)];
+    return text.startsWith(u'-') ? -value : value;
+}
 
 } // namespace
 
@@ -73,16 +99,17 @@ RecordEntry::RecordEntry(const Description &type, FieldIterator &it)
     // The fields as they stand, in one allocation.
     QStringView read[mostFields];
     const int count = std::min(fieldCount(), mostFields);
-    qsizetype length = count - 1;
+    qsizetype length = std::max(count - 1, 0);
     for (int i = 0; i < count; ++i, ++it) {
         read[i] = *it;
         length += read[i].size();
     }
-    values.reserve(length);
+    values = QString(length, Qt::Uninitialized);
+    QChar *out = values.data();
     for (int i = 0; i < count; ++i) {
         if (i)
-            values += u'|';
-        values += read[i];
+            *out++ = u'|';
+        out = std::copy(read[i].begin(), read[i].end(), out);
     }
 }
 
@@ -131,7 +158,7 @@ QString RecordEntry::text(int field) const
 double RecordEntry::number(int field) const
 {
     const QStringView t = fieldOf(values, field);
-    return isNumberText(t) ? t.toDouble() : 0;
+    return isNumberText(t) ? valueOf(t) : 0;
 }
 
 bool RecordEntry::isNumber(int field) const
@@ -174,23 +201,26 @@ void RecordEntry::setNumber(int field, double value)
 
 QString RecordEntry::problem() const
 {
+    // A sound record, as most are, is judged from its fields as they stand:
+    // its words are made only for a message.
     for (int i = 0; i < fieldCount(); ++i) {
         const Field &f = type->fields[size_t(i)];
-        const QString t = text(i);
-        const QString key = QString::fromUtf8(f.key);
+        const QStringView raw = fieldOf(values, i);
+        const auto key = [&f] { return QString::fromUtf8(f.key); };
         if (f.kind == Field::Number) {
-            if (t.isEmpty()) {
+            if (raw.isEmpty()) {
                 if (!f.optional)
-                    return key + u" missing";
-            } else if (!isNumberText(t)) {
-                return QStringLiteral("%1 not a number: \"%2\"").arg(key, t);
-            } else if (number(i) < f.lowest || number(i) > f.highest) {
-                return QStringLiteral("impossible %1 %2").arg(key, t);
+                    return key() + u" missing";
+            } else if (!isNumberText(raw)) {
+                return QStringLiteral("%1 not a number: \"%2\"").arg(key(), text(i));
+            } else if (const double n = valueOf(raw); n < f.lowest || n > f.highest) {
+                return QStringLiteral("impossible %1 %2").arg(key(), raw.toString());
             }
-        } else if (!f.choices.isEmpty() && !f.choices.contains(t)) {
-            if (t.isEmpty())
-                return key + u" missing";
-            return QStringLiteral("%1 not %2: \"%3\"").arg(key, f.choices.join(u" or "), t);
+        } else if (!f.choices.isEmpty()
+            && !(raw.indexOf(u'\\') < 0 ? f.choices.contains(raw) : f.choices.contains(text(i)))) {
+            if (raw.isEmpty())
+                return key() + u" missing";
+            return QStringLiteral("%1 not %2: \"%3\"").arg(key(), f.choices.join(u" or "), text(i));
         }
     }
     return type->check ? type->check(*this) : QString();

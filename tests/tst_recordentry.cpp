@@ -8,6 +8,7 @@
 #include "NoteEntry.h"
 #include "detailtest.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <memory>
@@ -43,6 +44,7 @@ private Q_SLOTS:
     void detail_data();
     void detail();
     void lookup();
+    void numbersReadAsTheGeneralParserReadsThem();
 };
 
 void TstRecordEntry::initTestCase()
@@ -373,4 +375,26 @@ void TstRecordEntry::lookup()
 }
 
 QTEST_MAIN(TstRecordEntry)
+void TstRecordEntry::numbersReadAsTheGeneralParserReadsThem()
+{
+    // Whole numbers and decimals of every length, signs and zeros in front:
+    // the value read is the one QString::toDouble() gives, to the last bit.
+    QRandomGenerator random(5);
+    for (int i = 0; i < 20000; ++i) {
+        QByteArray digits;
+        for (int n = random.bounded(1, 20); n > 0; --n)
+            digits += char('0' + random.bounded(10));
+        const int point = random.bounded(int(digits.size()) + 1);
+        QByteArray text = point > 0 && point < digits.size()
+            ? digits.left(point) + '.' + digits.mid(point)
+            : digits;
+        if (random.bounded(4) == 0)
+            text.prepend('-');
+        const auto weight = decodeRecord("WGHT|20240101|0800|" + QString::fromLatin1(text) + '|');
+        QVERIFY(weight);
+        const double expected = QString::fromLatin1(text).toDouble();
+        QVERIFY2(weight->number(0) == expected, text.constData());
+    }
+}
+
 #include "tst_recordentry.moc"
