@@ -11,16 +11,14 @@
 bool TreatmentRecords::read(const JournalEntry &entry, TreatmentStatistics::Treatment *treatment)
 {
     using Treatment = TreatmentStatistics::Treatment;
-    const auto *record = dynamic_cast<const RecordEntry *>(&entry);
-    if (!record)
-        return false;
-    // Each type holds its code once: the codes are told by where they are.
-    const QString *code = &record->getType();
-    Treatment t { record->getDate(), record->getTime() };
+    // Each type holds its code once, and only its records give it: a record
+    // is told by where its code is, without a search of the classes.
+    const QString *code = &entry.getType();
+    Treatment t { entry.getDate(), entry.getTime() };
     int field = 0;
     if (code == &InsulinEntry::typecode) {
         // A kind that is neither is a fault the check names: no dose to count.
-        const QString kind = record->text(InsulinEntry::Kind);
+        const QString kind = static_cast<const RecordEntry &>(entry).text(InsulinEntry::Kind);
         if (kind != QLatin1String("bolus") && kind != QLatin1String("basal"))
             return false;
         t.kind = kind == QLatin1String("bolus") ? Treatment::Bolus : Treatment::Basal;
@@ -37,9 +35,10 @@ bool TreatmentRecords::read(const JournalEntry &entry, TreatmentStatistics::Trea
     } else {
         return false;
     }
-    if (!record->isNumber(field))
+    const auto &record = static_cast<const RecordEntry &>(entry);
+    if (!record.isNumber(field))
         return false;
-    t.amount = record->number(field);
+    t.amount = record.number(field);
     *treatment = t;
     return true;
 }

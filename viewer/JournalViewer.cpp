@@ -12,12 +12,14 @@
 #include "SugarEntry.h"
 #include "TreatmentRecords.h"
 
+#include <QFileInfo>
 #include <QSignalBlocker>
 #include <QStringDecoder>
 #include <QThreadPool>
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <climits>
 #include <future>
 #include <string>
@@ -94,6 +96,8 @@ struct Batch
     std::vector<std::pair<int, qsizetype>> ends;
     std::vector<Decoded> decoded;
     std::future<void> done;
+    // Whether the decoding thread makes the rows too, or leaves them here.
+    bool rows = true;
 };
 
 // The text of a line of UTF-8, in a buffer that the lines share.
@@ -141,10 +145,10 @@ private:
 
 // A row holds no widget until it is added to the list: it can be made on
 // any thread.
-Decoded decodeLine(int number, QStringView text)
+Decoded decodeLine(int number, QStringView text, bool row)
 {
     const JournalEntry *entry = JournalEntry::decode(text);
-    return { number, entry, entry ? new ListBoxEntryItem(entry, number) : nullptr,
+    return { number, entry, entry && row ? new ListBoxEntryItem(entry, number) : nullptr,
         JournalFile::problem(entry) };
 }
 
@@ -159,7 +163,7 @@ void decodeBatch(Batch &batch)
         const QStringView text = widen(bytes.sliced(from, end - from), buffer, utf8);
         from = end;
         if (!text.isEmpty())
-            batch.decoded.push_back(decodeLine(number, text));
+            batch.decoded.push_back(decodeLine(number, text, batch.rows));
     }
 }
 
@@ -208,12 +212,18 @@ void JournalViewer::reload()
     // at a time, while this one reads on and takes the batches decoded in
     // their turn. The file's bytes are read a piece at a time and not kept.
     std::vector<std::unique_ptr<ListBoxEntryItem>> made; // the entries' rows
+    // Room for as many entries as a journal of readings has lines: growing
+    // the lists line by line would copy them over and over.
+    const auto expected = std::size_t(QFileInfo(fileName).size() / 28);
+    made.reserve(expected);
+    entries.reserve(expected);
+    lines.reserve(expected);
     const auto accept = [&](const Decoded &line) {
         if (!line.problem.isEmpty())
             unreadable.push_back({ line.number, line.problem });
         if (line.entry) {
             keep(line.entry, line.number, line.problem.isEmpty());
-            made.emplace_back(line.row);
+            made.emplace_back(line.row ? line.row : new ListBoxEntryItem(line.entry, line.number));
         }
     };
     // A few batches in hand at most, however long the file: one filling
@@ -223,9 +233,13 @@ void JournalViewer::reload()
     QThreadPool decoder;
     decoder.setMaxThreadCount(decoders);
     std::size_t filling = 0;
+    bool rowsThere = true;
     const auto collect = [&](Batch &batch) {
         if (!batch.done.valid())
             return;
+        // Rows are made by the thread that waits for the other: here when
+        // decoding is behind, there when reading is.
+        rowsThere = batch.done.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
         batch.done.get();
         for (const Decoded &line : batch.decoded)
             accept(line);
@@ -235,6 +249,7 @@ void JournalViewer::reload()
     };
     const auto send = [&] {
         Batch &batch = batches[filling];
+        batch.rows = rowsThere;
         auto task = std::make_shared<std::packaged_task<void()>>([&batch] { decodeBatch(batch); });
         batch.done = task->get_future();
         decoder.start([task] { (*task)(); });
@@ -256,7 +271,7 @@ void JournalViewer::reload()
         for (int n = 1; n <= journal->lineCount(); ++n) {
             const QString text = journal->lineText(n);
             if (!text.isEmpty())
-                accept(decodeLine(n, text));
+                accept(decodeLine(n, text, true));
         }
     }
     buildRows(std::move(made));
