@@ -145,6 +145,7 @@ class TstJournalWindow : public QObject
 
 private Q_SLOTS:
     void addEditDeleteUndoRedo();
+    void editAtItsMomentKeepsItsRow();
     void recordsAddEditDeleteUndo_data();
     void recordsAddEditDeleteUndo();
     void recordDialogRefuses_data();
@@ -232,6 +233,39 @@ void TstJournalWindow::addEditDeleteUndoRedo()
     QCOMPARE(bytesOf(path), deleted);
     QCOMPARE(rowTexts(list),
         (QStringList { "Tue Mar 5 2024", "19:00:00: Sugar = 98 (pre-breakfast) " }));
+}
+
+void TstJournalWindow::editAtItsMomentKeepsItsRow()
+{
+    const QString path = dir.filePath("moment.journal");
+    put(path, "SUGR|20240305|0800|x|104|\nSUGR|20240305|0900|x|110|\nnot a reading\n");
+    JournalWindow window(path);
+    window.show();
+    JournalViewer *list = window.viewer();
+    const auto status = [&] { return window.findChild<QLabel *>("readings")->text(); };
+    const QString counts = status();
+
+    list->setCurrentRow(1);
+    QVERIFY(withDialog(action(window, "editReading"), "readingDialog", [](QDialog *d) {
+        d->findChild<QDoubleSpinBox *>("value")->setValue(98);
+        d->accept();
+    }));
+    QCOMPARE(bytesOf(path), "SUGR|20240305|0800|x|98|\nSUGR|20240305|0900|x|110|\nnot a reading\n");
+    const QStringList edited { "Tue Mar 5 2024", "08:00:00: Sugar = 98 (x) ",
+        "09:00:00: Sugar = 110 (x) " };
+    QCOMPARE(rowTexts(list), edited);
+    QCOMPARE(list->currentItem()->text(), edited[1]);
+    QCOMPARE(status(), counts);
+
+    // Undone, and the edited row deleted: what it shows is the entry the
+    // journal holds.
+    action(window, "undo")->trigger();
+    QCOMPARE(rowTexts(list)[1], "08:00:00: Sugar = 104 (x) ");
+    list->setCurrentRow(1);
+    action(window, "deleteReading")->trigger();
+    QCOMPARE(bytesOf(path), "SUGR|20240305|0900|x|110|\nnot a reading\n");
+    QCOMPARE(rowTexts(list), (QStringList { "Tue Mar 5 2024", "09:00:00: Sugar = 110 (x) " }));
+    QVERIFY(status() != counts);
 }
 
 void TstJournalWindow::recordsAddEditDeleteUndo_data()

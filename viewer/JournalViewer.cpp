@@ -476,6 +476,42 @@ void JournalViewer::removeEntry(ListBoxEntryItem *row)
         applyShownTypes();
 }
 
+bool JournalViewer::replaceEntry(ListBoxEntryItem *row, std::unique_ptr<const JournalEntry> &entry)
+{
+    const JournalEntry *old = row->getEntry();
+    if (!entry || entry->getDate() != old->getDate() || entry->getTime() != old->getTime())
+        return false;
+    const auto found = std::find_if(entries.begin(), entries.end(),
+        [old](const std::unique_ptr<const JournalEntry> &e) { return e.get() == old; });
+    if (found == entries.end())
+        return false;
+    const int line = row->getLine();
+    // The line was either not read, and listed so, or a sound entry; so it
+    // is again, as the new entry is.
+    const auto listed = std::find_if(
+        unreadable.begin(), unreadable.end(), [line](const Problem &p) { return p.line == line; });
+    if (listed == unreadable.end())
+        --(isReading(old) ? soundReadings : soundRecords);
+    else
+        unreadable.erase(listed);
+    otherEntries -= !isReading(old);
+    const QString problem = JournalFile::problem(entry.get());
+    if (problem.isEmpty()) {
+        ++(isReading(entry.get()) ? soundReadings : soundRecords);
+    } else {
+        const auto after = std::find_if(unreadable.begin(), unreadable.end(),
+            [line](const Problem &p) { return p.line > line; });
+        unreadable.insert(after, { line, problem });
+    }
+    otherEntries += !isReading(entry.get());
+    row->setEntry(entry.get());
+    found->reset(entry.release());
+    update(indexFromItem(row));
+    if (!hiddenTypes.isEmpty())
+        applyShownTypes();
+    return true;
+}
+
 ListBoxEntryItem *JournalViewer::rowOfLine(int line) const
 {
     const auto found = std::find(lines.begin(), lines.end(), line);

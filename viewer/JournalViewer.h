@@ -69,6 +69,11 @@ public:
     // the line numbers of the rows after it.
     ListBoxEntryItem *insertEntry(std::unique_ptr<const JournalEntry> entry, int line);
     void removeEntry(ListBoxEntryItem *row);
+    // A row shows the entry that a change wrote in its line, when that
+    // entry stands where the row stands: at the same moment. The row keeps
+    // its place, and the list need not lay a million rows out again. False,
+    // and nothing changed, otherwise.
+    bool replaceEntry(ListBoxEntryItem *row, std::unique_ptr<const JournalEntry> &entry);
     ListBoxEntryItem *rowOfLine(int line) const;
     // The header of the day, or of the first day after it; -1 when none.
     int rowOfDay(const QDate &date) const;

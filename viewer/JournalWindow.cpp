@@ -79,10 +79,24 @@ QStringList journalFilters()
 QStringList typesByUse(const JournalViewer &list)
 {
     QHash<QString, int> uses;
+    // Readings share the text of a reading type: a run of them is counted
+    // at once, not looked up reading by reading.
+    QString type;
+    int run = 0;
     for (const auto &entry : list.allEntries()) {
-        if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get()))
-            ++uses[sugar->getRType()];
+        const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get());
+        if (!sugar)
+            continue;
+        if (!sugar->getRType().isSharedWith(type)) {
+            if (run)
+                uses[type] += run;
+            type = sugar->getRType();
+            run = 0;
+        }
+        ++run;
     }
+    if (run)
+        uses[type] += run;
     QStringList types = uses.keys();
     types.removeAll(QString());
     std::sort(types.begin(), types.end(), [&uses](const QString &a, const QString &b) {
@@ -95,15 +109,22 @@ QStringList typesByUse(const JournalViewer &list)
 // one before, so that on 1 January the evening before can be entered.
 std::pair<int, int> yearsOf(const JournalViewer &list)
 {
-    int last = QDate::currentDate().year();
-    int first = last - 1;
+    // The first and last dates give the years: a date's year takes longer
+    // to work out than a comparison.
+    QDate earliest;
+    QDate latest;
     for (const auto &entry : list.allEntries()) {
-        if (entry->getDate().isValid()) {
-            first = std::min(first, entry->getDate().year());
-            last = std::max(last, entry->getDate().year());
+        const QDate &date = entry->getDate();
+        if (date.isValid()) {
+            if (!earliest.isValid() || date < earliest)
+                earliest = date;
+            if (!latest.isValid() || date > latest)
+                latest = date;
         }
     }
-    return { first, last };
+    const int thisYear = QDate::currentDate().year();
+    return { earliest.isValid() ? std::min(thisYear - 1, earliest.year()) : thisYear - 1,
+        latest.isValid() ? std::max(thisYear, latest.year()) : thisYear };
 }
 
 // "1000 readings", and the other records when there are any.
@@ -542,19 +563,19 @@ bool JournalWindow::apply(int line, const JournalChange::Line &from, const Journ
         });
         return false;
     }
-    if (from) {
-        if (ListBoxEntryItem *old = list->rowOfLine(line))
-            list->removeEntry(old);
-    }
-    if (to) {
-        std::unique_ptr<const JournalEntry> entry(JournalEntry::decode(QString::fromUtf8(*to)));
-        if (entry) {
-            // An entry just written is shown, whatever View › Show hid.
-            if (QAction *show = showActions.value(entry->getType()))
-                show->setChecked(true);
-            showRow(list->insertEntry(std::move(entry), line));
-        }
-    }
+    std::unique_ptr<const JournalEntry> entry(
+        to ? JournalEntry::decode(QString::fromUtf8(*to)) : nullptr);
+    // An entry just written is shown, whatever View › Show hid.
+    if (QAction *show = entry ? showActions.value(entry->getType()) : nullptr)
+        show->setChecked(true);
+    // An entry changed at its moment keeps its row; any other moves.
+    ListBoxEntryItem *old = from ? list->rowOfLine(line) : nullptr;
+    if (old && list->replaceEntry(old, entry))
+        showRow(old);
+    else if (old)
+        list->removeEntry(old);
+    if (entry)
+        showRow(list->insertEntry(std::move(entry), line));
     updateStatus();
     updateFloatingHeader();
     statisticsDelay->start();

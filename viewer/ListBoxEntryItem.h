@@ -33,6 +33,8 @@ public:
     void showDetail() override;
 
     const JournalEntry *getEntry() const { return entry; }
+    // Another entry of the same moment in the same place, its list's to own.
+    void setEntry(const JournalEntry *e) { entry = e; }
     int getLine() const { return line; }
     void setLine(int l) { line = l; }
 
