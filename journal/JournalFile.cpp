@@ -81,6 +81,22 @@ public:
     }
     qsizetype size = 0;
 
+    // Its state, to go on from where it stopped without the bytes before.
+    void saveTo(quint64 *savedLanes, QByteArray *tail) const
+    {
+        std::copy(std::begin(lanes), std::end(lanes), savedLanes);
+        *tail = QByteArray(carried, held);
+    }
+    static Fingerprint restored(const quint64 *savedLanes, const QByteArray &tail, qsizetype size)
+    {
+        Fingerprint print;
+        std::copy(savedLanes, savedLanes + lanesCount, print.lanes);
+        std::memcpy(print.carried, tail.constData(), size_t(tail.size()));
+        print.held = tail.size();
+        print.size = size;
+        return print;
+    }
+
 private:
     static constexpr int lanesCount = 4;
     static constexpr qsizetype blockSize = 8 * lanesCount;
@@ -154,6 +170,14 @@ private:
     qsizetype lf = -1;
     qsizetype cr = -1;
 };
+
+// The first line end of a file's bytes, LF in a file of one line or none.
+QByteArray lineEndOf(QByteArrayView bytes)
+{
+    const auto [text, next] = LineEnds(bytes).after(0);
+    return text < bytes.size() ? bytes.sliced(text, next - text).toByteArray()
+                               : QByteArrayLiteral("\n");
+}
 
 qsizetype byteOrderMarkSize(QByteArrayView bytes)
 {
@@ -347,6 +371,7 @@ void JournalFile::reset()
     error.clear();
     knownSize = 0;
     knownHash = 0;
+    Fingerprint().saveTo(knownLanes, &knownTail);
     knownStamp = Stamp();
     knownLines = 0;
 }
@@ -449,6 +474,7 @@ bool JournalFile::scan(const std::function<void(int number, QByteArrayView line)
     }
     knownSize = print.size;
     knownHash = print.value();
+    print.saveTo(knownLanes, &knownTail);
     knownStamp = stamp;
     knownLines = number;
     return true;
@@ -460,6 +486,7 @@ void JournalFile::know()
     print.add(data);
     knownSize = print.size;
     knownHash = print.value();
+    print.saveTo(knownLanes, &knownTail);
     if (wide)
         return;
     if (keep) {
@@ -524,11 +551,13 @@ bool JournalFile::append(const QStringList &lines)
         }
     }
     QLockFile lock(lockPath());
-    return begin(lock) && writeAppended(encoded);
+    return begin(lock, false) && writeAppended(encoded);
 }
 
 bool JournalFile::writeAppended(const QList<QByteArray> &lines)
 {
+    if (data.isEmpty() && knownSize > 0)
+        return writeCopied(lines);
     const QByteArray end = lineEnd();
     QByteArray added;
     if (data.size() > byteOrderMarkSize(data) && !data.endsWith('\n') && !data.endsWith('\r'))
@@ -538,7 +567,86 @@ bool JournalFile::writeAppended(const QList<QByteArray> &lines)
     return write({ data, added }, lineCount() + int(lines.size()));
 }
 
-bool JournalFile::ready(QLockFile &lock, int number, int last, const QByteArray &line)
+bool JournalFile::writeCopied(const QList<QByteArray> &lines)
+{
+    // The old journal, known unchanged from what the file system tells of
+    // it, is copied by the system; one that tells of a change is read and
+    // checked, as every other change does.
+    QFile old;
+    QString why;
+    if (!RegularFile::open(old, filePath, &why) || !(stampOf(old.handle()) == knownStamp)) {
+        old.close();
+        if (!hold()) {
+            changed = true;
+            error = changedMessage();
+            return false;
+        }
+        return writeAppended(lines);
+    }
+    // The new lines end as the first does, after an end for the last.
+    QByteArray head;
+    for (;;) {
+        const auto [text, next] = LineEnds(head).after(0);
+        // A CR at the end of what was read may be the first half of a CR LF.
+        if ((text < head.size() && (head[text] != '\r' || next < head.size()))
+            || head.size() >= knownSize)
+            break;
+        const QByteArray more = old.read(std::min<qint64>(knownSize - head.size(), 4096));
+        if (more.isEmpty())
+            break;
+        head += more;
+    }
+    char last = 0;
+    if (::pread(old.handle(), &last, 1, knownSize - 1) != 1) {
+        error = old.errorString();
+        return false;
+    }
+    const QByteArray end = lineEndOf(head);
+    QByteArray added;
+    if (knownSize > byteOrderMarkSize(head) && last != '\n' && last != '\r')
+        added += end;
+    for (const QByteArray &line : lines)
+        added += line + end;
+
+    QString target;
+    if (!RegularFile::target(filePath, &target, &error))
+        return false;
+    QSaveFile out(target);
+    if (!RegularFile::open(out, &error))
+        return false;
+    keepOwner(out, target);
+    bool written = RegularFile::copy(old, knownSize, out, &error)
+        && RegularFile::writeAll(out, added, &error);
+    QFile now;
+    if (written && !isCurrent(now)) {
+        changed = true;
+        error = changedMessage();
+        written = false;
+    }
+    if (!written) {
+        out.cancelWriting();
+        return false;
+    }
+    const Stamp stamp = stampOf(out.handle());
+    if (!out.commit()) {
+        error = out.errorString();
+        return false;
+    }
+    const QByteArray theirs = rescue(now, target, true);
+    Fingerprint print = Fingerprint::restored(knownLanes, knownTail, knownSize);
+    print.add(added);
+    print.add(theirs);
+    knownSize = print.size;
+    knownHash = print.value();
+    print.saveTo(knownLanes, &knownTail);
+    knownLines += int(lines.size());
+    knownStamp = stamp;
+    placed = Placed();
+    // Lines another program appended meanwhile are counted from the file.
+    return theirs.isEmpty() || scan([](int, QByteArrayView) {});
+}
+
+bool JournalFile::ready(QLockFile &lock, int number, int last, const QByteArray &line, bool bytes)
 {
     if (number < 1 || number > last) {
         error = QStringLiteral("No line %1 in the journal").arg(number);
@@ -548,10 +656,10 @@ bool JournalFile::ready(QLockFile &lock, int number, int last, const QByteArray 
         error = QStringLiteral("A reading holds a line break");
         return false;
     }
-    return begin(lock);
+    return begin(lock, bytes);
 }
 
-bool JournalFile::begin(QLockFile &lock)
+bool JournalFile::begin(QLockFile &lock, bool bytes)
 {
     changed = false;
     error.clear();
@@ -564,7 +672,7 @@ bool JournalFile::begin(QLockFile &lock)
         return false;
     // Bytes not kept are read again under the lock, checked as they are
     // read; write() checks the file once more right before it replaces it.
-    if (data.isEmpty() && knownSize != 0 && !hold()) {
+    if (bytes && data.isEmpty() && knownSize != 0 && !hold()) {
         changed = true;
         error = changedMessage();
         return false;
@@ -586,7 +694,8 @@ bool JournalFile::replace(int number, const QByteArray &line)
 bool JournalFile::insert(int number, const QByteArray &line)
 {
     QLockFile lock(lockPath());
-    if (!ready(lock, number, lineCount() + 1, line))
+    // A line after the last needs none of the bytes before it.
+    if (!ready(lock, number, lineCount() + 1, line, number <= lineCount()))
         return false;
     if (number > lineCount())
         return writeAppended({ line });
@@ -732,6 +841,7 @@ bool JournalFile::write(const std::vector<QByteArrayView> &pieces, int lines)
         starts.clear();
         knownSize = print.size;
         knownHash = print.value();
+        print.saveTo(knownLanes, &knownTail);
         knownLines = lines;
     }
     knownStamp = stamp;
@@ -774,9 +884,7 @@ JournalFile::Place JournalFile::place(int number) const
 
 QByteArray JournalFile::lineEnd() const
 {
-    // The file's first line end, LF in a file of one line or none.
-    const auto [text, next] = LineEnds(data).after(0);
-    return text < data.size() ? data.mid(text, next - text) : QByteArrayLiteral("\n");
+    return lineEndOf(data);
 }
 
 QByteArray JournalFile::rescue(QFile &old, const QString &target, bool endsLine) const

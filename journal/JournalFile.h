@@ -88,9 +88,10 @@ private:
     void reset();
     bool hold() const;
     // Checks a change's line number (1 to last) and line, then begins it.
-    bool ready(QLockFile &lock, int number, int last, const QByteArray &line);
-    // Takes the lock unless held and holds the bytes, checked to be what was read.
-    bool begin(QLockFile &lock);
+    bool ready(QLockFile &lock, int number, int last, const QByteArray &line, bool bytes = true);
+    // Takes the lock unless held and holds the bytes, checked to be what
+    // was read, unless the change needs none of them.
+    bool begin(QLockFile &lock, bool bytes = true);
     bool acquire(QLockFile &lock, int waitMs);
     bool removeUnnamed(QLockFile &lock) const;
     QString whyNoLock(int lockError) const;
@@ -101,6 +102,8 @@ private:
     QByteArray rescue(QFile &old, const QString &target, bool endsLine) const;
     // Writes the journal with lines after the last.
     bool writeAppended(const QList<QByteArray> &lines);
+    // The same without the old bytes held: the system copies them.
+    bool writeCopied(const QList<QByteArray> &lines);
     void know();
     bool isCurrent(QFile &file) const;
     // What the file system tells of the file read or last written: a file
@@ -149,6 +152,10 @@ private:
     // What was read or last written, to tell another program's change.
     qsizetype knownSize = 0;
     quint64 knownHash = 0;
+    // The fingerprint's state after the bytes known, to go on from there
+    // with lines appended to them.
+    quint64 knownLanes[4] = {};
+    QByteArray knownTail;
     mutable Stamp knownStamp;
     int knownLines = 0;
     bool wide = false;

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -167,20 +168,50 @@ bool RegularFile::writeAll(QSaveFile &file, QByteArrayView bytes, QString *error
 bool RegularFile::writeAll(
     QSaveFile &file, const std::vector<QByteArrayView> &pieces, QString *error)
 {
-    qint64 size = 0;
     for (const QByteArrayView piece : pieces) {
         if (!write(file, piece, error))
             return false;
-        size += piece.size();
     }
     // Some file systems tell of a full disk only when the data go to it.
     if (::fdatasync(file.handle()) != 0) {
         *error = qt_error_string(errno);
         return false;
     }
-    if (file.size() != size) {
+    // Everything written, copied ones too, is on the disk.
+    if (file.size() != ::lseek(file.handle(), 0, SEEK_CUR)) {
         *error = QStringLiteral("The file could not be written whole");
         return false;
+    }
+    return true;
+}
+
+bool RegularFile::copy(QFile &from, qint64 size, QSaveFile &to, QString *error)
+{
+    loff_t at = 0;
+    while (at < size) {
+        const ssize_t n
+            = ::copy_file_range(from.handle(), &at, to.handle(), nullptr, size_t(size - at), 0);
+        if (n > 0)
+            continue;
+        if (n < 0 && at == 0
+            && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL))
+            break; // a system or file system that cannot: copied here
+        *error = n < 0 ? qt_error_string(errno)
+                       : QStringLiteral("The file ended before it was copied whole");
+        return false;
+    }
+    QByteArray buffer;
+    while (at < size) {
+        buffer.resize(qsizetype(std::min<qint64>(size - at, 1 << 20)));
+        const ssize_t n = ::pread(from.handle(), buffer.data(), size_t(buffer.size()), at);
+        if (n <= 0) {
+            *error = n < 0 ? qt_error_string(errno)
+                           : QStringLiteral("The file ended before it was copied whole");
+            return false;
+        }
+        if (!write(to, QByteArrayView(buffer).first(n), error))
+            return false;
+        at += n;
     }
     return true;
 }

@@ -48,6 +48,10 @@ public:
     // the disk, with the system's reason when it cannot ("No space left on
     // device"); the caller commits or cancels.
     static bool writeAll(QSaveFile &file, QByteArrayView bytes, QString *error);
+    // Copies the first size bytes of from into a file that open() opened,
+    // ahead of what writeAll() writes: the system copies them where it can,
+    // without their passing through here.
+    static bool copy(QFile &from, qint64 size, QSaveFile &to, QString *error);
     // The same for pieces written one after the other.
     static bool writeAll(
         QSaveFile &file, const std::vector<QByteArrayView> &pieces, QString *error);

@@ -7,6 +7,7 @@
 #include "fulldisk.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
@@ -317,10 +318,32 @@ void TstJournalFile::scanHoldsNoBytes()
     // A change reads the bytes again, and only while they are what was read.
     QCOMPARE(file.line(2), lines[1]);
     QVERIFY(file.replace(1, "FIRST"));
-    QCOMPARE(bytesOf(path), "\xef\xbb\xbf" "FIRST" + bytes.sliced(3 + lines[0].size()));
+    QCOMPARE(bytesOf(path),
+        "\xef\xbb\xbf"
+        "FIRST"
+            + bytes.sliced(3 + lines[0].size()));
     QVERIFY(file.isCurrent());
+
+    // Lines appended after the last need no bytes: the old ones are copied,
+    // and the new lines end as the first line does.
+    const QByteArray replaced = bytesOf(path);
+    QVERIFY(file.append({ "ONE", "TWO" }));
+    QCOMPARE(bytesOf(path), replaced + "\r\nONE\r\nTWO\r\n");
+    QCOMPARE(file.lineCount(), lines.size() + 2);
+    QVERIFY(file.isCurrent());
+    // Touched but the same: read and checked, then written.
+    QFile touched(path);
+    QVERIFY(touched.open(QIODevice::ReadWrite));
+    QVERIFY(touched.setFileTime(
+        QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+    touched.close();
+    QVERIFY(file.insert(file.lineCount() + 1, "THREE"));
+    QCOMPARE(bytesOf(path), replaced + "\r\nONE\r\nTWO\r\nTHREE\r\n");
+
     put(path, "other\n");
     QVERIFY(!file.isCurrent());
+    QVERIFY(!file.append({ "X" }));
+    QVERIFY(file.errorString().contains("changed by another program"));
     QVERIFY(!file.remove(2));
     QVERIFY(file.errorString().contains("changed by another program"));
     QCOMPARE(bytesOf(path), "other\n");
