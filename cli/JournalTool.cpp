@@ -651,17 +651,19 @@ int JournalTool::check(QCommandLineParser &parser)
             continue;
         const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(line));
         // The lines not read, as the viewer counts them.
-        QString problem = JournalFile::problem(entry.get());
-        // And fields after the entry's last, which a change of the line leaves out.
+        const QString problem = JournalFile::problem(entry.get());
+        // Fields after the entry's last are read past, but a change of the
+        // line leaves them out: a note, as the viewer reads the line.
         const QString extra
             = entry ? line.section(u'|', entry->encode().count(u'|') + 1) : QString();
-        if (problem.isEmpty() && !QString(extra).remove(u'|').isEmpty())
-            problem = QStringLiteral("%1 after the last, lost when the line is changed: \"%2\"")
-                          .arg(counted(extra.count(u'|') + 1, "field", "fields"),
-                              ImportResult::excerpt(extra));
         if (!problem.isEmpty()) {
             out << CommandLine::printable(args[0]) << ':' << n << ": " << problem << "\n";
             ++problems;
+        } else if (!QString(extra).remove(u'|').isEmpty()) {
+            out << CommandLine::printable(args[0]) << ':' << n << ": note: "
+                << counted(extra.count(u'|') + 1, "field", "fields")
+                << " after the last, lost when the line is changed: \""
+                << ImportResult::excerpt(extra) << "\"\n";
         } else if (entry->getDate() > today) {
             // Read, and counted, but most likely a slip or a clock ahead.
             out << CommandLine::printable(args[0]) << ':' << n << ": note: dated after today, "

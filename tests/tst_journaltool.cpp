@@ -516,10 +516,10 @@ void TstJournalTool::checkRecords()
         path + ":2: units not a number: \"8u\"\n" + path
             + ":3: kind not bolus or basal: \"Bolus\"\n" + path + ":4: impossible systolic 400\n"
             + path + ":5: grams missing\n" + path
-            + ":8: 1 field after the last, lost when the line is changed: \"extra\"\n" + path
-            + ":9: 2 fields after the last, lost when the line is changed: \"b|c\"\n" + path
-            + ":10: 1 field after the last, lost when the line is changed: \"more\"\n"
-            + "7 problems in 11 lines\n");
+            + ":8: note: 1 field after the last, lost when the line is changed: \"extra\"\n"
+            + path + ":9: note: 2 fields after the last, lost when the line is changed: \"b|c\"\n"
+            + path + ":10: note: 1 field after the last, lost when the line is changed: \"more\"\n"
+            + "4 problems in 11 lines\n");
 }
 
 void TstJournalTool::importTwiceAddsNothing()
