@@ -218,10 +218,15 @@ void JournalViewer::reload()
     made.reserve(expected);
     entries.reserve(expected);
     lines.reserve(expected);
+    // The treatments are found here while the other thread decodes.
+    treated.clear();
+    TreatmentStatistics::Treatment treatment;
     const auto accept = [&](const Decoded &line) {
         if (!line.problem.isEmpty())
             unreadable.push_back({ line.number, line.problem });
         if (line.entry) {
+            if (!isReading(line.entry) && TreatmentRecords::read(*line.entry, &treatment))
+                treated.push_back(treatment);
             keep(line.entry, line.number, line.problem.isEmpty());
             made.emplace_back(line.row ? line.row : new ListBoxEntryItem(line.entry, line.number));
         }
@@ -274,6 +279,7 @@ void JournalViewer::reload()
                 accept(decodeLine(n, text, true));
         }
     }
+    treatedKnown = true;
     buildRows(std::move(made));
 
     connect(this, &QListWidget::itemDoubleClicked, this, &JournalViewer::viewDetail,
@@ -400,16 +406,17 @@ std::vector<GlucoseReading> JournalViewer::readingDays() const
 
 std::vector<TreatmentStatistics::Treatment> JournalViewer::treatments() const
 {
-    std::vector<TreatmentStatistics::Treatment> all;
-    // A journal of readings alone has none: the common case costs nothing.
-    if (otherEntries == 0)
-        return all;
-    TreatmentStatistics::Treatment t;
-    for (const auto &entry : entries) {
-        if (!isReading(entry.get()) && TreatmentRecords::read(*entry, &t))
-            all.push_back(t);
+    if (!treatedKnown) {
+        treated.clear();
+        TreatmentStatistics::Treatment t;
+        // A journal of readings alone has none: the common case costs nothing.
+        for (std::size_t i = 0; otherEntries > 0 && i < entries.size(); ++i) {
+            if (!isReading(entries[i].get()) && TreatmentRecords::read(*entries[i], &t))
+                treated.push_back(t);
+        }
+        treatedKnown = true;
     }
-    return all;
+    return treated;
 }
 
 void JournalViewer::setUnit(GlucoseUnit::Unit unit)
@@ -446,6 +453,7 @@ ListBoxEntryItem *JournalViewer::insertEntry(std::unique_ptr<const JournalEntry>
 
 void JournalViewer::removeEntry(ListBoxEntryItem *row)
 {
+    treatedKnown = false;
     const int at = this->row(row);
     const int line = row->getLine();
     const JournalEntry *entry = row->getEntry();
@@ -506,6 +514,7 @@ bool JournalViewer::replaceEntry(ListBoxEntryItem *row, std::unique_ptr<const Jo
     otherEntries += !isReading(entry.get());
     row->setEntry(entry.get());
     found->reset(entry.release());
+    treatedKnown = false;
     update(indexFromItem(row));
     if (!hiddenTypes.isEmpty())
         applyShownTypes();
@@ -529,6 +538,7 @@ int JournalViewer::rowOfDay(const QDate &date) const
 
 void JournalViewer::keep(const JournalEntry *entry, int line, bool sound)
 {
+    treatedKnown = false;
     entries.emplace_back(entry);
     lines.push_back(line);
     if (sound)

@@ -109,6 +109,9 @@ private:
     int soundReadings = 0;
     int soundRecords = 0;
     int otherEntries = 0; // the entries of other types than readings, sound or not
+    // The treatments, found as the journal is read, until a change.
+    mutable std::vector<TreatmentStatistics::Treatment> treated;
+    mutable bool treatedKnown = false;
     QSet<QString> hiddenTypes;
 };
 
