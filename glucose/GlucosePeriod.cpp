@@ -103,11 +103,18 @@ void GlucosePeriod::putInTimeOrder(std::vector<GlucoseReading> &readings)
     }
     if (late.empty())
         return;
-    readings.resize(kept);
     std::stable_sort(late.begin(), late.end(), earlier);
-    std::vector<GlucoseReading> merged(readings.size() + late.size());
-    std::merge(readings.begin(), readings.end(), late.begin(), late.end(), merged.begin(), earlier);
-    readings.swap(merged);
+    // Merged from the back, in place: the late ones after those in order
+    // of the same moment, as a merge from the front would put them.
+    std::size_t to = readings.size();
+    while (!late.empty()) {
+        if (kept > 0 && earlier(late.back(), readings[kept - 1])) {
+            readings[--to] = readings[--kept];
+        } else {
+            readings[--to] = late.back();
+            late.pop_back();
+        }
+    }
 }
 
 std::vector<GlucoseReading> GlucosePeriod::select(

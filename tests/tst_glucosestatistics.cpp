@@ -6,11 +6,13 @@
 
 #include "GlucoseGrid.h"
 #include "GlucoseLogbook.h"
+#include "GlucosePeriod.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <cmath>
@@ -244,6 +246,8 @@ private Q_SLOTS:
     void logbookDays();
     void treatments_data();
     void treatments();
+    void timeOrderKeepsTheFilesOrderOfAMoment_data();
+    void timeOrderKeepsTheFilesOrderOfAMoment();
 
 private:
     std::vector<TreatmentStatistics::Treatment> treatmentsSeen;
@@ -844,4 +848,33 @@ void TstGlucoseStatistics::treatments()
 }
 
 QTEST_GUILESS_MAIN(TstGlucoseStatistics)
+void TstGlucoseStatistics::timeOrderKeepsTheFilesOrderOfAMoment_data()
+{
+    QTest::addColumn<int>("lateEvery");
+    QTest::newRow("in order") << 0;
+    QTest::newRow("a few lines stored late") << 50;
+    QTest::newRow("many") << 3;
+    QTest::newRow("any order") << 1;
+}
+
+void TstGlucoseStatistics::timeOrderKeepsTheFilesOrderOfAMoment()
+{
+    QFETCH(int, lateEvery);
+    // Readings over a few minutes of one day, many of one moment, each
+    // told by its value, the file's order.
+    QRandomGenerator random(3);
+    std::vector<GlucoseReading> readings;
+    for (int i = 0; i < 3000; ++i)
+        readings.push_back({ QDate(2024, 3, 5), QTime(8, i / 100), i + 1 });
+    for (std::size_t i = 0; lateEvery > 0 && i + 40 < readings.size(); i += std::size_t(lateEvery))
+        std::swap(readings[i], readings[i + std::size_t(random.bounded(1, 40))]);
+    std::vector<GlucoseReading> expected = readings;
+    std::stable_sort(expected.begin(), expected.end(),
+        [](const GlucoseReading &a, const GlucoseReading &b) { return a.time < b.time; });
+    GlucosePeriod::putInTimeOrder(readings);
+    QCOMPARE(readings.size(), expected.size());
+    for (std::size_t i = 0; i < readings.size(); ++i)
+        QCOMPARE(readings[i].value, expected[i].value);
+}
+
 #include "tst_glucosestatistics.moc"
