@@ -33,6 +33,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <memory>
 #include <unistd.h>
 #include <vector>
@@ -142,9 +143,9 @@ struct Journal
 
 // What the statistics and the report need of a journal: its readings as
 // the statistics see them, sound or not (those that are not count as
-// ignored), and its treatments, both in time order. The journal is read a
-// piece at a time, and a plain reading from its bytes: a million readings
-// need no entries.
+// ignored), and its treatments, both in time order. A plain reading is read
+// from its bytes, without an entry, and the two halves of the journal on
+// two threads: a million readings take a fraction of a second.
 struct Figures
 {
     std::vector<GlucoseReading> readings;
@@ -154,27 +155,16 @@ struct Figures
     // read, a missing one too.
     bool read(JournalFile &file)
     {
-        QByteArray lastType;
-        GlucoseReading::Type type = GlucoseReading::Unspecified;
-        // Room for as many readings as lines of the usual length.
-        readings.reserve(std::size_t(QFileInfo(file.path()).size() / 24));
-        const auto add = [&](int, QByteArrayView line) {
-            SugarEntry::Reading plain;
-            if (SugarEntry::readPlain(line, &plain)) {
-                // Lines share the text of a reading type: its kind is found once a run.
-                if (plain.type != lastType) {
-                    lastType = plain.type.toByteArray();
-                    type = GlucoseReading::typeOf(QString::fromLatin1(lastType));
-                }
-                readings.push_back({ plain.date, plain.time, plain.value, type });
-                return;
-            }
-            addEntry(QString::fromUtf8(line));
-        };
-        if (!file.scan(add))
+        if (!file.read())
             return false;
-        for (int n = 1; file.isUtf16() && n <= file.lineCount(); ++n)
-            addEntry(file.lineText(n));
+        const int half = file.lineCount() / 2;
+        Figures second;
+        auto other = std::async(
+            std::launch::async, [&] { second.readLines(file, half + 1, file.lineCount()); });
+        readLines(file, 1, half);
+        other.get();
+        readings.insert(readings.end(), second.readings.begin(), second.readings.end());
+        treatments.insert(treatments.end(), second.treatments.begin(), second.treatments.end());
         GlucosePeriod::putInTimeOrder(readings);
         std::stable_sort(treatments.begin(), treatments.end(), [](const auto &a, const auto &b) {
             return a.date != b.date ? a.date < b.date : a.time < b.time;
@@ -183,16 +173,33 @@ struct Figures
     }
 
 private:
-    void addEntry(const QString &line)
+    // Lines first to last, of a journal read whole.
+    void readLines(const JournalFile &file, int first, int last)
     {
-        const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(line));
-        TreatmentStatistics::Treatment t;
-        if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get())) {
-            readings.push_back({ sugar->getDate(), sugar->getTime(), sugar->getValue(),
-                GlucoseReading::typeOf(sugar->getRType()) });
-        } else if (entry && entry->getDate().isValid() && entry->getTime().isValid()
-            && TreatmentRecords::read(*entry, &t)) {
-            treatments.push_back(t);
+        readings.reserve(std::size_t(std::max(last - first + 1, 0)));
+        QByteArray lastType;
+        GlucoseReading::Type type = GlucoseReading::Unspecified;
+        for (int n = first; n <= last; ++n) {
+            const QByteArrayView line = file.line(n);
+            SugarEntry::Reading plain;
+            if (!file.isUtf16() && SugarEntry::readPlain(line, &plain)) {
+                // Lines share the text of a reading type: its kind is found once a run.
+                if (plain.type != lastType) {
+                    lastType = plain.type.toByteArray();
+                    type = GlucoseReading::typeOf(QString::fromLatin1(lastType));
+                }
+                readings.push_back({ plain.date, plain.time, plain.value, type });
+                continue;
+            }
+            const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(file.lineText(n)));
+            TreatmentStatistics::Treatment t;
+            if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get())) {
+                readings.push_back({ sugar->getDate(), sugar->getTime(), sugar->getValue(),
+                    GlucoseReading::typeOf(sugar->getRType()) });
+            } else if (entry && entry->getDate().isValid() && entry->getTime().isValid()
+                && TreatmentRecords::read(*entry, &t)) {
+                treatments.push_back(t);
+            }
         }
     }
 };

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <future>
 #include <numeric>
 
 namespace {
@@ -124,9 +125,14 @@ GlucoseStatistics::GlucoseStatistics(
         m_quantiles[i] = distribution.quantile(ps[i]);
 
     // The grid's step is the median gap, rounded, as the grid would find it.
+    // For many readings the episodes are found on another thread, beside
+    // the variability.
     const GlucoseGrid grid(inOrder, int(std::clamp(std::nearbyint(m_medianGap), 1.0, 1440.0)));
+    std::future<GlucoseEpisodes> episodes;
+    if (inOrder.size() >= 50000)
+        episodes = std::async(std::launch::async, [&grid] { return GlucoseEpisodes(grid); });
     m_variability = GlucoseVariability(inOrder, grid);
-    m_episodes = GlucoseEpisodes(grid);
+    m_episodes = episodes.valid() ? episodes.get() : GlucoseEpisodes(grid);
 }
 
 GlucoseStatistics::TimeOfDay GlucoseStatistics::timeOfDayOf(const QTime &time)

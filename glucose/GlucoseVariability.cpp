@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <future>
 
 namespace {
 
@@ -255,6 +256,18 @@ GlucoseVariability::GlucoseVariability(
     if (inOrder.empty())
         return;
 
+    // MAGE always on a grid of 5 minutes; readings further apart than its
+    // stretches can bridge have none. For many readings it is worked out
+    // on another thread beside the rest.
+    const auto mageOfReadings = [&inOrder, &grid] {
+        if (grid.step() == 5)
+            return mageOf(grid);
+        return grid.step() < 180 ? mageOf(GlucoseGrid(inOrder, 5)) : nan;
+    };
+    std::future<double> mage;
+    if (inOrder.size() >= 50000)
+        mage = std::async(std::launch::async, mageOfReadings);
+
     // On the readings: risk, J-index, COGI.
     Moments all;
     double low = 0;
@@ -334,10 +347,5 @@ GlucoseVariability::GlucoseVariability(
     }
     m_mag = counted > 0 ? change / (counted * hours) : nan;
 
-    // MAGE always on a grid of 5 minutes; readings further apart than its
-    // stretches can bridge have none.
-    if (grid.step() == 5)
-        m_mage = mageOf(grid);
-    else if (grid.step() < 180)
-        m_mage = mageOf(GlucoseGrid(inOrder, 5));
+    m_mage = mage.valid() ? mage.get() : mageOfReadings();
 }
