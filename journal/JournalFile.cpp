@@ -609,29 +609,14 @@ bool JournalFile::writeCopied(const QList<QByteArray> &lines)
         added += line + end;
 
     QString target;
-    if (!RegularFile::target(filePath, &target, &error))
-        return false;
-    QSaveFile out(target);
-    if (!RegularFile::open(out, &error))
-        return false;
-    keepOwner(out, target);
-    bool written = RegularFile::copy(old, knownSize, out, &error)
-        && RegularFile::writeAll(out, added, &error);
     QFile now;
-    if (written && !isCurrent(now)) {
-        changed = true;
-        error = changedMessage();
-        written = false;
-    }
-    if (!written) {
-        out.cancelWriting();
+    Stamp stamp;
+    const auto fill = [&](QSaveFile &out) {
+        return RegularFile::copy(old, knownSize, out, &error)
+            && RegularFile::writeAll(out, added, &error);
+    };
+    if (!replaceWith(fill, &target, now, &stamp))
         return false;
-    }
-    const Stamp stamp = stampOf(out.handle());
-    if (!out.commit()) {
-        error = out.errorString();
-        return false;
-    }
     const QByteArray theirs = rescue(now, target, true);
     Fingerprint print = Fingerprint::restored(knownLanes, knownTail, knownSize);
     print.add(added);
@@ -787,20 +772,19 @@ QString JournalFile::writeTarget() const
     return RegularFile::target(filePath, &target, &ignored) ? target : filePath;
 }
 
-bool JournalFile::write(const std::vector<QByteArrayView> &pieces, int lines)
+bool JournalFile::replaceWith(const std::function<bool(QSaveFile &out)> &fill, QString *target,
+    QFile &old, Stamp *stamp)
 {
-    QString target;
-    if (!RegularFile::target(filePath, &target, &error))
+    if (!RegularFile::target(filePath, target, &error))
         return false;
-    QSaveFile out(target);
+    QSaveFile out(*target);
     if (!RegularFile::open(out, &error))
         return false;
-    keepOwner(out, target);
-    bool written = RegularFile::writeAll(out, pieces, &error);
+    keepOwner(out, *target);
+    bool written = fill(out);
     // Another program may have written without the lock since the read.
     // The old journal stays open: what it appends until the new file has
     // taken the name is found there.
-    QFile old;
     if (written && !isCurrent(old)) {
         changed = true;
         error = changedMessage();
@@ -811,11 +795,22 @@ bool JournalFile::write(const std::vector<QByteArrayView> &pieces, int lines)
         return false;
     }
     // No other program can have written the new file yet.
-    const Stamp stamp = stampOf(out.handle());
+    *stamp = stampOf(out.handle());
     if (!out.commit()) {
         error = out.errorString();
         return false;
     }
+    return true;
+}
+
+bool JournalFile::write(const std::vector<QByteArrayView> &pieces, int lines)
+{
+    QString target;
+    QFile old;
+    Stamp stamp;
+    const auto fill = [&](QSaveFile &out) { return RegularFile::writeAll(out, pieces, &error); };
+    if (!replaceWith(fill, &target, old, &stamp))
+        return false;
     // The new file is known from what was written, and held only where
     // the bytes are kept: it need not be read again.
     Fingerprint print;
