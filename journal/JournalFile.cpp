@@ -772,8 +772,8 @@ QString JournalFile::writeTarget() const
     return RegularFile::target(filePath, &target, &ignored) ? target : filePath;
 }
 
-bool JournalFile::replaceWith(const std::function<bool(QSaveFile &out)> &fill, QString *target,
-    QFile &old, Stamp *stamp)
+bool JournalFile::replaceWith(
+    const std::function<bool(QSaveFile &out)> &fill, QString *target, QFile &old, Stamp *stamp)
 {
     if (!RegularFile::target(filePath, target, &error))
         return false;

@@ -124,8 +124,8 @@ private:
     // Writes a new journal with fill(), checks once more that the old one
     // is what was read, and lets the new one take its place. The old one
     // stays open in old, for rescue(); stamp tells of the new one.
-    bool replaceWith(const std::function<bool(QSaveFile &out)> &fill, QString *target, QFile &old,
-        Stamp *stamp);
+    bool replaceWith(
+        const std::function<bool(QSaveFile &out)> &fill, QString *target, QFile &old, Stamp *stamp);
     QString writeTarget() const;
     // Writes the whole file anew from pieces of the bytes held and new ones,
     // under the lock that begin() took; lines is the count of lines then.
