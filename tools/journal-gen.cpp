@@ -140,7 +140,17 @@ int main(int argc, char **argv)
         entry.setNotes(
             random.bounded(50) == 0 ? QString::fromLatin1(notes[random.bounded(6)]) : QString());
 
-        // The records due by this reading, a minute after it.
+        if (random.bounded(100) < 2) {
+            late.push_back(entry);
+        } else {
+            stream << entry << '\n';
+            while (!late.empty() && random.bounded(4) == 0) {
+                stream << late.front() << '\n';
+                late.pop_front();
+            }
+        }
+        // The records due by this reading, a minute after it and after it in
+        // the file, as a journal kept at the time holds them.
         while (count && recordsWritten < records * (i + 1) / count) {
             int share = recordRandom.bounded(100);
             size_t type = 0;
@@ -151,15 +161,6 @@ int main(int argc, char **argv)
             fillRecord(*record, recordRandom);
             stream << *record << '\n';
             ++recordsWritten;
-        }
-        if (random.bounded(100) < 2) {
-            late.push_back(entry);
-            continue;
-        }
-        stream << entry << '\n';
-        while (!late.empty() && random.bounded(4) == 0) {
-            stream << late.front() << '\n';
-            late.pop_front();
         }
     }
     for (const SugarEntry &e : late)
