@@ -598,7 +598,7 @@ bool JournalFile::writeCopied(const QList<QByteArray> &lines)
     }
     char last = 0;
     if (::pread(old.handle(), &last, 1, knownSize - 1) != 1) {
-        error = old.errorString();
+        error = qt_error_string(errno);
         return false;
     }
     const QByteArray end = lineEndOf(head);
@@ -829,11 +829,10 @@ bool JournalFile::write(const std::vector<QByteArrayView> &pieces, int lines)
         contents.reserve(print.size + theirs.size());
         for (const QByteArrayView piece : pieces)
             contents += piece;
-        data = contents + theirs;
+        contents += theirs;
+        data = std::move(contents);
         know();
     } else {
-        data.clear();
-        starts.clear();
         knownSize = print.size;
         knownHash = print.value();
         print.saveTo(knownLanes, &knownTail);
