@@ -157,14 +157,23 @@ struct Figures
     {
         if (!file.read())
             return false;
-        const int half = file.lineCount() / 2;
-        Figures second;
-        auto other = std::async(
-            std::launch::async, [&] { second.readLines(file, half + 1, file.lineCount()); });
-        readLines(file, 1, half);
-        other.get();
-        readings.insert(readings.end(), second.readings.begin(), second.readings.end());
-        treatments.insert(treatments.end(), second.treatments.begin(), second.treatments.end());
+        if (file.isUtf16()) {
+            for (int n = 1; n <= file.lineCount(); ++n)
+                readEntry(file.lineText(n));
+        } else {
+            // Halves that end and start with a whole line: an LF always ends one.
+            const QByteArrayView text = file.text();
+            const qsizetype lf = text.indexOf('\n', text.size() / 2);
+            const qsizetype cut = lf < 0 ? text.size() : lf + 1;
+            readings.reserve(std::size_t(file.lineCount()));
+            Figures second;
+            second.readings.reserve(std::size_t(file.lineCount()) / 2 + 1024);
+            auto other = std::async(std::launch::async, [&] { second.readText(text.sliced(cut)); });
+            readText(text.first(cut));
+            other.get();
+            readings.insert(readings.end(), second.readings.begin(), second.readings.end());
+            treatments.insert(treatments.end(), second.treatments.begin(), second.treatments.end());
+        }
         GlucosePeriod::putInTimeOrder(readings);
         std::stable_sort(treatments.begin(), treatments.end(), [](const auto &a, const auto &b) {
             return a.date != b.date ? a.date < b.date : a.time < b.time;
@@ -173,33 +182,49 @@ struct Figures
     }
 
 private:
-    // Lines first to last, of a journal read whole.
-    void readLines(const JournalFile &file, int first, int last)
+    // The lines of a journal's bytes, ended as JournalFile ends them.
+    void readText(QByteArrayView text)
     {
-        readings.reserve(std::size_t(std::max(last - first + 1, 0)));
         QByteArray lastType;
         GlucoseReading::Type type = GlucoseReading::Unspecified;
-        for (int n = first; n <= last; ++n) {
-            const QByteArrayView line = file.line(n);
+        const bool crs = text.contains('\r');
+        for (qsizetype from = 0; from < text.size();) {
+            const auto *at = static_cast<const char *>(
+                std::memchr(text.data() + from, '\n', size_t(text.size() - from)));
+            const qsizetype lf = at ? at - text.data() : -1;
+            qsizetype end = lf < 0 ? text.size() : lf;
+            qsizetype next = lf < 0 ? end : lf + 1;
+            const qsizetype cr = crs ? text.sliced(from, end - from).indexOf('\r') : -1;
+            if (cr >= 0) {
+                end = from + cr;
+                next = end + 1 == lf ? lf + 1 : end + 1;
+            }
+            const QByteArrayView line = text.sliced(from, end - from);
+            from = next;
             SugarEntry::Reading plain;
-            if (!file.isUtf16() && SugarEntry::readPlain(line, &plain)) {
+            if (SugarEntry::readPlain(line, &plain)) {
                 // Lines share the text of a reading type: its kind is found once a run.
                 if (plain.type != lastType) {
                     lastType = plain.type.toByteArray();
                     type = GlucoseReading::typeOf(QString::fromLatin1(lastType));
                 }
                 readings.push_back({ plain.date, plain.time, plain.value, type });
-                continue;
+            } else {
+                readEntry(QString::fromUtf8(line));
             }
-            const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(file.lineText(n)));
-            TreatmentStatistics::Treatment t;
-            if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get())) {
-                readings.push_back({ sugar->getDate(), sugar->getTime(), sugar->getValue(),
-                    GlucoseReading::typeOf(sugar->getRType()) });
-            } else if (entry && entry->getDate().isValid() && entry->getTime().isValid()
-                && TreatmentRecords::read(*entry, &t)) {
-                treatments.push_back(t);
-            }
+        }
+    }
+
+    void readEntry(const QString &line)
+    {
+        const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(line));
+        TreatmentStatistics::Treatment t;
+        if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get())) {
+            readings.push_back({ sugar->getDate(), sugar->getTime(), sugar->getValue(),
+                GlucoseReading::typeOf(sugar->getRType()) });
+        } else if (entry && entry->getDate().isValid() && entry->getTime().isValid()
+            && TreatmentRecords::read(*entry, &t)) {
+            treatments.push_back(t);
         }
     }
 };

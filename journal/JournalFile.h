@@ -46,8 +46,14 @@ public:
     // written: its lines have no bytes of their own here.
     int lineCount() const { return wide ? int(wideLines.size()) : knownLines; }
     bool isUtf16() const { return wide; }
+    // The lines are indexed when the first is asked for: line() and
+    // lineText() of one file are not for several threads at once.
     QByteArrayView line(int number) const;
     QString lineText(int number) const;
+    // All the lines as read(), without a byte order mark: for a program
+    // that splits a journal's lines itself, as LF, CR LF or a lone CR end
+    // them. Empty for a journal in UTF-16 and after scan().
+    QByteArrayView text() const;
 
     // Takes the lock beside the journal and holds it for the life of this
     // object, waiting up to waitMs for another writer: a read and a change

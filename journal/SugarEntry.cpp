@@ -98,12 +98,23 @@ int plainNumber(QByteArrayView digits)
 
 bool SugarEntry::readPlain(QByteArrayView line, Reading *reading)
 {
-    if (!line.startsWith("SUGR|"))
+    // "SUGR|YYYYMMDD|HHMM|" as the journal writes them, then the type, the
+    // value and the notes.
+    constexpr qsizetype dateAt = 5;
+    constexpr qsizetype timeAt = 14;
+    constexpr qsizetype restAt = 19;
+    if (line.size() < restAt || !line.startsWith("SUGR|") || line[timeAt - 1] != '|'
+        || line[restAt - 1] != '|')
         return false;
-    QByteArrayView fields[6];
+    const int date = plainNumber(line.sliced(dateAt, 8));
+    const int time = plainNumber(line.sliced(timeAt, 4));
+    if (date < 0 || time < 0)
+        return false;
+    // The type, the value, the notes and a field more at most are looked at.
+    QByteArrayView fields[4];
     qsizetype count = 0;
-    qsizetype from = 5;
-    for (qsizetype i = from; i <= line.size() && count < 6; ++i) {
+    qsizetype from = restAt;
+    for (qsizetype i = from; i <= line.size() && count < 4; ++i) {
         if (i == line.size() || line[i] == '|') {
             fields[count++] = line.sliced(from, i - from);
             from = i + 1;
@@ -114,27 +125,26 @@ bool SugarEntry::readPlain(QByteArrayView line, Reading *reading)
         if (c == '\\' || uchar(c) >= 0x80)
             return false;
     }
-    // Date, time, type and value at least, the date and time as the journal
-    // writes them.
-    if (count < 4 || fields[0].size() != 8 || fields[1].size() != 4)
+    if (count < 2)
         return false;
-    const int date = plainNumber(fields[0]);
-    const int time = plainNumber(fields[1]);
-    const int value = plainNumber(fields[3]);
-    if (date < 0 || time < 0 || value < 0)
+    const int value = plainNumber(fields[1]);
+    if (value < 0)
         return false;
     // Readings of one day stand together: its date is worked out once.
-    static thread_local int lastDate = -1;
-    static thread_local QDate lastDay;
-    if (date != lastDate) {
-        lastDate = date;
-        lastDay = QDate(date / 10000, date / 100 % 100, date % 100);
-    }
-    reading->date = lastDay;
+    struct Day
+    {
+        int number = -1;
+        QDate date;
+    };
+    static thread_local Day last;
+    Day &day = last;
+    if (date != day.number)
+        day = { date, QDate(date / 10000, date / 100 % 100, date % 100) };
+    reading->date = day.date;
     reading->time = QTime(time / 100, time % 100, 0, 0);
-    reading->type = fields[2];
+    reading->type = fields[0];
     reading->value = value;
-    reading->hasNotes = count > 4 && !fields[4].isEmpty();
+    reading->hasNotes = count > 2 && !fields[2].isEmpty();
     return true;
 }
 

@@ -202,6 +202,17 @@ void TstJournalFile::lines_data()
     QTest::newRow("CR alone across pieces") << piece + "\rb" << QStringList { piece, "b" };
     QTest::newRow("CR at the end of a piece, LF line next")
         << piece + "\r\n\nb" << QStringList { piece, "", "b" };
+    // Lines are counted sixteen bytes at a time, with the bytes left over.
+    const QByteArray line("SUGR|20240305|0800|cgm|104|");
+    QTest::newRow("lines across blocks of sixteen")
+        << QByteArray(line + '\n').repeated(9) + line << QStringList(10, QString::fromLatin1(line));
+    QTest::newRow("CR LF and CR across blocks of sixteen")
+        << QByteArray(line + "\r\n" + line + '\r').repeated(5)
+        << QStringList(10, QString::fromLatin1(line));
+    // A large file is read in two halves: here they part between CR and LF.
+    const QByteArray half((3 << 20) - 1, 'y');
+    QTest::newRow("large, halves parted inside a CR LF")
+        << half + "\r\n" + half << QStringList { half, half };
 }
 
 void TstJournalFile::lines()
@@ -213,6 +224,8 @@ void TstJournalFile::lines()
     JournalFile file(path);
     QVERIFY(file.read());
     QCOMPARE(file.lineCount(), lines.size());
+    // The text whole is the bytes after a byte order mark.
+    QCOMPARE(file.text(), bytes.startsWith("\xef\xbb\xbf") ? bytes.sliced(3) : bytes);
     for (int i = 0; i < lines.size(); ++i)
         QCOMPARE(file.lineText(i + 1), lines[i]);
     // A scan, which holds no bytes, reads the same lines.

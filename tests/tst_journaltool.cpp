@@ -99,6 +99,8 @@ private Q_SLOTS:
     void statsCompareCgm();
     void statsText_data();
     void statsText();
+    void statsReadEveryLineEnd_data();
+    void statsReadEveryLineEnd();
     void add();
     void addDoubtfulValue_data();
     void addDoubtfulValue();
@@ -338,6 +340,49 @@ void TstJournalTool::statsText()
     for (const QString &line : says)
         QVERIFY2(lines.contains(line), qPrintable(line + "\nnot in\n" + r.out));
     QVERIFY2(!r.out.contains(never.toUtf8()), r.out.constData());
+}
+
+void TstJournalTool::statsReadEveryLineEnd_data()
+{
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<bool>("utf16");
+    QTest::newRow("CR LF") << "\r\n" << QByteArray() << false;
+    QTest::newRow("CR alone") << "\r" << QByteArray() << false;
+    QTest::newRow("byte order mark") << "\n" << QByteArray("\xef\xbb\xbf") << false;
+    QTest::newRow("UTF-16") << "\n" << QByteArray("\xff\xfe") << true;
+}
+
+// The statistics split a journal's bytes into lines themselves, in two
+// halves: they read the same however the lines end.
+void TstJournalTool::statsReadEveryLineEnd()
+{
+    QFETCH(QString, end);
+    QFETCH(QByteArray, head);
+    QFETCH(bool, utf16);
+    QStringList lines;
+    for (int m = 0; m < 300; m += 5)
+        lines << QStringLiteral("SUGR|20240305|%1|cgm|%2|")
+                     .arg(QTime(8, 0).addSecs(m * 60).toString("hhmm"))
+                     .arg(90 + m % 70);
+    // Lines that take the whole decoding, a record, a foreign line and a late one.
+    lines << "SUGR|20240305|1300|pre\\Plunch|150|caf\u00e9" << "INSL|20240305|1200|bolus|6||"
+          << "foreign line" << "SUGR|20240305|0759|cgm|95|";
+    const QString lf = dir.filePath("lf.journal");
+    put(lf, lines.join(u'\n').toUtf8() + '\n');
+    const QString text = lines.join(end) + end;
+    const QString other = dir.filePath("other.journal");
+    put(other,
+        head
+            + (utf16 ? QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2)
+                     : text.toUtf8()));
+    const Run expected = tool({ "stats", lf, "--json" });
+    QCOMPARE(expected.code, 0);
+    QCOMPARE(QJsonDocument::fromJson(expected.out)["readings"].toInt(), 62);
+    QCOMPARE(QJsonDocument::fromJson(expected.out)["insulin"]["doses"].toInt(), 1);
+    const Run r = tool({ "stats", other, "--json" });
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, expected.out);
 }
 
 void TstJournalTool::add()
