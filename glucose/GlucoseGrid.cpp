@@ -34,39 +34,29 @@ double GlucoseGrid::medianGapMinutes(const std::vector<std::int64_t> &seconds)
 
 GlucoseGrid::GlucoseGrid(
     const std::vector<GlucoseReading> &inOrder, int stepMinutes, int gapMinutes)
+    : GlucoseGrid(inOrder.data(), inOrder.size(), stepMinutes, gapMinutes)
+{ }
+
+GlucoseGrid::GlucoseGrid(
+    const GlucoseReading *inOrder, std::size_t count, int stepMinutes, int gapMinutes)
 {
-    // Moments once each, with the mean of their values.
-    std::vector<std::int64_t> at;
-    std::vector<double> value;
-    at.reserve(inOrder.size());
-    value.reserve(inOrder.size());
-    std::vector<int> times;
-    for (const GlucoseReading &r : inOrder) {
-        const std::int64_t s = secondsOf(r);
-        if (!at.empty() && at.back() == s) {
-            const int n = ++times.back();
-            value.back() += (r.value - value.back()) / n;
-            continue;
-        }
-        at.push_back(s);
-        value.push_back(r.value);
-        times.push_back(1);
-    }
-    if (at.empty())
+    if (count == 0)
         return;
     if (stepMinutes <= 0) {
         std::vector<std::int64_t> all;
-        all.reserve(inOrder.size());
-        for (const GlucoseReading &r : inOrder)
-            all.push_back(secondsOf(r));
+        all.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            all.push_back(secondsOf(inOrder[i]));
         // A minute is the least a clock shows; a day the most a grid holds.
         stepMinutes = int(std::clamp(std::nearbyint(medianGapMinutes(all)), 1.0, 1440.0));
     }
     m_step = stepMinutes;
-    const std::int64_t first = at.front() - at.front() % secondsPerDay;
+    const std::int64_t front = secondsOf(inOrder[0]);
+    const std::int64_t back = secondsOf(inOrder[count - 1]);
+    const std::int64_t first = front - front % secondsPerDay;
     m_firstDay = QDate::fromJulianDay(first / secondsPerDay);
     // As iglu counts them: the span in days, plus one, rounded up.
-    m_days = int(std::ceil(double(at.back() - at.front()) / secondsPerDay + 1));
+    m_days = int(std::ceil(double(back - front) / secondsPerDay + 1));
     m_perDay = std::max(1, minutesPerDay / m_step);
     const std::size_t points = std::size_t(std::int64_t(m_days) * minutesPerDay / m_step);
     // Readings decades apart would make a grid of hundreds of megabytes:
@@ -77,30 +67,55 @@ GlucoseGrid::GlucoseGrid(
     }
     m_values.assign(points, std::numeric_limits<double>::quiet_NaN());
 
+    // Point k lies at first + (k + 1) steps. Each moment, its readings
+    // taken as their mean, gives the points after the moment before it up
+    // to itself: its own value on it, a straight line between the two
+    // before it unless they are more than a gap apart.
     const std::int64_t stepSeconds = std::int64_t(m_step) * 60;
     const std::int64_t gapSeconds = std::int64_t(gapMinutes) * 60;
-    std::size_t j = 0;
-    for (std::size_t k = 0; k < points; ++k) {
-        const std::int64_t x = first + stepSeconds * std::int64_t(k + 1);
-        if (x < at.front())
-            continue;
-        if (x > at.back())
-            break;
-        while (j + 1 < at.size() && at[j + 1] < x)
-            ++j;
-        double v;
-        if (at[j] == x) {
-            v = value[j];
-        } else if (at[j + 1] == x) {
-            v = value[j + 1];
-        } else {
-            const std::int64_t a = at[j];
-            const std::int64_t b = at[j + 1];
-            if (b - a > gapSeconds)
-                continue;
-            v = value[j] + (value[j + 1] - value[j]) * double(x - a) / double(b - a);
+    std::size_t k = std::size_t(std::max<std::int64_t>(0, (front - first) / stepSeconds - 1));
+    const auto at
+        = [&](std::size_t point) { return first + stepSeconds * std::int64_t(point + 1); };
+    while (k < points && at(k) < front)
+        ++k;
+    std::int64_t a = 0;
+    double va = 0;
+    bool started = false;
+    const auto reach = [&](std::int64_t b, double vb) {
+        if (!started) {
+            started = true;
+            if (k < points && at(k) == b) {
+                m_values[k++] = vb;
+                ++m_filled;
+            }
         }
-        m_values[k] = v;
-        ++m_filled;
+        for (; k < points && at(k) <= b; ++k) {
+            const std::int64_t x = at(k);
+            if (x == b) {
+                m_values[k] = vb;
+            } else if (b - a > gapSeconds) {
+                continue;
+            } else {
+                m_values[k] = va + (vb - va) * double(x - a) / double(b - a);
+            }
+            ++m_filled;
+        }
+        a = b;
+        va = vb;
+    };
+    std::int64_t moment = front;
+    double value = inOrder[0].value;
+    int times = 1;
+    for (std::size_t i = 1; i < count; ++i) {
+        const std::int64_t s = secondsOf(inOrder[i]);
+        if (s == moment) {
+            value += (inOrder[i].value - value) / ++times;
+            continue;
+        }
+        reach(moment, value);
+        moment = s;
+        value = inOrder[i].value;
+        times = 1;
     }
+    reach(moment, value);
 }

@@ -30,6 +30,9 @@ public:
     // between readings, rounded to whole minutes.
     explicit GlucoseGrid(const std::vector<GlucoseReading> &inOrder, int stepMinutes = 0,
         int gapMinutes = defaultGap);
+    // The same for count readings that stand one after the other.
+    GlucoseGrid(const GlucoseReading *inOrder, std::size_t count, int stepMinutes = 0,
+        int gapMinutes = defaultGap);
 
     int step() const { return m_step; }
     QDate firstDay() const { return m_firstDay; }

@@ -24,22 +24,87 @@ double roundHalfEven(double x)
     return std::nearbyint(x);
 }
 
-// iglu's "% time CGM is active" over reading times in order, in seconds.
-double activeOf(const std::vector<std::int64_t> &seconds, double medianGap)
+// The gaps between readings in time order, in whole seconds: those up to
+// a day counted by length, the few longer ones kept. A million gaps take
+// no sorting for their median.
+class Gaps
 {
-    if (seconds.size() < 2)
-        return seconds.empty() ? 0 : 100;
-    const double span = double(seconds.back() - seconds.front()) / 60;
-    // Readings at one moment would make the interval 0; a minute is the least a clock shows.
-    const double dt0 = std::max(roundHalfEven(medianGap), 1.0);
-    const double theoretical = roundHalfEven(span / dt0) + 1;
-    double missing = 0;
-    for (std::size_t i = 1; i < seconds.size(); ++i) {
-        const double gap = double(seconds[i] - seconds[i - 1]) / 60;
-        if (gap > dt0)
-            missing += roundHalfEven((gap - dt0) / dt0);
+public:
+    void add(std::int64_t gap)
+    {
+        ++m_count;
+        if (gap >= 0 && gap < std::int64_t(m_counts.size()))
+            ++m_counts[std::size_t(gap)];
+        else
+            m_longer.push_back(gap);
     }
-    return 100 * (theoretical - missing) / theoretical;
+
+    // As GlucoseGrid::medianGapMinutes() finds it over the same gaps.
+    double medianMinutes()
+    {
+        if (m_count == 0)
+            return 0;
+        std::sort(m_longer.begin(), m_longer.end());
+        double median = double(at(m_count / 2));
+        if (m_count % 2 == 0)
+            median = (median + double(at(m_count / 2 - 1))) / 2;
+        return median / 60;
+    }
+
+    // iglu's "% time CGM is active" over a span of readings, in seconds,
+    // whose median gap is given in minutes.
+    double activePercent(std::int64_t span, double medianGap) const
+    {
+        if (m_count == 0)
+            return span < 0 ? 0 : 100;
+        // Readings at one moment would make the interval 0; a minute is the least a clock shows.
+        const double dt0 = std::max(roundHalfEven(medianGap), 1.0);
+        const double theoretical = roundHalfEven(double(span) / 60 / dt0) + 1;
+        double missing = 0;
+        const auto miss = [&missing, dt0](std::int64_t seconds, double times) {
+            const double gap = double(seconds) / 60;
+            if (gap > dt0)
+                missing += times * roundHalfEven((gap - dt0) / dt0);
+        };
+        for (std::size_t g = 0; g < m_counts.size(); ++g) {
+            if (m_counts[g])
+                miss(std::int64_t(g), m_counts[g]);
+        }
+        for (const std::int64_t g : m_longer)
+            miss(g, 1);
+        return 100 * (theoretical - missing) / theoretical;
+    }
+
+private:
+    // The k-th shortest gap, from 0.
+    std::int64_t at(std::size_t k) const
+    {
+        for (std::size_t g = 0; g < m_counts.size(); ++g) {
+            if (k < m_counts[g])
+                return std::int64_t(g);
+            k -= m_counts[g];
+        }
+        return m_longer[k];
+    }
+
+    std::vector<std::uint32_t> m_counts = std::vector<std::uint32_t>(86400 + 1);
+    std::vector<std::int64_t> m_longer;
+    std::size_t m_count = 0;
+};
+
+// Whether the period uses every reading, in the order given and that order
+// in time: then they need no copy.
+bool usesAllInOrder(const std::vector<GlucoseReading> &readings, const GlucosePeriod &days)
+{
+    const GlucoseReading *before = nullptr;
+    for (const GlucoseReading &r : readings) {
+        if (!GlucosePeriod::isUsable(r) || r.date < days.from() || r.date > days.to())
+            return false;
+        if (before && (r.date < before->date || (r.date == before->date && r.time < before->time)))
+            return false;
+        before = &r;
+    }
+    return true;
 }
 
 // Sums for a mean and an SD, made into a group at the end.
@@ -74,21 +139,34 @@ GlucoseStatistics::GlucoseStatistics(
     const GlucosePeriod days = period.resolved(readings);
     m_periodStart = days.from();
     m_periodEnd = days.to();
-    const std::vector<GlucoseReading> inOrder = period.select(readings, &m_ignored);
-    m_count = int(inOrder.size());
-    if (inOrder.empty())
+    // A journal read in time order is mostly used whole, where it stands.
+    std::vector<GlucoseReading> selected;
+    const bool whole = days.from().isValid() && usesAllInOrder(readings, days);
+    if (!whole)
+        selected = period.select(readings, &m_ignored);
+    const GlucoseReading *inOrder = whole ? readings.data() : selected.data();
+    const std::size_t count = whole ? readings.size() : selected.size();
+    m_count = int(count);
+    if (count == 0)
         return;
 
-    std::vector<std::int64_t> seconds;
-    std::vector<int> values;
-    seconds.reserve(inOrder.size());
-    values.reserve(inOrder.size());
+    // Plausible values are few: they are counted, not sorted.
+    std::vector<std::uint32_t> values(GlucoseReading::plausibleHighest + 1);
+    Gaps gaps;
     std::array<std::size_t, bandCount> inBand {};
     std::array<Sums, GlucoseReading::typeCount> types {};
     std::array<Sums, timeOfDayCount> parts {};
-    for (const GlucoseReading &r : inOrder) {
-        seconds.push_back(GlucoseGrid::secondsOf(r));
-        values.push_back(r.value);
+    std::int64_t before = GlucoseGrid::secondsOf(inOrder[0]);
+    m_days = 1;
+    for (std::size_t i = 0; i < count; ++i) {
+        const GlucoseReading &r = inOrder[i];
+        const std::int64_t seconds = GlucoseGrid::secondsOf(r);
+        if (i > 0) {
+            gaps.add(seconds - before);
+            m_days += r.date != inOrder[i - 1].date;
+        }
+        before = seconds;
+        ++values[std::size_t(r.value)];
         ++inBand[bandOf(r.value)];
         types[r.type].add(r.value);
         parts[timeOfDayOf(r.time)].add(r.value);
@@ -101,17 +179,16 @@ GlucoseStatistics::GlucoseStatistics(
     m_below70 = int(inBand[VeryLow] + inBand[Low]);
     m_above250 = int(inBand[VeryHigh]);
 
-    m_firstDay = inOrder.front().date;
-    m_lastDay = inOrder.back().date;
-    m_days = 1;
-    for (std::size_t i = 1; i < inOrder.size(); ++i)
-        m_days += inOrder[i].date != inOrder[i - 1].date;
-    m_medianGap = GlucoseGrid::medianGapMinutes(seconds);
-    m_active = activeOf(seconds, m_medianGap);
+    m_firstDay = inOrder[0].date;
+    m_lastDay = inOrder[count - 1].date;
+    m_medianGap = gaps.medianMinutes();
+    m_active = gaps.activePercent(
+        GlucoseGrid::secondsOf(inOrder[count - 1]) - GlucoseGrid::secondsOf(inOrder[0]),
+        m_medianGap);
     for (int b = 0; b < bandCount; ++b)
-        m_bands[b] = 100.0 * double(inBand[b]) / double(values.size());
+        m_bands[b] = 100.0 * double(inBand[b]) / double(count);
 
-    const GlucoseDistribution distribution(std::move(values));
+    const GlucoseDistribution distribution(0, std::move(values));
     m_mean = distribution.mean();
     m_sd = distribution.sd();
     m_cv = 100 * m_sd / m_mean;
@@ -127,11 +204,12 @@ GlucoseStatistics::GlucoseStatistics(
     // The grid's step is the median gap, rounded, as the grid would find it.
     // For many readings the episodes are found on another thread, beside
     // the variability.
-    const GlucoseGrid grid(inOrder, int(std::clamp(std::nearbyint(m_medianGap), 1.0, 1440.0)));
+    const GlucoseGrid grid(
+        inOrder, count, int(std::clamp(std::nearbyint(m_medianGap), 1.0, 1440.0)));
     std::future<GlucoseEpisodes> episodes;
-    if (inOrder.size() >= 50000)
+    if (count >= 50000)
         episodes = std::async(std::launch::async, [&grid] { return GlucoseEpisodes(grid); });
-    m_variability = GlucoseVariability(inOrder, grid);
+    m_variability = GlucoseVariability(inOrder, count, grid);
     m_episodes = episodes.valid() ? episodes.get() : GlucoseEpisodes(grid);
 }
 

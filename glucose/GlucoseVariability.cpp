@@ -3,6 +3,8 @@
 
 #include "GlucoseVariability.h"
 
+#include "GlucoseDistribution.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -28,18 +30,6 @@ struct Moments
     double sd() const { return n > 1 ? std::sqrt(squares / (n - 1)) : noValue; }
 };
 
-double sdOf(const std::vector<double> &values)
-{
-    double sum = 0;
-    for (const double v : values)
-        sum += v;
-    const double mean = sum / double(values.size());
-    double squares = 0;
-    for (const double v : values)
-        squares += (v - mean) * (v - mean);
-    return values.size() > 1 ? std::sqrt(squares / double(values.size() - 1)) : noValue;
-}
-
 // Kovatchev's symmetrised glucose, as iglu scales it for its risk indices.
 double riskOf(double mgPerDl)
 {
@@ -61,15 +51,19 @@ double riskOf(int mgPerDl)
                                                               : riskOf(double(mgPerDl));
 }
 
-// Mean of the values present in trailing windows of width points, the
-// first width - 1 taking the first full window's; NaN where a window holds
-// none.
-std::vector<double> movingMean(const double *x, std::size_t n, std::size_t width)
+// The mean of the values present in a trailing window of width points,
+// moved a point at a time from the first: NaN where the window holds none.
+class MovingMean
 {
-    std::vector<double> mean(n, noValue);
-    double sum = 0;
-    std::size_t present = 0;
-    for (std::size_t i = 0; i < n; ++i) {
+public:
+    MovingMean(const double *x, std::size_t width)
+        : x(x)
+        , width(width)
+    { }
+
+    // The window ending at point i, for i = 0, 1, 2 … in turn.
+    double next(std::size_t i)
+    {
         if (!std::isnan(x[i])) {
             sum += x[i];
             ++present;
@@ -79,11 +73,44 @@ std::vector<double> movingMean(const double *x, std::size_t n, std::size_t width
             if (--present == 0)
                 sum = 0;
         }
-        if (i + 1 >= width && present > 0)
-            mean[i] = sum / double(present);
+        return present > 0 ? sum / double(present) : noValue;
     }
-    std::fill(mean.begin(), mean.begin() + std::ptrdiff_t(width - 1), mean[width - 1]);
-    return mean;
+
+    // The first full window's mean, which the points before it take too.
+    static double first(const double *x, std::size_t width)
+    {
+        MovingMean mean(x, width);
+        double m = noValue;
+        for (std::size_t i = 0; i < width; ++i)
+            m = mean.next(i);
+        return m;
+    }
+
+private:
+    const double *x;
+    std::size_t width;
+    double sum = 0;
+    std::size_t present = 0;
+};
+
+// The sample SD of the values present, from their mean; NaN under two.
+double sdOf(const double *x, std::size_t n)
+{
+    double sum = 0;
+    double present = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!std::isnan(x[i])) {
+            sum += x[i];
+            ++present;
+        }
+    }
+    const double mean = sum / present;
+    double squares = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!std::isnan(x[i]))
+            squares += (x[i] - mean) * (x[i] - mean);
+    }
+    return present > 1 ? std::sqrt(squares / (present - 1)) : noValue;
 }
 
 // MAGE of one stretch without long gaps, its shorter gaps left empty: the
@@ -97,8 +124,10 @@ double mageOfStretch(const double *x, std::size_t n)
     constexpr std::size_t longWidth = 32;
     if (n < longWidth)
         return noValue;
-    const std::vector<double> fast = movingMean(x, n, shortWidth);
-    const std::vector<double> slow = movingMean(x, n, longWidth);
+    MovingMean fast(x, shortWidth);
+    MovingMean slow(x, longWidth);
+    const double fastHead = MovingMean::first(x, shortWidth);
+    const double slowHead = MovingMean::first(x, longWidth);
 
     // Crossings: where the sign of fast - slow changes, equal averages and
     // windows without values taking none. After a gap both windows hold the
@@ -112,7 +141,9 @@ double mageOfStretch(const double *x, std::size_t n)
     };
     std::vector<Cross> crosses;
     for (std::size_t i = 0; i < n; ++i) {
-        const double d = fast[i] - slow[i];
+        const double f = fast.next(i);
+        const double s = slow.next(i);
+        const double d = (i + 1 < shortWidth ? fastHead : f) - (i + 1 < longWidth ? slowHead : s);
         if (std::isnan(d) || std::abs(d) <= equal)
             continue;
         const bool above = d > 0;
@@ -146,12 +177,7 @@ double mageOfStretch(const double *x, std::size_t n)
 
     // The turns that count: the highest peak or lowest nadir before the
     // curve moves back by more than one SD.
-    Moments values;
-    for (std::size_t k = 0; k < n; ++k) {
-        if (!std::isnan(x[k]))
-            values.add(x[k]);
-    }
-    const double sd = values.sd();
+    const double sd = sdOf(x, n);
     std::size_t i = 1;
     double low = turns[0];
     double high = turns[0];
@@ -242,34 +268,53 @@ double GlucoseVariability::conga(const GlucoseGrid &grid, double hours)
         return noValue;
     const auto lag = std::size_t(std::max(1.0, std::nearbyint(hours * 60 / grid.step())));
     const std::vector<double> &g = grid.values();
-    std::vector<double> diffs;
+    // The SD of the differences, as two passes over them: their mean, then
+    // the squares about it.
+    double sum = 0;
+    double n = 0;
     for (std::size_t i = lag; i < g.size(); ++i) {
-        if (!std::isnan(g[i]) && !std::isnan(g[i - lag]))
-            diffs.push_back(g[i] - g[i - lag]);
+        const double d = g[i] - g[i - lag];
+        if (!std::isnan(d)) {
+            sum += d;
+            ++n;
+        }
     }
-    return sdOf(diffs);
+    const double mean = sum / n;
+    double squares = 0;
+    for (std::size_t i = lag; i < g.size(); ++i) {
+        const double d = g[i] - g[i - lag];
+        if (!std::isnan(d))
+            squares += (d - mean) * (d - mean);
+    }
+    return n > 1 ? std::sqrt(squares / (n - 1)) : noValue;
 }
 
 GlucoseVariability::GlucoseVariability(
     const std::vector<GlucoseReading> &inOrder, const GlucoseGrid &grid)
+    : GlucoseVariability(inOrder.data(), inOrder.size(), grid)
+{ }
+
+GlucoseVariability::GlucoseVariability(
+    const GlucoseReading *inOrder, std::size_t count, const GlucoseGrid &grid)
 {
-    if (inOrder.empty())
+    if (count == 0)
         return;
 
     // MAGE always on a grid of 5 minutes; readings further apart than its
     // stretches can bridge have none. For many readings it is worked out
     // on another thread beside the rest.
-    const auto mageOfReadings = [&inOrder, &grid] {
+    const auto mageOfReadings = [inOrder, count, &grid] {
         if (grid.step() == 5)
             return mageOf(grid);
-        return grid.step() < 180 ? mageOf(GlucoseGrid(inOrder, 5)) : nan;
+        return grid.step() < 180 ? mageOf(GlucoseGrid(inOrder, count, 5)) : nan;
     };
     std::future<double> mage;
-    if (inOrder.size() >= 50000)
+    if (count >= 50000)
         mage = std::async(std::launch::async, mageOfReadings);
 
     // On the readings: risk, J-index, COGI.
-    Moments all;
+    // Whole values, counted for their mean and SD.
+    std::vector<std::uint32_t> values(GlucoseReading::plausibleHighest + 1);
     double low = 0;
     double high = 0;
     double inRange = 0;
@@ -279,47 +324,54 @@ GlucoseVariability::GlucoseVariability(
     double dayLow = 0;
     double dayHigh = 0;
     QDate day;
-    for (const GlucoseReading &r : inOrder) {
-        all.add(r.value);
-        const double risk = riskOf(r.value);
+    for (const GlucoseReading *r = inOrder; r != inOrder + count; ++r) {
+        ++values[std::size_t(std::clamp(r->value, 0, GlucoseReading::plausibleHighest))];
+        const double risk = riskOf(r->value);
         (risk < 0 ? low : high) += std::abs(risk);
-        inRange += r.value >= 70 && r.value <= 180;
-        below += r.value < 70;
-        if (r.date != day) {
+        inRange += r->value >= 70 && r->value <= 180;
+        below += r->value < 70;
+        if (r->date != day) {
             dailyRisk += dayLow + dayHigh;
             days += day.isValid();
-            day = r.date;
+            day = r->date;
             dayLow = dayHigh = 0;
         }
         (risk < 0 ? dayLow : dayHigh) = std::max(risk < 0 ? dayLow : dayHigh, std::abs(risk));
     }
     dailyRisk += dayLow + dayHigh;
     ++days;
-    const double n = all.n;
+    const GlucoseDistribution all(0, std::move(values));
+    const double n = double(count);
+    const double mean = all.mean();
+    const double sd = all.sd();
     m_lbgi = low / n;
     m_hbgi = high / n;
     m_adrr = dailyRisk / days;
-    m_jIndex = 0.001 * (all.mean + all.sd()) * (all.mean + all.sd());
+    m_jIndex = 0.001 * (mean + sd) * (mean + sd);
     // COGI: time in range, time below and SD, each scaled to 0-100 and weighed.
     const auto scaled = [](double x, double lowest, double highest) {
         return std::clamp((x - lowest) / (highest - lowest), 0.0, 1.0);
     };
     m_cogi = 100
         * (0.5 * scaled(100 * inRange / n, 0, 100) + 0.35 * (1 - scaled(100 * below / n, 0, 15))
-            + 0.15 * (1 - scaled(all.sd(), 18, 108)));
+            + 0.15 * (1 - scaled(sd, 18, 108)));
 
     // On the grid: MODD, CONGA, GVP, MAG and MAGE.
     const std::vector<double> &g = grid.values();
     if (g.empty())
         return;
     const double step = grid.step();
-    Moments dayToDay;
+    double dayToDay = 0;
+    double pairs = 0;
     const auto lag = std::size_t(grid.pointsPerDay());
     for (std::size_t i = lag; i < g.size(); ++i) {
-        if (!std::isnan(g[i]) && !std::isnan(g[i - lag]))
-            dayToDay.add(std::abs(g[i] - g[i - lag]));
+        const double d = std::abs(g[i] - g[i - lag]);
+        if (!std::isnan(d)) {
+            dayToDay += d;
+            ++pairs;
+        }
     }
-    m_modd = dayToDay.n > 0 ? dayToDay.mean : nan;
+    m_modd = pairs > 0 ? dayToDay / pairs : nan;
     m_conga = conga(grid, 24);
 
     double length = 0;

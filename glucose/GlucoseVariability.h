@@ -22,6 +22,8 @@ public:
     GlucoseVariability() = default;
     // Readings in time order, all usable, and their grid.
     GlucoseVariability(const std::vector<GlucoseReading> &inOrder, const GlucoseGrid &grid);
+    // The same for count readings that stand one after the other.
+    GlucoseVariability(const GlucoseReading *inOrder, std::size_t count, const GlucoseGrid &grid);
 
     double mage() const { return m_mage; }
     double modd() const { return m_modd; }

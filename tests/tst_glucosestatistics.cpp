@@ -397,15 +397,25 @@ void TstGlucoseStatistics::activePercent_data()
 {
     QTest::addColumn<QList<int>>("minutes");
     QTest::addColumn<double>("active");
-    QTest::newRow("no gap") << QList<int> { 0, 5, 10, 15 } << 100.0;
+    QTest::addColumn<double>("medianGap");
+    QTest::newRow("no gap") << QList<int> { 0, 5, 10, 15 } << 100.0 << 5.0;
     // dt0 5, span 30: 7 possible, the gap of 20 misses 3.
-    QTest::newRow("one gap") << QList<int> { 0, 5, 10, 30 } << 100.0 * 4 / 7;
+    QTest::newRow("one gap") << QList<int> { 0, 5, 10, 30 } << 100.0 * 4 / 7 << 5.0;
     // The gap of 7.5 rounds (7.5 - 5) / 5 = 0.5 to 0, as R does: nothing missing.
-    QTest::newRow("half rounds to even") << QList<int> { 0, 5, 10, 15, 20 } << 100.0;
-    QTest::newRow("one reading") << QList<int> { 0 } << 100.0;
+    QTest::newRow("half rounds to even") << QList<int> { 0, 5, 10, 15, 20 } << 100.0 << 5.0;
+    QTest::newRow("one reading") << QList<int> { 0 } << 100.0 << 0.0;
     // All at one moment: the interval is taken as a minute, not 0.
-    QTest::newRow("same moment") << QList<int> { 0, 0, 0 } << 100.0;
-    QTest::newRow("across midnight") << QList<int> { 1430, 1435, 1440, 1445 } << 100.0;
+    QTest::newRow("same moment") << QList<int> { 0, 0, 0 } << 100.0 << 0.0;
+    QTest::newRow("across midnight") << QList<int> { 1430, 1435, 1440, 1445 } << 100.0 << 5.0;
+    // Gaps of a day and more are kept apart from the counted ones.
+    // dt0 5, span 2010: 403 possible, the gap of 1990 misses 397.
+    QTest::newRow("a gap over a day")
+        << QList<int> { 0, 5, 10, 2000, 2005, 2010 } << 100.0 * 6 / 403 << 5.0;
+    QTest::newRow("the median over a day") << QList<int> { 0, 1500, 3000, 3005 } << 100.0 << 1500.0;
+    // Gaps 5, 1495, 1500, 5: the median is (5 + 1495) / 2 = 750; the span
+    // of 3005 gives 5 possible, and each long gap misses one.
+    QTest::newRow("an even count, a middle gap over a day")
+        << QList<int> { 0, 5, 1500, 3000, 3005 } << 100.0 * 3 / 5 << 750.0;
 }
 
 void TstGlucoseStatistics::activePercent()
@@ -418,10 +428,12 @@ void TstGlucoseStatistics::activePercent()
         const QDateTime when = start.addSecs(m * 60);
         readings.push_back({ when.date(), when.time(), 100 });
     }
+    QFETCH(double, medianGap);
     if (QByteArray(QTest::currentDataTag()) == "half rounds to even")
         readings[3].time = readings[3].time.addSecs(150);
     const GlucoseStatistics s(readings, GlucosePeriod::all());
     QCOMPARE(s.activePercent(), active);
+    QCOMPARE(s.medianGapMinutes(), medianGap);
 }
 
 void TstGlucoseStatistics::implausibleValuesAreIgnored_data()
