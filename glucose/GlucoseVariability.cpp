@@ -14,20 +14,16 @@ namespace {
 
 constexpr double noValue = std::numeric_limits<double>::quiet_NaN();
 
-// Mean and sample SD, one pass at a time.
+// A mean, one value at a time.
 struct Moments
 {
     double n = 0;
     double mean = 0;
-    double squares = 0;
     void add(double x)
     {
         ++n;
-        const double d = x - mean;
-        mean += d / n;
-        squares += d * (x - mean);
+        mean += (x - mean) / n;
     }
-    double sd() const { return n > 1 ? std::sqrt(squares / (n - 1)) : noValue; }
 };
 
 // Kovatchev's symmetrised glucose, as iglu scales it for its risk indices.
