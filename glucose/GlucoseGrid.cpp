@@ -78,17 +78,10 @@ GlucoseGrid::GlucoseGrid(
         = [&](std::size_t point) { return first + stepSeconds * std::int64_t(point + 1); };
     while (k < points && at(k) < front)
         ++k;
-    std::int64_t a = 0;
+    // The first moment gives only the point on it, if one is.
+    std::int64_t a = front;
     double va = 0;
-    bool started = false;
     const auto reach = [&](std::int64_t b, double vb) {
-        if (!started) {
-            started = true;
-            if (k < points && at(k) == b) {
-                m_values[k++] = vb;
-                ++m_filled;
-            }
-        }
         for (; k < points && at(k) <= b; ++k) {
             const std::int64_t x = at(k);
             if (x == b) {
