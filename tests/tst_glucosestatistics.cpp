@@ -248,6 +248,8 @@ private Q_SLOTS:
     void treatments();
     void timeOrderKeepsTheFilesOrderOfAMoment_data();
     void timeOrderKeepsTheFilesOrderOfAMoment();
+    void gridPoints_data();
+    void gridPoints();
 
 private:
     std::vector<TreatmentStatistics::Treatment> treatmentsSeen;
@@ -887,6 +889,38 @@ void TstGlucoseStatistics::timeOrderKeepsTheFilesOrderOfAMoment()
     QCOMPARE(readings.size(), expected.size());
     for (std::size_t i = 0; i < readings.size(); ++i)
         QCOMPARE(readings[i].value, expected[i].value);
+}
+
+void TstGlucoseStatistics::gridPoints_data()
+{
+    QTest::addColumn<int>("point"); // from 00:05, every 5 minutes
+    QTest::addColumn<double>("value"); // NaN for none
+    constexpr double none = std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("on the first reading") << 0 << 100.0;
+    QTest::newRow("between two, the second the mean of its moment") << 1 << 112.5;
+    QTest::newRow("on a moment of two readings") << 2 << 125.0;
+    QTest::newRow("inside a gap over 45 minutes") << 3 << none;
+    QTest::newRow("on the reading after the gap") << 15 << 200.0;
+    QTest::newRow("after the last reading") << 16 << none;
+}
+
+// The grid that variability and episodes are measured on.
+void TstGlucoseStatistics::gridPoints()
+{
+    QFETCH(int, point);
+    QFETCH(double, value);
+    const QDate day(2024, 1, 1);
+    const GlucoseGrid grid(Readings { { day, QTime(0, 5), 100 }, { day, QTime(0, 15), 120 },
+                               { day, QTime(0, 15), 130 }, { day, QTime(1, 20), 200 } },
+        5);
+    QCOMPARE(grid.filled(), std::size_t(4));
+    // As iglu counts days: the span of 75 minutes plus one day, rounded up.
+    QCOMPARE(grid.values().size(), std::size_t(2 * 288));
+    const double shown = grid.values()[std::size_t(point)];
+    if (std::isnan(value))
+        QVERIFY2(std::isnan(shown), qPrintable(QString::number(shown)));
+    else
+        QCOMPARE(shown, value);
 }
 
 #include "tst_glucosestatistics.moc"
