@@ -89,22 +89,26 @@ private:
     std::size_t present = 0;
 };
 
-// The sample SD of the values present, from their mean; NaN under two.
-double sdOf(const double *x, std::size_t n)
+// The sample SD of value(i) for i from first to before last, those that
+// are NaN left out: their mean, then the squares about it. NaN under two.
+template <typename Value>
+double sdOf(std::size_t first, std::size_t last, Value value)
 {
     double sum = 0;
     double present = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (!std::isnan(x[i])) {
-            sum += x[i];
+    for (std::size_t i = first; i < last; ++i) {
+        const double v = value(i);
+        if (!std::isnan(v)) {
+            sum += v;
             ++present;
         }
     }
     const double mean = sum / present;
     double squares = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (!std::isnan(x[i]))
-            squares += (x[i] - mean) * (x[i] - mean);
+    for (std::size_t i = first; i < last; ++i) {
+        const double v = value(i);
+        if (!std::isnan(v))
+            squares += (v - mean) * (v - mean);
     }
     return present > 1 ? std::sqrt(squares / (present - 1)) : noValue;
 }
@@ -173,7 +177,7 @@ double mageOfStretch(const double *x, std::size_t n)
 
     // The turns that count: the highest peak or lowest nadir before the
     // curve moves back by more than one SD.
-    const double sd = sdOf(x, n);
+    const double sd = sdOf(0, n, [x](std::size_t i) { return x[i]; });
     std::size_t i = 1;
     double low = turns[0];
     double high = turns[0];
@@ -264,25 +268,7 @@ double GlucoseVariability::conga(const GlucoseGrid &grid, double hours)
         return noValue;
     const auto lag = std::size_t(std::max(1.0, std::nearbyint(hours * 60 / grid.step())));
     const std::vector<double> &g = grid.values();
-    // The SD of the differences, as two passes over them: their mean, then
-    // the squares about it.
-    double sum = 0;
-    double n = 0;
-    for (std::size_t i = lag; i < g.size(); ++i) {
-        const double d = g[i] - g[i - lag];
-        if (!std::isnan(d)) {
-            sum += d;
-            ++n;
-        }
-    }
-    const double mean = sum / n;
-    double squares = 0;
-    for (std::size_t i = lag; i < g.size(); ++i) {
-        const double d = g[i] - g[i - lag];
-        if (!std::isnan(d))
-            squares += (d - mean) * (d - mean);
-    }
-    return n > 1 ? std::sqrt(squares / (n - 1)) : noValue;
+    return sdOf(lag, g.size(), [&g, lag](std::size_t i) { return g[i] - g[i - lag]; });
 }
 
 GlucoseVariability::GlucoseVariability(
