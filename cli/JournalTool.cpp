@@ -182,25 +182,12 @@ struct Figures
     }
 
 private:
-    // The lines of a journal's bytes, ended as JournalFile ends them.
+    // The lines of a journal's bytes.
     void readText(QByteArrayView text)
     {
         QByteArray lastType;
         GlucoseReading::Type type = GlucoseReading::Unspecified;
-        const bool crs = text.contains('\r');
-        for (qsizetype from = 0; from < text.size();) {
-            const auto *at = static_cast<const char *>(
-                std::memchr(text.data() + from, '\n', size_t(text.size() - from)));
-            const qsizetype lf = at ? at - text.data() : -1;
-            qsizetype end = lf < 0 ? text.size() : lf;
-            qsizetype next = lf < 0 ? end : lf + 1;
-            const qsizetype cr = crs ? text.sliced(from, end - from).indexOf('\r') : -1;
-            if (cr >= 0) {
-                end = from + cr;
-                next = end + 1 == lf ? lf + 1 : end + 1;
-            }
-            const QByteArrayView line = text.sliced(from, end - from);
-            from = next;
+        JournalFile::forEachLine(text, [&](QByteArrayView line) {
             SugarEntry::Reading plain;
             if (SugarEntry::readPlain(line, &plain)) {
                 // Lines share the text of a reading type: its kind is found once a run.
@@ -212,7 +199,7 @@ private:
             } else {
                 readEntry(QString::fromUtf8(line));
             }
-        }
+        });
     }
 
     void readEntry(const QString &line)

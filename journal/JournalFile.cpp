@@ -630,6 +630,16 @@ QByteArrayView JournalFile::text() const
     return QByteArrayView(data).sliced(byteOrderMarkSize(data));
 }
 
+void JournalFile::forEachLine(QByteArrayView text, const std::function<void(QByteArrayView)> &use)
+{
+    LineEnds ends(text);
+    for (qsizetype from = 0; from < text.size();) {
+        const auto [end, next] = ends.after(from);
+        use(text.sliced(from, end - from));
+        from = next;
+    }
+}
+
 QString JournalFile::lineText(int number) const
 {
     if (wide)

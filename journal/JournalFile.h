@@ -54,6 +54,9 @@ public:
     // that splits a journal's lines itself, as LF, CR LF or a lone CR end
     // them. Empty for a journal in UTF-16 and after scan().
     QByteArrayView text() const;
+    // Hands each line of such text to use, without its line end, as the
+    // journal's lines are split.
+    static void forEachLine(QByteArrayView text, const std::function<void(QByteArrayView)> &use);
 
     // Takes the lock beside the journal and holds it for the life of this
     // object, waiting up to waitMs for another writer: a read and a change
