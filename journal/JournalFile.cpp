@@ -3,6 +3,7 @@
 
 #include "JournalFile.h"
 
+#include "JournalTypes.h"
 #include "RecordEntry.h"
 #include "RegularFile.h"
 #include "SugarEntry.h"
@@ -863,6 +864,12 @@ QString JournalFile::problem(const JournalEntry *entry)
     // classes, which costs more than the rest of the look at a line.
     if (&entry->getType() == &SugarEntry::typecode)
         return static_cast<const SugarEntry *>(entry)->valueProblem();
+    // So is a record of a type the journal knows, which a cast across the
+    // library's bounds would compare by name.
+    for (const RecordEntry::Description *type : JournalTypes::records()) {
+        if (&entry->getType() == &type->typecode)
+            return static_cast<const RecordEntry *>(entry)->problem();
+    }
     if (const auto *record = dynamic_cast<const RecordEntry *>(entry))
         return record->problem();
     if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry))
