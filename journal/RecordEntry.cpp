@@ -19,18 +19,26 @@ BlockPool &pool()
     return records;
 }
 
+// The first of the fields in rest, which then holds those after it; empty
+// past the last. Fields are a few characters: a plain loop finds the bar
+// sooner than a general search sets itself up.
+inline QStringView nextField(QStringView &rest)
+{
+    const QChar *bar = rest.begin();
+    while (bar != rest.end() && *bar != u'|')
+        ++bar;
+    const QStringView field(rest.begin(), bar);
+    rest = bar == rest.end() ? QStringView() : QStringView(bar + 1, rest.end());
+    return field;
+}
+
 // The field'th of fields joined by bars.
 QStringView fieldOf(const QString &joined, int field)
 {
-    qsizetype from = 0;
-    for (int i = 0; i < field; ++i) {
-        from = joined.indexOf(u'|', from);
-        if (from < 0)
-            return {};
-        ++from;
-    }
-    const qsizetype to = joined.indexOf(u'|', from);
-    return QStringView(joined).sliced(from, (to < 0 ? joined.size() : to) - from);
+    QStringView rest(joined);
+    for (int i = 0; i < field && !rest.isNull(); ++i)
+        nextField(rest);
+    return nextField(rest);
 }
 
 constexpr int mostFields = 8;
@@ -155,6 +163,11 @@ QString RecordEntry::text(int field) const
     return decodeString(fieldOf(values, field));
 }
 
+QStringView RecordEntry::written(int field) const
+{
+    return fieldOf(values, field);
+}
+
 double RecordEntry::number(int field) const
 {
     const QStringView t = fieldOf(values, field);
@@ -203,9 +216,10 @@ QString RecordEntry::problem() const
 {
     // A sound record, as most are, is judged from its fields as they stand:
     // its words are made only for a message.
+    QStringView rest(values);
     for (int i = 0; i < fieldCount(); ++i) {
         const Field &f = type->fields[size_t(i)];
-        const QStringView raw = fieldOf(values, i);
+        const QStringView raw = nextField(rest);
         const auto key = [&f] { return QString::fromUtf8(f.key); };
         if (f.kind == Field::Number) {
             if (raw.isEmpty()) {

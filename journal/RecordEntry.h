@@ -72,6 +72,9 @@ public:
 
     // A field as written, its escapes undone; empty beyond the last field.
     QString text(int field) const;
+    // A field as the line holds it, escapes and all: for comparing with a
+    // word that has none, without making a string.
+    QStringView written(int field) const;
     // A field's value: 0 when it is not a number.
     double number(int field) const;
     // Whether a field holds a decimal number with a dot ("8", "-4.5").

@@ -18,10 +18,12 @@ bool TreatmentRecords::read(const JournalEntry &entry, TreatmentStatistics::Trea
     int field = 0;
     if (code == &InsulinEntry::typecode) {
         // A kind that is neither is a fault the check names: no dose to count.
-        const QString kind = static_cast<const RecordEntry &>(entry).text(InsulinEntry::Kind);
-        if (kind != QLatin1String("bolus") && kind != QLatin1String("basal"))
+        // The words hold nothing to escape: as written, they are what they say.
+        const QStringView kind
+            = static_cast<const RecordEntry &>(entry).written(InsulinEntry::Kind);
+        if (kind != u"bolus" && kind != u"basal")
             return false;
-        t.kind = kind == QLatin1String("bolus") ? Treatment::Bolus : Treatment::Basal;
+        t.kind = kind == u"bolus" ? Treatment::Bolus : Treatment::Basal;
         field = InsulinEntry::Units;
     } else if (code == &CarbsEntry::typecode) {
         t.kind = Treatment::Carbs;

@@ -174,6 +174,12 @@ void TstRecordEntry::decode()
     }
     QCOMPARE(entry->getSummary(), summary);
     QCOMPARE(entry->encode(), encoded.isEmpty() ? line : encoded);
+    // As written, the fields are the line's after the time, escapes and all.
+    QStringList written;
+    for (int i = 0; i < fields.size(); ++i)
+        written << entry->written(i).toString();
+    QCOMPARE(written.join(u'|'), entry->encode().section(u'|', 3));
+    QVERIFY(entry->written(fields.size()).isEmpty());
     // What was written reads back the same.
     const auto again = decodeRecord(entry->encode());
     QVERIFY(again);
