@@ -76,13 +76,19 @@ constexpr size_t batchLines = 16384;
 constexpr int decoders = 1;
 
 // A line decoded: its entry and the entry's row, which the receiver owns,
-// or null; and what is wrong with it, if anything.
+// or null; and what is wrong with it, if anything. What the receiver needs
+// of every entry comes with it, read where the entry was just made:
+// reaching into a million entries from the other thread would fetch each
+// from the other core's cache.
 struct Decoded
 {
-    int number;
-    const JournalEntry *entry;
-    ListBoxEntryItem *row;
+    int number = 0;
+    const JournalEntry *entry = nullptr;
+    ListBoxEntryItem *row = nullptr;
     QString problem;
+    // The entry's Julian day, INT_MIN without one, and time of day.
+    std::pair<int, int> when;
+    bool reading = false;
 };
 
 // Lines on their way to the decoding thread and back: their bytes back to
@@ -147,9 +153,19 @@ private:
 // any thread.
 Decoded decodeLine(int number, QStringView text, bool row)
 {
-    const JournalEntry *entry = JournalEntry::decode(text);
-    return { number, entry, entry && row ? new ListBoxEntryItem(entry, number) : nullptr,
-        JournalFile::problem(entry) };
+    Decoded line;
+    line.number = number;
+    const JournalEntry *entry = line.entry = JournalEntry::decode(text);
+    line.problem = JournalFile::problem(entry);
+    if (entry) {
+        if (row)
+            line.row = new ListBoxEntryItem(entry, number);
+        const Moment moment = momentOf(entry, number);
+        // Days of the years 1 to 9999, all a line can hold, are ints.
+        line.when = { int(std::clamp<qint64>(moment.day, INT_MIN, INT_MAX)), moment.msecs };
+        line.reading = isReading(entry);
+    }
+    return line;
 }
 
 void decodeBatch(Batch &batch)
@@ -218,6 +234,8 @@ void JournalViewer::reload()
     made.reserve(expected);
     entries.reserve(expected);
     lines.reserve(expected);
+    std::vector<std::pair<int, int>> when;
+    when.reserve(expected);
     // The treatments are found here while the other thread decodes.
     treated.clear();
     TreatmentStatistics::Treatment treatment;
@@ -225,9 +243,10 @@ void JournalViewer::reload()
         if (!line.problem.isEmpty())
             unreadable.push_back({ line.number, line.problem });
         if (line.entry) {
-            if (!isReading(line.entry) && TreatmentRecords::read(*line.entry, &treatment))
+            if (!line.reading && TreatmentRecords::read(*line.entry, &treatment))
                 treated.push_back(treatment);
-            keep(line.entry, line.number, line.problem.isEmpty());
+            keep(line.entry, line.number, line.problem.isEmpty(), line.reading);
+            when.push_back(line.when);
             made.emplace_back(line.row ? line.row : new ListBoxEntryItem(line.entry, line.number));
         }
     };
@@ -264,7 +283,10 @@ void JournalViewer::reload()
     journal->scan([&](int n, QByteArrayView bytes) {
         Batch &batch = batches[filling];
         batch.bytes.append(bytes.data(), std::size_t(bytes.size()));
-        batch.ends.push_back({ n, qsizetype(batch.bytes.size()) });
+        // Made in place: a pair made aside and copied in whole would be read
+        // back before the line's bytes, just copied, reach the cache, and
+        // wait for them, which took most of the time of reading a line.
+        batch.ends.emplace_back(n, qsizetype(batch.bytes.size()));
         if (batch.ends.size() == batchLines)
             send();
     });
@@ -280,13 +302,14 @@ void JournalViewer::reload()
         }
     }
     treatedKnown = true;
-    buildRows(std::move(made));
+    buildRows(std::move(made), when);
 
     connect(this, &QListWidget::itemDoubleClicked, this, &JournalViewer::viewDetail,
         Qt::UniqueConnection);
 }
 
-void JournalViewer::buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> made)
+void JournalViewer::buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> made,
+    const std::vector<std::pair<int, int>> &when)
 {
     clear();
     // The entries stand in the order of their lines, so an entry's index
@@ -296,8 +319,11 @@ void JournalViewer::buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> mad
     std::vector<Moment> late;
     Moment last { LLONG_MIN, INT_MIN, 0 };
     std::vector<bool> inTurn(entries.size());
+    const auto momentOfEntry = [&when](size_t i) {
+        return Moment { when[i].first, when[i].second, quint32(i) };
+    };
     for (size_t i = 0; i < entries.size(); ++i) {
-        const Moment moment = momentOf(entries[i].get(), int(i));
+        const Moment moment = momentOfEntry(i);
         if (moment < last) {
             late.push_back(moment);
         } else {
@@ -310,12 +336,12 @@ void JournalViewer::buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> mad
         // The view learns of the new rows once, through reset(), rather
         // than row by row, which costs more than making the rows.
         const QSignalBlocker quiet(model());
-        const QDate *shown = nullptr;
+        std::optional<int> shownDay;
         const auto add = [&](size_t i) {
             ListBoxEntryItem *row = made[i].release();
-            if (!shown || row->getEntry()->getDate() != *shown) {
-                shown = &row->getEntry()->getDate();
-                addItem(new ListBoxDateItem(*shown));
+            if (when[i].first != shownDay) {
+                shownDay = when[i].first;
+                addItem(new ListBoxDateItem(row->getEntry()->getDate()));
             }
             addItem(row);
         };
@@ -323,7 +349,7 @@ void JournalViewer::buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> mad
         for (size_t i = 0; i < entries.size(); ++i) {
             if (!inTurn[i])
                 continue;
-            const Moment moment = momentOf(entries[i].get(), int(i));
+            const Moment moment = momentOfEntry(i);
             for (; nextLate != late.cend() && *nextLate < moment; ++nextLate)
                 add(nextLate->rank);
             add(i);
@@ -432,7 +458,7 @@ ListBoxEntryItem *JournalViewer::insertEntry(std::unique_ptr<const JournalEntry>
     shiftLines(line, +1);
     const JournalEntry *shown = entry.release();
     const QString problem = JournalFile::problem(shown);
-    keep(shown, line, problem.isEmpty());
+    keep(shown, line, problem.isEmpty(), isReading(shown));
     if (!problem.isEmpty()) {
         const auto after = std::find_if(unreadable.begin(), unreadable.end(),
             [line](const Problem &p) { return p.line > line; });
@@ -536,14 +562,14 @@ int JournalViewer::rowOfDay(const QDate &date) const
     return row < count() ? row : -1;
 }
 
-void JournalViewer::keep(const JournalEntry *entry, int line, bool sound)
+void JournalViewer::keep(const JournalEntry *entry, int line, bool sound, bool reading)
 {
     treatedKnown = false;
     entries.emplace_back(entry);
     lines.push_back(line);
     if (sound)
-        ++(isReading(entry) ? soundReadings : soundRecords);
-    otherEntries += !isReading(entry);
+        ++(reading ? soundReadings : soundRecords);
+    otherEntries += !reading;
 }
 
 void JournalViewer::shiftLines(int from, int delta)

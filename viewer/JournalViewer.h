@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class JournalEntry;
@@ -95,9 +96,12 @@ public Q_SLOTS:
     void viewDetail(QListWidgetItem *item);
 
 private:
-    void buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> made);
+    // Each entry's Julian day (INT_MIN without one) and milliseconds into it
+    // (-1 without a time), as its line was decoded.
+    void buildRows(std::vector<std::unique_ptr<ListBoxEntryItem>> made,
+        const std::vector<std::pair<int, int>> &when);
     void shiftLines(int from, int delta);
-    void keep(const JournalEntry *entry, int line, bool sound);
+    void keep(const JournalEntry *entry, int line, bool sound, bool reading);
     void applyShownTypes();
 
     QString fileName;
