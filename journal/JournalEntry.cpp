@@ -60,7 +60,9 @@ bool needsEscape(QStringView s)
 // The factory registered under a type code, or null. A journal holds a
 // handful of types, and hashing the code costs as much as the rest of a
 // line's reading: the codes found last are tried first, for as long as
-// nothing is registered or removed.
+// nothing is registered or removed. There is room for more codes than the
+// nine types the journal knows, so that a journal of all of them finds
+// each without a search.
 const JournalEntry::JournalFactory *factoryOf(QStringView code)
 {
     struct Found
@@ -68,7 +70,7 @@ const JournalEntry::JournalFactory *factoryOf(QStringView code)
         QString code;
         const JournalEntry::JournalFactory *factory = nullptr;
     };
-    static thread_local Found recent[8];
+    static thread_local Found recent[16];
     static thread_local unsigned next = 0;
     static thread_local qsizetype registered = -1;
     const auto &factories = JournalEntry::JournalFactory::factories;
