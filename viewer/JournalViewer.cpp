@@ -83,6 +83,9 @@ constexpr int decoders = 1;
 struct Decoded
 {
     int number = 0;
+    // The line's place in its batch when it is left for the receiver to
+    // decode, or -1.
+    int later = -1;
     const JournalEntry *entry = nullptr;
     ListBoxEntryItem *row = nullptr;
     QString problem;
@@ -168,18 +171,34 @@ Decoded decodeLine(int number, QStringView text, bool row)
     return line;
 }
 
+// The bytes of the line at a place in a batch.
+QByteArrayView lineOf(const Batch &batch, std::size_t place)
+{
+    const qsizetype from = place ? batch.ends[place - 1].second : 0;
+    return QByteArrayView(batch.bytes.data() + from, batch.ends[place].second - from);
+}
+
+// Readings, the bulk of a journal, are decoded here; the other lines are
+// left to the receiver, which would otherwise wait for this thread when a
+// journal holds many records, which take longer to decode.
 void decodeBatch(Batch &batch)
 {
     QString buffer;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     batch.decoded.reserve(batch.ends.size());
-    const QByteArrayView bytes(batch.bytes.data(), qsizetype(batch.bytes.size()));
-    qsizetype from = 0;
-    for (const auto &[number, end] : batch.ends) {
-        const QStringView text = widen(bytes.sliced(from, end - from), buffer, utf8);
-        from = end;
-        if (!text.isEmpty())
-            batch.decoded.push_back(decodeLine(number, text, batch.rows));
+    for (std::size_t place = 0; place < batch.ends.size(); ++place) {
+        const QByteArrayView bytes = lineOf(batch, place);
+        const int number = batch.ends[place].first;
+        if (bytes.isEmpty())
+            continue;
+        if (!bytes.startsWith("SUGR|")) {
+            Decoded line;
+            line.number = number;
+            line.later = int(place);
+            batch.decoded.push_back(line);
+            continue;
+        }
+        batch.decoded.push_back(decodeLine(number, widen(bytes, buffer, utf8), batch.rows));
     }
 }
 
@@ -258,6 +277,8 @@ void JournalViewer::reload()
     decoder.setMaxThreadCount(decoders);
     std::size_t filling = 0;
     bool rowsThere = true;
+    QString buffer; // for the lines left to this thread
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const auto collect = [&](Batch &batch) {
         if (!batch.done.valid())
             return;
@@ -265,8 +286,15 @@ void JournalViewer::reload()
         // decoding is behind, there when reading is.
         rowsThere = batch.done.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
         batch.done.get();
-        for (const Decoded &line : batch.decoded)
-            accept(line);
+        for (const Decoded &line : batch.decoded) {
+            if (line.later < 0) {
+                accept(line);
+            } else {
+                const QStringView text = widen(lineOf(batch, std::size_t(line.later)), buffer, utf8);
+                if (!text.isEmpty())
+                    accept(decodeLine(line.number, text, true));
+            }
+        }
         batch.bytes.clear();
         batch.ends.clear();
         batch.decoded.clear();
