@@ -151,6 +151,7 @@ private Q_SLOTS:
     void recordDialogRefuses_data();
     void recordDialogRefuses();
     void rowsAreMarkedByType();
+    void longJournalOfReadingsAndRecords();
     void showHidesTypes();
     void impossibleDateKeepsTheDialogOpen();
     void doubtfulReadingIsConfirmed_data();
@@ -445,6 +446,63 @@ void TstJournalWindow::rowsAreMarkedByType()
                 qPrintable(codes[i] + " " + other));
     }
     QCOMPARE(window.findChild<QLabel *>("readings")->text(), "1 reading, 8 other records");
+}
+
+void TstJournalWindow::longJournalOfReadingsAndRecords()
+{
+    // Long enough to be read in many batches, readings and records decoded
+    // on different threads: every line keeps its row, its number and its
+    // problem, in the file's order.
+    const QString path = dir.filePath("long.journal");
+    QByteArray journal;
+    std::vector<JournalViewer::Problem> expected;
+    int readings = 0;
+    int records = 0;
+    int doses = 0;
+    const int count = 50000;
+    for (int n = 1; n <= count; ++n) {
+        const QByteArray day = "2024" + QByteArray::number(1 + n / 4500).rightJustified(2, '0')
+            + QByteArray::number(1 + n / 150 % 28).rightJustified(2, '0');
+        const QByteArray number = QByteArray::number(n);
+        if (n % 1013 == 0) {
+            journal += "INSL|" + day + "|0700|bolus|" + number + "u||\n";
+            expected.push_back({ n, QString::fromLatin1("units not a number: \"" + number + "u\"") });
+        } else if (n % 997 == 0) {
+            journal += "XXXX|" + day + "|0700|" + number + "\n";
+            expected.push_back({ n, "unknown type code" });
+        } else if (n % 5 == 1) {
+            journal += "INSL|" + day + "|0700|bolus|4|" + number + "|\n";
+            ++records;
+            ++doses;
+        } else if (n % 5 == 3) {
+            journal += "NOTE|" + day + "|0700|\xc3\xa9 " + number + "\n";
+            ++records;
+        } else {
+            journal += "SUGR|" + day + "|0700|" + number + "|100|\n";
+            ++readings;
+        }
+    }
+    put(path, journal);
+    JournalViewer list(path);
+    list.reload();
+    QCOMPARE(list.readingCount(), readings);
+    QCOMPARE(list.recordCount(), records);
+    QCOMPARE(int(list.treatments().size()), doses);
+    QCOMPARE(int(list.problems().size()), int(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        QCOMPARE(list.problems()[i].line, expected[i].line);
+        QCOMPARE(list.problems()[i].reason, expected[i].reason);
+    }
+    // Each line's row names its number, across the batches' bounds.
+    for (const int n : { 1, 2, 3, 16383, 16384, 16385, 16386, 16388, 32768, 49998 }) {
+        const ListBoxEntryItem *row = list.rowOfLine(n);
+        QVERIFY2(row, qPrintable(QString::number(n)));
+        const QString text = row->text();
+        QVERIFY2(text.endsWith(u' ' + QString::number(n))
+                || text.contains(u'(' + QString::number(n) + u')'),
+            qPrintable(text));
+    }
+    QCOMPARE(list.rowOfLine(3)->text(), QString::fromUtf8("07:00:00: Note: \xc3\xa9 3"));
 }
 
 void TstJournalWindow::showHidesTypes()
