@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -43,28 +44,43 @@ QStringView fieldOf(const QString &joined, int field)
 
 constexpr int mostFields = 8;
 
-// A number as the journal writes it ("-4.5"), which isNumberText() has
-// checked. Up to 15 digits the value is exact as a whole number and so is
-// the power of ten: one division rounds as the general parser would.
-double valueOf(QStringView text)
+// The value of a number as the journal writes it ("-4.5"), or nothing for
+// text that is none, in one pass. Up to 15 digits the value is exact as a
+// whole number and so is the power of ten: one division rounds as the
+// general parser would.
+std::optional<double> valueOf(QStringView text)
 {
     static constexpr double tens[] = { 1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10,
         1e11, 1e12, 1e13, 1e14, 1e15 };
+    const char16_t *c = text.utf16();
+    const char16_t *const end = c + text.size();
+    const bool negative = c != end && *c == u'-';
+    c += negative;
     std::int64_t digits = 0;
     int count = 0;
-    int decimals = -1;
-    for (const QChar c : text) {
-        if (c == u'.') {
-            decimals = 0;
-        } else if (c != u'-') {
-            digits = digits * 10 + (c.unicode() - u'0');
-            decimals += decimals >= 0;
-            if (++count > 15)
-                return text.toDouble();
+    const auto run = [&] {
+        const char16_t *const from = c;
+        for (; c != end && char16_t(*c - u'0') < 10; ++c) {
+            if (++count <= 15)
+                digits = digits * 10 + (*c - u'0');
         }
+        return int(c - from);
+    };
+    if (run() == 0)
+        return std::nullopt;
+    int decimals = 0;
+    if (c != end && *c == u'.') {
+        ++c;
+        decimals = run();
+        if (decimals == 0)
+            return std::nullopt;
     }
-    const double value = double(digits) / tens[std::max(decimals, 0)];
-    return text.startsWith(u'-') ? -value : value;
+    if (c != end)
+        return std::nullopt;
+    if (count > 15)
+        return text.toDouble();
+    const double value = double(digits) / tens[decimals];
+    return negative ? -value : value;
 }
 
 } // namespace
@@ -170,13 +186,19 @@ QStringView RecordEntry::written(int field) const
 
 double RecordEntry::number(int field) const
 {
-    const QStringView t = fieldOf(values, field);
-    return isNumberText(t) ? valueOf(t) : 0;
+    return valueOf(fieldOf(values, field)).value_or(0);
+}
+
+double RecordEntry::number(int field, bool *isNumber) const
+{
+    const std::optional<double> value = valueOf(fieldOf(values, field));
+    *isNumber = value.has_value();
+    return value.value_or(0);
 }
 
 bool RecordEntry::isNumber(int field) const
 {
-    return isNumberText(fieldOf(values, field));
+    return valueOf(fieldOf(values, field)).has_value();
 }
 
 QString RecordEntry::shown(int field) const
@@ -225,9 +247,9 @@ QString RecordEntry::problem() const
             if (raw.isEmpty()) {
                 if (!f.optional)
                     return key() + u" missing";
-            } else if (!isNumberText(raw)) {
+            } else if (const std::optional<double> n = valueOf(raw); !n) {
                 return QStringLiteral("%1 not a number: \"%2\"").arg(key(), text(i));
-            } else if (const double n = valueOf(raw); n < f.lowest || n > f.highest) {
+            } else if (*n < f.lowest || *n > f.highest) {
                 return QStringLiteral("impossible %1 %2").arg(key(), raw.toString());
             }
         } else if (!f.choices.isEmpty()
@@ -281,19 +303,5 @@ QString RecordEntry::tidyNumber(const QString &text)
 
 bool RecordEntry::isNumberText(QStringView text)
 {
-    qsizetype i = text.startsWith(u'-') ? 1 : 0;
-    const auto digits = [&] {
-        const qsizetype from = i;
-        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
-            ++i;
-        return i > from;
-    };
-    if (!digits())
-        return false;
-    if (i < text.size() && text[i] == u'.') {
-        ++i;
-        if (!digits())
-            return false;
-    }
-    return i == text.size();
+    return valueOf(text).has_value();
 }

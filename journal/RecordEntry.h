@@ -77,6 +77,9 @@ public:
     QStringView written(int field) const;
     // A field's value: 0 when it is not a number.
     double number(int field) const;
+    // The same, and in isNumber whether the field is a number: one reading
+    // of the field rather than two.
+    double number(int field, bool *isNumber) const;
     // Whether a field holds a decimal number with a dot ("8", "-4.5").
     bool isNumber(int field) const;
     // A field as shown: its text, and its unit after a number (not after

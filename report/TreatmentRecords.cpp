@@ -37,10 +37,10 @@ bool TreatmentRecords::read(const JournalEntry &entry, TreatmentStatistics::Trea
     } else {
         return false;
     }
-    const auto &record = static_cast<const RecordEntry &>(entry);
-    if (!record.isNumber(field))
+    bool isNumber = false;
+    t.amount = static_cast<const RecordEntry &>(entry).number(field, &isNumber);
+    if (!isNumber)
         return false;
-    t.amount = record.number(field);
     *treatment = t;
     return true;
 }

@@ -295,6 +295,8 @@ void TstRecordEntry::tidyNumber_data()
                                         << "1e3";
     QTest::newRow("decimal comma: as it is") << "72,40"
                                              << "72,40";
+    for (const char *none : { "5.", ".5", "-", "+5", "1.2.3", "-.5", "5-", " 5" })
+        QTest::addRow("no number: %s", none) << none << none;
 }
 
 void TstRecordEntry::tidyNumber()
