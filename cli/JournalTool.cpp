@@ -195,7 +195,13 @@ private:
                     lastType = plain.type.toByteArray();
                     type = GlucoseReading::typeOf(QString::fromLatin1(lastType));
                 }
-                readings.push_back({ plain.date, plain.time, plain.value, type });
+                // Filled in place: a reading made aside and copied in whole would
+                // wait for its fields to reach the cache, a stall on every line.
+                GlucoseReading &reading = readings.emplace_back();
+                reading.date = plain.date;
+                reading.time = plain.time;
+                reading.value = plain.value;
+                reading.type = type;
             } else {
                 readEntry(QString::fromUtf8(line));
             }
