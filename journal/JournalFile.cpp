@@ -518,6 +518,127 @@ bool JournalFile::read()
     return true;
 }
 
+namespace {
+
+// Where a part of a file starts: after the first LF at its share of the
+// bytes or later, so that no line is cut; the file's size when there is
+// none. CR LF ends with the LF; lone CRs end lines inside a part.
+qint64 partStart(int fd, qint64 nominal, QString *error)
+{
+    if (nominal <= 0)
+        return 0;
+    char window[4096];
+    for (qint64 at = nominal - 1;;) {
+        const qint64 got = readAt(fd, window, sizeof window, at);
+        if (got < 0) {
+            *error = qt_error_string(-int(got));
+            return -1;
+        }
+        if (got == 0)
+            return at;
+        if (const void *lf = std::memchr(window, '\n', size_t(got)))
+            return at + (static_cast<const char *>(lf) - window) + 1;
+        at += got;
+    }
+}
+
+// Reads the lines from one part's start to the next's, a chunk at a time
+// into one buffer, and hands them to use. A line that a chunk cuts is
+// carried to the next, and so are lone CRs after the last LF: the CR of a
+// CR LF may end a chunk.
+bool readPart(int fd, qint64 from, qint64 nominalEnd, bool last,
+    const std::function<void(QByteArrayView line)> &use, QString *error)
+{
+    QByteArray buffer(chunkSize, Qt::Uninitialized);
+    qsizetype carried = 0;
+    bool atStart = from == 0;
+    for (qint64 at = from;;) {
+        if (buffer.size() < carried + chunkSize)
+            buffer.resize(carried + chunkSize);
+        qint64 got = readAt(fd, buffer.data() + carried, chunkSize, at);
+        if (got < 0) {
+            *error = qt_error_string(-int(got));
+            return false;
+        }
+        bool done = got == 0;
+        // The part ends after the first LF at the next part's share or later.
+        if (!last && at + got > nominalEnd - 1) {
+            const qint64 look = std::max(at, nominalEnd - 1) - at;
+            const void *lf = std::memchr(buffer.data() + carried + look, '\n', size_t(got - look));
+            if (lf) {
+                got = static_cast<const char *>(lf) - (buffer.data() + carried) + 1;
+                done = true;
+            }
+        }
+        at += got;
+        QByteArrayView bytes(buffer.constData(), carried + got);
+        // The first chunk holds the whole of a byte order mark.
+        if (atStart)
+            bytes = bytes.sliced(byteOrderMarkSize(bytes));
+        atStart = false;
+        qsizetype complete = bytes.size();
+        if (!done) {
+            const qsizetype lf = bytes.lastIndexOf('\n');
+            complete = lf < 0 ? 0 : lf + 1;
+        }
+        JournalFile::forEachLine(bytes.first(complete), use);
+        carried = bytes.size() - complete;
+        std::memmove(buffer.data(), bytes.data() + complete, size_t(carried));
+        if (done)
+            return true;
+    }
+}
+
+} // namespace
+
+bool JournalFile::readInParts(
+    int parts, const std::function<void(int part, QByteArrayView line)> &use)
+{
+    reset();
+    QFile file;
+    if (!open(file))
+        return false;
+    if (isUtf16Mark(file.peek(2))) {
+        file.close();
+        if (!read())
+            return false;
+        for (int n = 1; n <= lineCount(); ++n)
+            use(0, lineText(n).toUtf8());
+        reset();
+        present = true;
+        return true;
+    }
+    // Parts of a few megabytes at least: below that, a thread costs more
+    // than it saves.
+    constexpr qint64 leastPart = qint64(2) << 20;
+    const qint64 size = file.size();
+    parts = int(std::clamp<qint64>(size / leastPart, 1, std::max(parts, 1)));
+    std::vector<QString> errors(static_cast<std::size_t>(parts));
+    const auto read = [&](int part) {
+        QString &why = errors[std::size_t(part)];
+        const qint64 start = partStart(file.handle(), size * part / parts, &why);
+        if (start >= 0) {
+            readPart(
+                file.handle(), start, size * (part + 1) / parts, part == parts - 1,
+                [&use, part](QByteArrayView line) { use(part, line); }, &why);
+        }
+    };
+    std::vector<std::future<void>> others;
+    for (int part = 1; part < parts; ++part)
+        others.push_back(std::async(std::launch::async, read, part));
+    read(0);
+    for (std::future<void> &other : others)
+        other.get();
+    for (const QString &why : errors) {
+        if (!why.isEmpty()) {
+            error = why;
+            return false;
+        }
+    }
+    present = true;
+    return true;
+}
+
 bool JournalFile::scan(const std::function<void(int number, QByteArrayView line)> &use)
 {
     reset();

@@ -39,6 +39,13 @@ public:
     // none of it: a change reads the bytes again when it needs them, and
     // only while they are still what was read.
     bool scan(const std::function<void(int number, QByteArrayView line)> &use);
+    // Reads the file in parts of whole lines, each on a thread of its own,
+    // a piece at a time, and hands each line to use with its part's number,
+    // from 0: the lines of a part in order, the parts at once. For a reader
+    // that needs each line once and holds none of the file: nothing is kept
+    // of it. A file of a few megabytes is one part; lines in UTF-16 are
+    // given as UTF-8.
+    bool readInParts(int parts, const std::function<void(int part, QByteArrayView line)> &use);
     bool exists() const { return present; }
 
     // Lines count from 1; a line is given without its line end. A journal

@@ -213,6 +213,18 @@ void TstJournalFile::lines_data()
     const QByteArray half((3 << 20) - 1, 'y');
     QTest::newRow("large, halves parted inside a CR LF")
         << half + "\r\n" + half << QStringList { half, half };
+    // Read in parts, lines of every length and end meet the parts' bounds.
+    QByteArray many;
+    QStringList manyLines;
+    const char *const ends[] = { "\n", "\r\n", "\r", "\n\n" };
+    for (int i = 0; many.size() < (9 << 20); ++i) {
+        const QByteArray text = QByteArray::number(i) + QByteArray(i % 97, 'z');
+        many += text + ends[i % 4];
+        manyLines << QString::fromLatin1(text);
+        if (i % 4 == 3)
+            manyLines << QString();
+    }
+    QTest::newRow("large, lines of every length and end") << many << manyLines;
 }
 
 void TstJournalFile::lines()
@@ -233,6 +245,20 @@ void TstJournalFile::lines()
     QVERIFY(file.scan([&](int, QByteArrayView line) { scanned << QString::fromUtf8(line); }));
     QCOMPARE(scanned, lines);
     QCOMPARE(file.lineCount(), lines.size());
+    // So does a reading in parts, each part's lines in turn, byte for byte.
+    QList<QByteArray> bytesOfLines;
+    for (const QString &line : lines)
+        bytesOfLines << line.toUtf8();
+    for (const int parts : { 1, 2, 3 }) {
+        std::vector<QList<QByteArray>> read(static_cast<std::size_t>(parts));
+        QVERIFY(file.readInParts(parts, [&](int part, QByteArrayView line) {
+            read[std::size_t(part)] << line.toByteArray();
+        }));
+        QList<QByteArray> all;
+        for (const QList<QByteArray> &part : read)
+            all += part;
+        QCOMPARE(all, bytesOfLines);
+    }
 }
 
 void TstJournalFile::changesKeepOtherBytes_data()
@@ -369,6 +395,8 @@ void TstJournalFile::missingFileIsCreatedByAppend()
     QVERIFY(!file.read());
     QCOMPARE(file.errorString(), "No such file");
     QCOMPARE(file.lineCount(), 0);
+    QVERIFY(!file.readInParts(2, [](int, QByteArrayView) { QFAIL("a line of no file"); }));
+    QCOMPARE(file.errorString(), "No such file");
     QVERIFY(file.append({ "SUGR|20240101|0800|cgm|100|" }));
     QCOMPARE(bytesOf(path), "SUGR|20240101|0800|cgm|100|\n");
 }
