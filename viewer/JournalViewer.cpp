@@ -98,8 +98,10 @@ struct Decoded
 // back, the number of each with where it ends, and then what they decoded
 // to. A few batches serve a whole journal, each used again once its lines
 // are taken, so their memory is touched once rather than fresh for every
-// batch, which costs far more than copying the lines into it.
-struct Batch
+// batch, which costs far more than copying the lines into it. Each stands
+// on cache lines of its own: the decoding thread grows one batch's list
+// while this one fills the next, line by line.
+struct alignas(128) Batch
 {
     std::string bytes;
     std::vector<std::pair<int, qsizetype>> ends;
