@@ -11,7 +11,9 @@
 #include <cmath>
 #include <cstdint>
 #include <future>
+#include <limits>
 #include <numeric>
+#include <optional>
 
 namespace {
 
@@ -150,6 +152,27 @@ GlucoseStatistics::GlucoseStatistics(
     if (count == 0)
         return;
 
+    // For many readings MAGE, always found on a grid of 5 minutes, is
+    // worked out on another thread from here, its grid first: the figures
+    // below tell the grid's step, and when it is 5 minutes, as a CGM's is,
+    // they share that grid.
+    std::optional<GlucoseGrid> fiveMinutes;
+    std::promise<void> fiveMinutesMade;
+    std::future<void> fiveMinutesThere = fiveMinutesMade.get_future();
+    std::future<double> mage;
+    if (count >= 50000) {
+        mage = std::async(std::launch::async, [&] {
+            try {
+                fiveMinutes.emplace(inOrder, count, 5);
+            } catch (...) {
+                fiveMinutesMade.set_exception(std::current_exception());
+                throw;
+            }
+            fiveMinutesMade.set_value();
+            return GlucoseVariability::mageOnFiveMinutes(*fiveMinutes);
+        });
+    }
+
     // Plausible values are few: they are counted, not sorted.
     std::vector<std::uint32_t> values(GlucoseReading::plausibleHighest + 1);
     Gaps gaps;
@@ -204,12 +227,25 @@ GlucoseStatistics::GlucoseStatistics(
     // The grid's step is the median gap, rounded, as the grid would find it.
     // For many readings the episodes are found on another thread, beside
     // the variability.
-    const GlucoseGrid grid(
-        inOrder, count, int(std::clamp(std::nearbyint(m_medianGap), 1.0, 1440.0)));
+    const int step = int(std::clamp(std::nearbyint(m_medianGap), 1.0, 1440.0));
+    std::optional<GlucoseGrid> ownGrid;
+    if (mage.valid() && step == 5)
+        fiveMinutesThere.get();
+    else
+        ownGrid.emplace(inOrder, count, step);
+    const GlucoseGrid &grid = ownGrid ? *ownGrid : *fiveMinutes;
     std::future<GlucoseEpisodes> episodes;
     if (count >= 50000)
         episodes = std::async(std::launch::async, [&grid] { return GlucoseEpisodes(grid); });
-    m_variability = GlucoseVariability(inOrder, count, grid);
+    if (mage.valid()) {
+        // Readings further apart than MAGE's stretches can bridge have none.
+        m_variability = GlucoseVariability(inOrder, count, grid, [&mage, step] {
+            const double found = mage.get();
+            return step < 180 ? found : std::numeric_limits<double>::quiet_NaN();
+        });
+    } else {
+        m_variability = GlucoseVariability(inOrder, count, grid);
+    }
     m_episodes = episodes.valid() ? episodes.get() : GlucoseEpisodes(grid);
 }
 

@@ -276,12 +276,14 @@ GlucoseVariability::GlucoseVariability(
     : GlucoseVariability(inOrder.data(), inOrder.size(), grid)
 { }
 
+double GlucoseVariability::mageOnFiveMinutes(const GlucoseGrid &fiveMinutes)
+{
+    return mageOf(fiveMinutes);
+}
+
 GlucoseVariability::GlucoseVariability(
     const GlucoseReading *inOrder, std::size_t count, const GlucoseGrid &grid)
 {
-    if (count == 0)
-        return;
-
     // MAGE always on a grid of 5 minutes; readings further apart than its
     // stretches can bridge have none. For many readings it is worked out
     // on another thread beside the rest.
@@ -293,6 +295,15 @@ GlucoseVariability::GlucoseVariability(
     std::future<double> mage;
     if (count >= 50000)
         mage = std::async(std::launch::async, mageOfReadings);
+    *this = GlucoseVariability(inOrder, count, grid,
+        [&mage, &mageOfReadings] { return mage.valid() ? mage.get() : mageOfReadings(); });
+}
+
+GlucoseVariability::GlucoseVariability(const GlucoseReading *inOrder, std::size_t count,
+    const GlucoseGrid &grid, const std::function<double()> &findMage)
+{
+    if (count == 0)
+        return;
 
     // On the readings: risk, J-index, COGI.
     // Whole values, counted for their mean and SD.
@@ -381,5 +392,5 @@ GlucoseVariability::GlucoseVariability(
     }
     m_mag = counted > 0 ? change / (counted * hours) : nan;
 
-    m_mage = mage.valid() ? mage.get() : mageOfReadings();
+    m_mage = findMage();
 }

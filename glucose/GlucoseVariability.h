@@ -8,6 +8,7 @@
 #include "GlucoseReading.h"
 #include "glucose_export.h"
 
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -24,6 +25,14 @@ public:
     GlucoseVariability(const std::vector<GlucoseReading> &inOrder, const GlucoseGrid &grid);
     // The same for count readings that stand one after the other.
     GlucoseVariability(const GlucoseReading *inOrder, std::size_t count, const GlucoseGrid &grid);
+    // The same with MAGE as findMage() gives it, called once the other
+    // figures are worked out: for a caller that works MAGE out elsewhere,
+    // with mageOnFiveMinutes().
+    GlucoseVariability(const GlucoseReading *inOrder, std::size_t count, const GlucoseGrid &grid,
+        const std::function<double()> &findMage);
+    // MAGE of readings on their grid of 5 minutes, the grid MAGE is always
+    // found on.
+    static double mageOnFiveMinutes(const GlucoseGrid &fiveMinutes);
 
     double mage() const { return m_mage; }
     double modd() const { return m_modd; }

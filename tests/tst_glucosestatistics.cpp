@@ -250,6 +250,8 @@ private Q_SLOTS:
     void timeOrderKeepsTheFilesOrderOfAMoment();
     void gridPoints_data();
     void gridPoints();
+    void manyReadingsTakeTheirGrid_data();
+    void manyReadingsTakeTheirGrid();
 
 private:
     std::vector<TreatmentStatistics::Treatment> treatmentsSeen;
@@ -921,6 +923,47 @@ void TstGlucoseStatistics::gridPoints()
         QVERIFY2(std::isnan(shown), qPrintable(QString::number(shown)));
     else
         QCOMPARE(shown, value);
+}
+
+void TstGlucoseStatistics::manyReadingsTakeTheirGrid_data()
+{
+    QTest::addColumn<int>("minutes");
+    QTest::newRow("a CGM's 5 minutes: one grid for all") << 5;
+    QTest::newRow("15 minutes: MAGE on a grid of its own") << 15;
+    QTest::newRow("3 hours: no MAGE") << 180;
+}
+
+void TstGlucoseStatistics::manyReadingsTakeTheirGrid()
+{
+    // Enough readings for the figures to be found on several threads: each
+    // is the one found on its grid directly.
+    QFETCH(int, minutes);
+    Readings readings;
+    QRandomGenerator random(minutes);
+    const QDateTime start(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC);
+    for (int i = 0; i < 60000; ++i) {
+        const QDateTime at = start.addSecs(qint64(i) * minutes * 60);
+        const int value = 140 + int(90 * std::sin(i / 20.0)) + random.bounded(-15, 16);
+        readings.push_back({ at.date(), at.time(), value });
+    }
+    const GlucoseStatistics s(readings, GlucosePeriod::all());
+    QCOMPARE(s.count(), 60000);
+    const GlucoseGrid grid(readings, minutes);
+    const GlucoseVariability direct(readings, grid);
+    const double mage = minutes < 180
+        ? GlucoseVariability::mageOnFiveMinutes(GlucoseGrid(readings, 5))
+        : std::numeric_limits<double>::quiet_NaN();
+    const auto same = [](double a, double b) { return (std::isnan(a) && std::isnan(b)) || a == b; };
+    QVERIFY2(same(s.variability().mage(), mage), qPrintable(QString::number(s.variability().mage())));
+    QVERIFY(same(direct.mage(), mage));
+    QVERIFY(minutes == 180 || !std::isnan(mage));
+    QVERIFY(same(s.variability().conga(), GlucoseVariability::conga(grid, 24)));
+    QVERIFY(same(s.variability().modd(), direct.modd()));
+    const GlucoseEpisodes episodes(grid);
+    for (int kind = 0; kind < GlucoseEpisodes::kindCount; ++kind) {
+        const auto k = GlucoseEpisodes::Kind(kind);
+        QCOMPARE(s.episodes().count(k), episodes.count(k));
+    }
 }
 
 #include "tst_glucosestatistics.moc"
