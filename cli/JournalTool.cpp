@@ -11,6 +11,7 @@
 #include "GlucosePeriod.h"
 #include "GlucoseProfile.h"
 #include "GlucoseReport.h"
+#include "GlucoseSequence.h"
 #include "GlucoseStatistics.h"
 #include "GlucoseSummary.h"
 #include "GlucoseUnit.h"
@@ -161,16 +162,15 @@ struct alignas(64) Figures
         // Room for a line of readings in every 24 bytes, each half in its
         // own list: pages never written to cost nothing.
         const auto most = std::size_t(QFileInfo(file.path()).size() / 24);
-        readings.reserve(most);
+        sequence.reserve(most);
         Figures second;
-        second.readings.reserve(most / 2);
+        second.sequence.reserve(most / 2);
         Figures *const parts[] = { this, &second };
         if (!file.readInParts(
                 2, [&parts](int part, QByteArrayView line) { parts[part]->read(line); }))
             return false;
-        readings.insert(readings.end(), second.readings.begin(), second.readings.end());
+        readings = GlucoseSequence::join(sequence, second.sequence);
         treatments.insert(treatments.end(), second.treatments.begin(), second.treatments.end());
-        GlucosePeriod::putInTimeOrder(readings);
         std::stable_sort(treatments.begin(), treatments.end(), [](const auto &a, const auto &b) {
             return a.date != b.date ? a.date < b.date : a.time < b.time;
         });
@@ -190,13 +190,7 @@ private:
             lastType = plain.type.toByteArray();
             type = GlucoseReading::typeOf(QString::fromLatin1(lastType));
         }
-        // Filled in place: a reading made aside and copied in whole would
-        // wait for its fields to reach the cache, a stall on every line.
-        GlucoseReading &reading = readings.emplace_back();
-        reading.date = plain.date;
-        reading.time = plain.time;
-        reading.value = plain.value;
-        reading.type = type;
+        sequence.add(plain.date, plain.time, plain.value, type);
     }
 
     void readEntry(const QString &line)
@@ -204,14 +198,15 @@ private:
         const std::unique_ptr<JournalEntry> entry(JournalEntry::decode(line));
         TreatmentStatistics::Treatment t;
         if (const auto *sugar = dynamic_cast<const SugarEntry *>(entry.get())) {
-            readings.push_back({ sugar->getDate(), sugar->getTime(), sugar->getValue(),
-                GlucoseReading::typeOf(sugar->getRType()) });
+            sequence.add(sugar->getDate(), sugar->getTime(), sugar->getValue(),
+                GlucoseReading::typeOf(sugar->getRType()));
         } else if (entry && entry->getDate().isValid() && entry->getTime().isValid()
             && TreatmentRecords::read(*entry, &t)) {
             treatments.push_back(t);
         }
     }
 
+    GlucoseSequence sequence; // the readings as they are read
     QByteArray lastType;
     GlucoseReading::Type type = GlucoseReading::Unspecified;
 };

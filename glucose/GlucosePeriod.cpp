@@ -3,6 +3,8 @@
 
 #include "GlucosePeriod.h"
 
+#include "GlucoseSequence.h"
+
 #include <algorithm>
 
 GlucosePeriod GlucosePeriod::all()
@@ -88,33 +90,18 @@ void GlucosePeriod::addDay(std::vector<GlucoseReading> &days, const GlucoseReadi
 
 void GlucosePeriod::putInTimeOrder(std::vector<GlucoseReading> &readings)
 {
-    const auto earlier = [](const GlucoseReading &a, const GlucoseReading &b) {
-        return a.date != b.date ? a.date < b.date : a.time < b.time;
-    };
     // Journals are in order but for a few lines stored late: those are set
     // aside, sorted and merged back, which is linear in the rest.
     std::vector<GlucoseReading> late;
     std::size_t kept = 0;
     for (std::size_t i = 0; i < readings.size(); ++i) {
-        if (kept == 0 || !earlier(readings[i], readings[kept - 1]))
+        if (kept == 0 || !GlucoseSequence::earlier(readings[i], readings[kept - 1]))
             readings[kept++] = readings[i];
         else
             late.push_back(readings[i]);
     }
-    if (late.empty())
-        return;
-    std::stable_sort(late.begin(), late.end(), earlier);
-    // Merged from the back, in place: the late ones after those in order
-    // of the same moment, as a merge from the front would put them.
-    std::size_t to = readings.size();
-    while (!late.empty()) {
-        if (kept > 0 && earlier(late.back(), readings[kept - 1])) {
-            readings[--to] = readings[--kept];
-        } else {
-            readings[--to] = late.back();
-            late.pop_back();
-        }
-    }
+    readings.resize(kept);
+    GlucoseSequence::mergeLate(readings, std::move(late));
 }
 
 std::vector<GlucoseReading> GlucosePeriod::select(

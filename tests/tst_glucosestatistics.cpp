@@ -7,6 +7,7 @@
 #include "GlucoseGrid.h"
 #include "GlucoseLogbook.h"
 #include "GlucosePeriod.h"
+#include "GlucoseSequence.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -867,30 +868,50 @@ QTEST_GUILESS_MAIN(TstGlucoseStatistics)
 void TstGlucoseStatistics::timeOrderKeepsTheFilesOrderOfAMoment_data()
 {
     QTest::addColumn<int>("lateEvery");
-    QTest::newRow("in order") << 0;
-    QTest::newRow("a few lines stored late") << 50;
-    QTest::newRow("many") << 3;
-    QTest::newRow("any order") << 1;
+    QTest::addColumn<int>("farthest"); // lines a late one is moved by, at most
+    QTest::newRow("in order") << 0 << 0;
+    QTest::newRow("a few lines stored late") << 50 << 40;
+    QTest::newRow("many") << 3 << 40;
+    QTest::newRow("any order") << 1 << 40;
+    QTest::newRow("a few lines stored far too late") << 50 << 1500;
+    QTest::newRow("many far too late") << 3 << 1500;
 }
 
 void TstGlucoseStatistics::timeOrderKeepsTheFilesOrderOfAMoment()
 {
     QFETCH(int, lateEvery);
+    QFETCH(int, farthest);
     // Readings over a few minutes of one day, many of one moment, each
     // told by its value, the file's order.
     QRandomGenerator random(3);
-    std::vector<GlucoseReading> readings;
+    std::vector<GlucoseReading> read;
     for (int i = 0; i < 3000; ++i)
-        readings.push_back({ QDate(2024, 3, 5), QTime(8, i / 100), i + 1 });
-    for (std::size_t i = 0; lateEvery > 0 && i + 40 < readings.size(); i += std::size_t(lateEvery))
-        std::swap(readings[i], readings[i + std::size_t(random.bounded(1, 40))]);
-    std::vector<GlucoseReading> expected = readings;
+        read.push_back({ QDate(2024, 3, 5), QTime(8, i / 100), i + 1 });
+    for (std::size_t i = 0; lateEvery > 0 && i + std::size_t(farthest) < read.size();
+         i += std::size_t(lateEvery))
+        std::swap(read[i], read[i + std::size_t(random.bounded(1, farthest))]);
+    std::vector<GlucoseReading> expected = read;
     std::stable_sort(expected.begin(), expected.end(),
         [](const GlucoseReading &a, const GlucoseReading &b) { return a.time < b.time; });
+    const auto valuesOf = [](const std::vector<GlucoseReading> &readings) {
+        QList<int> values;
+        for (const GlucoseReading &r : readings)
+            values << r.value;
+        return values;
+    };
+    std::vector<GlucoseReading> readings = read;
     GlucosePeriod::putInTimeOrder(readings);
-    QCOMPARE(readings.size(), expected.size());
-    for (std::size_t i = 0; i < readings.size(); ++i)
-        QCOMPARE(readings[i].value, expected[i].value);
+    QCOMPARE(valuesOf(readings), valuesOf(expected));
+    // Gathered in two parts as they are read, then joined, wherever the
+    // parts meet.
+    for (const std::size_t split : { std::size_t(0), std::size_t(1), read.size() / 3,
+             read.size() / 2, read.size() - 1, read.size() }) {
+        GlucoseSequence first;
+        GlucoseSequence second;
+        for (std::size_t i = 0; i < read.size(); ++i)
+            (i < split ? first : second).add(read[i].date, read[i].time, read[i].value, read[i].type);
+        QCOMPARE(valuesOf(GlucoseSequence::join(first, second)), valuesOf(expected));
+    }
 }
 
 void TstGlucoseStatistics::gridPoints_data()
