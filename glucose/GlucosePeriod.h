@@ -65,8 +65,12 @@ public:
     // A plausible value and a valid date and time.
     static bool isUsable(const GlucoseReading &reading)
     {
+        // A valid time is one from midnight to the day's last millisecond,
+        // told here without a call into the toolkit: a million readings
+        // are looked at several times.
         return GlucoseReading::isPlausible(reading.value) && reading.date.isValid()
-            && reading.time.isValid();
+            && QTime::fromMSecsSinceStartOfDay(0) <= reading.time
+            && reading.time < QTime::fromMSecsSinceStartOfDay(24 * 3600 * 1000);
     }
 
     bool operator==(const GlucosePeriod &other) const;

@@ -5,6 +5,7 @@
 
 #include "GlucoseDistribution.h"
 #include "GlucoseGrid.h"
+#include "GlucoseSequence.h"
 #include "GlucoseUnit.h"
 
 #include <algorithm>
@@ -94,19 +95,29 @@ private:
     std::size_t m_count = 0;
 };
 
-// Whether the period uses every reading, in the order given and that order
-// in time: then they need no copy.
-bool usesAllInOrder(const std::vector<GlucoseReading> &readings, const GlucosePeriod &days)
+// Whether every reading is usable and they stand in time order.
+bool allUsableInOrder(const std::vector<GlucoseReading> &readings)
 {
-    const GlucoseReading *before = nullptr;
-    for (const GlucoseReading &r : readings) {
-        if (!GlucosePeriod::isUsable(r) || r.date < days.from() || r.date > days.to())
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        if (!GlucosePeriod::isUsable(readings[i])
+            || (i > 0 && GlucoseSequence::earlier(readings[i], readings[i - 1])))
             return false;
-        if (before && (r.date < before->date || (r.date == before->date && r.time < before->time)))
-            return false;
-        before = &r;
     }
     return true;
+}
+
+// The first and the last of readings in time order, and the last up to
+// today: they tell a period's days as all the readings would.
+std::vector<GlucoseReading> endsOf(const std::vector<GlucoseReading> &inOrder)
+{
+    if (inOrder.empty())
+        return {};
+    const auto later = std::upper_bound(inOrder.begin(), inOrder.end(), QDate::currentDate(),
+        [](const QDate &day, const GlucoseReading &r) { return day < r.date; });
+    std::vector<GlucoseReading> ends { inOrder.front(), inOrder.back() };
+    if (later != inOrder.begin())
+        ends.push_back(*(later - 1));
+    return ends;
 }
 
 // Sums for a mean and an SD, made into a group at the end.
@@ -138,12 +149,15 @@ struct Sums
 GlucoseStatistics::GlucoseStatistics(
     const std::vector<GlucoseReading> &readings, const GlucosePeriod &period)
 {
-    const GlucosePeriod days = period.resolved(readings);
+    // A journal read in time order is mostly used whole, where it stands,
+    // and its ends tell the period's days: each reading is looked at once.
+    const bool inTimeOrder = allUsableInOrder(readings);
+    const GlucosePeriod days = period.resolved(inTimeOrder ? endsOf(readings) : readings);
     m_periodStart = days.from();
     m_periodEnd = days.to();
-    // A journal read in time order is mostly used whole, where it stands.
     std::vector<GlucoseReading> selected;
-    const bool whole = days.from().isValid() && usesAllInOrder(readings, days);
+    const bool whole = inTimeOrder && !readings.empty() && days.from().isValid()
+        && readings.front().date >= days.from() && readings.back().date <= days.to();
     if (!whole)
         selected = period.select(readings, &m_ignored);
     const GlucoseReading *inOrder = whole ? readings.data() : selected.data();

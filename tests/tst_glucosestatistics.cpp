@@ -604,6 +604,11 @@ void TstGlucoseStatistics::emptyPeriodHasNoFigures()
     QVERIFY(!none.isSufficient());
     for (int t = 0; t < GlucoseStatistics::targetCount; ++t)
         QVERIFY(!none.targetMet(GlucoseStatistics::Target(t)));
+    // Days chosen, and no reading at all.
+    const GlucoseStatistics noneOfDays(
+        {}, GlucosePeriod::between(QDate(2024, 1, 1), QDate(2024, 1, 14)));
+    QCOMPARE(noneOfDays.count(), 0);
+    QVERIFY(std::isnan(noneOfDays.mean()));
     const GlucoseStatistics one(series(QDate(2024, 1, 1), { 100 }), GlucosePeriod::all());
     QCOMPARE(one.mean(), 100.0);
     QVERIFY(std::isnan(one.sd()));
