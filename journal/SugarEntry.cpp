@@ -141,7 +141,12 @@ bool SugarEntry::readPlain(QByteArrayView line, Reading *reading)
     if (date != day.number)
         day = { date, QDate(date / 10000, date / 100 % 100, date % 100) };
     reading->date = day.date;
-    reading->time = QTime(time / 100, time % 100, 0, 0);
+    // As QTime(hour, minute) makes it, without the call: past 23:59 is none.
+    const int hour = time / 100;
+    const int minute = time % 100;
+    reading->time = hour < 24 && minute < 60
+        ? QTime::fromMSecsSinceStartOfDay((hour * 60 + minute) * 60 * 1000)
+        : QTime();
     reading->type = fields[0];
     reading->value = value;
     reading->hasNotes = count > 2 && !fields[2].isEmpty();
