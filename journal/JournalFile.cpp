@@ -235,6 +235,17 @@ private:
     qsizetype cr = -1;
 };
 
+// Hands each line of text to use, without its line end.
+template <typename Use> void eachLine(QByteArrayView text, Use &&use)
+{
+    LineEnds ends(text);
+    for (qsizetype from = 0; from < text.size();) {
+        const auto [end, next] = ends.after(from);
+        use(text.sliced(from, end - from));
+        from = next;
+    }
+}
+
 // The first line end of a file's bytes, LF in a file of one line or none.
 QByteArray lineEndOf(QByteArrayView bytes)
 {
@@ -546,8 +557,8 @@ qint64 partStart(int fd, qint64 nominal, QString *error)
 // into one buffer, and hands them to use. A line that a chunk cuts is
 // carried to the next, and so are lone CRs after the last LF: the CR of a
 // CR LF may end a chunk.
-bool readPart(int fd, qint64 from, qint64 nominalEnd, bool last,
-    const std::function<void(QByteArrayView line)> &use, QString *error)
+bool readPart(int fd, qint64 from, qint64 nominalEnd, bool last, int part,
+    const std::function<void(int part, QByteArrayView line)> &use, QString *error)
 {
     QByteArray buffer(chunkSize, Qt::Uninitialized);
     qsizetype carried = 0;
@@ -581,7 +592,7 @@ bool readPart(int fd, qint64 from, qint64 nominalEnd, bool last,
             const qsizetype lf = bytes.lastIndexOf('\n');
             complete = lf < 0 ? 0 : lf + 1;
         }
-        JournalFile::forEachLine(bytes.first(complete), use);
+        eachLine(bytes.first(complete), [&use, part](QByteArrayView line) { use(part, line); });
         carried = bytes.size() - complete;
         std::memmove(buffer.data(), bytes.data() + complete, size_t(carried));
         if (done)
@@ -618,9 +629,8 @@ bool JournalFile::readInParts(
         QString &why = errors[std::size_t(part)];
         const qint64 start = partStart(file.handle(), size * part / parts, &why);
         if (start >= 0) {
-            readPart(
-                file.handle(), start, size * (part + 1) / parts, part == parts - 1,
-                [&use, part](QByteArrayView line) { use(part, line); }, &why);
+            readPart(file.handle(), start, size * (part + 1) / parts, part == parts - 1, part, use,
+                &why);
         }
     };
     std::vector<std::future<void>> others;
@@ -754,12 +764,7 @@ QByteArrayView JournalFile::text() const
 
 void JournalFile::forEachLine(QByteArrayView text, const std::function<void(QByteArrayView)> &use)
 {
-    LineEnds ends(text);
-    for (qsizetype from = 0; from < text.size();) {
-        const auto [end, next] = ends.after(from);
-        use(text.sliced(from, end - from));
-        from = next;
-    }
+    eachLine(text, use);
 }
 
 QString JournalFile::lineText(int number) const
