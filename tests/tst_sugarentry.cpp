@@ -321,6 +321,8 @@ void TstSugarEntry::plainReadings_data()
         << QByteArray("SUGR|20240231|0708|cgm|1|") << true;
     QTest::newRow("impossible time, read as such")
         << QByteArray("SUGR|20240305|2460|cgm|1|") << true;
+    QTest::newRow("hour 24, read as no time") << QByteArray("SUGR|20240305|2400|cgm|1|") << true;
+    QTest::newRow("the day's last minute") << QByteArray("SUGR|20240305|2359|cgm|1|") << true;
     QTest::newRow("value not a whole number") << QByteArray("SUGR|20240305|0708|cgm|5.6|") << false;
     QTest::newRow("value missing") << QByteArray("SUGR|20240305|0708|cgm") << false;
     QTest::newRow("a sign") << QByteArray("SUGR|20240305|0708|cgm|+104|") << false;
