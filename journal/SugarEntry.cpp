@@ -110,11 +110,12 @@ bool SugarEntry::readPlain(QByteArrayView line, Reading *reading)
     const int time = plainNumber(line.sliced(timeAt, 4));
     if (date < 0 || time < 0)
         return false;
-    // The type, the value, the notes and a field more at most are looked at.
-    QByteArrayView fields[4];
+    // The type and the value; then whether notes follow.
+    QByteArrayView fields[2];
     qsizetype count = 0;
     qsizetype from = restAt;
-    for (qsizetype i = from; i <= line.size() && count < 4; ++i) {
+    qsizetype i = from;
+    for (; i <= line.size() && count < 2; ++i) {
         if (i == line.size() || line[i] == '|') {
             fields[count++] = line.sliced(from, i - from);
             from = i + 1;
@@ -130,6 +131,7 @@ bool SugarEntry::readPlain(QByteArrayView line, Reading *reading)
     const int value = plainNumber(fields[1]);
     if (value < 0)
         return false;
+    const bool hasNotes = i < line.size() && line[i] != '|';
     // Readings of one day stand together: its date is worked out once.
     struct Day
     {
@@ -149,7 +151,7 @@ bool SugarEntry::readPlain(QByteArrayView line, Reading *reading)
         : QTime();
     reading->type = fields[0];
     reading->value = value;
-    reading->hasNotes = count > 2 && !fields[2].isEmpty();
+    reading->hasNotes = hasNotes;
     return true;
 }
 

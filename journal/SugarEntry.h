@@ -59,9 +59,10 @@ public:
         bool hasNotes = false;
     };
     // False when the line is not a plain reading: not one at all, or one
-    // whose fields need the whole decoding (escapes, bytes beyond ASCII, a
-    // date or time not written as the journal writes them, a value that is
-    // not a whole number): decode() it then.
+    // whose fields need the whole decoding (escapes or bytes beyond ASCII
+    // in its type, a date or time not written as the journal writes them, a
+    // value that is not a whole number): decode() it then. The notes are
+    // not read, only whether there are any.
     static bool readPlain(QByteArrayView line, Reading *reading);
 
     const QString &getRType() const { return rtype; }

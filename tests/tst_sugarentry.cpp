@@ -329,6 +329,12 @@ void TstSugarEntry::plainReadings_data()
     QTest::newRow("a time with a colon") << QByteArray("SUGR|20240305|7:08|cgm|104|") << false;
     QTest::newRow("a short date") << QByteArray("SUGR|2024035|0708|cgm|104|") << false;
     QTest::newRow("an escape") << QByteArray("SUGR|20240305|0708|a\\Pb|104|") << false;
+    QTest::newRow("escapes in the notes, not read")
+        << QByteArray("SUGR|20240305|0708|cgm|104|shaky\\nhad juice \\P \\\\") << true;
+    QTest::newRow("beyond ASCII in the notes, not read")
+        << QByteArray("SUGR|20240305|0708|cgm|104|caf\xc3\xa9") << true;
+    QTest::newRow("no notes before a field more")
+        << QByteArray("SUGR|20240305|0708|cgm|104||x") << true;
     QTest::newRow("beyond ASCII") << QByteArray("SUGR|20240305|0708|\xc3\xa9t\xc3\xa9|104|")
                                   << false;
     QTest::newRow("leading bar") << QByteArray("|SUGR|20240305|0708|cgm|104|") << false;
