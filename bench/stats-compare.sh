@@ -59,6 +59,6 @@ echo "sort of the shuffled lines: median $(column 1 | median) ms, worst $(column
 echo "sort of the journal as written: median $(column 3 | median) ms, worst $(column 3 | worst) ms"
 echo "stats --json: median $(column 2 | median) ms, worst $(column 2 | worst) ms"
 echo "stats --json / sort of the shuffled lines: median $(ratio 1 | median)," \
-    "worst $(ratio 1 | worst) (target: below 1)"
+    "worst $(ratio 1 | worst)"
 echo "stats --json / sort of the journal as written: median $(ratio 3 | median)," \
-    "worst $(ratio 3 | worst)"
+    "worst $(ratio 3 | worst) (target: below 1)"
