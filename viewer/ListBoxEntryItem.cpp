@@ -7,9 +7,11 @@
 #include "JournalEntry.h"
 #include "JournalViewer.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QIcon>
 #include <QPixmap>
+#include <QThread>
 
 ListBoxEntryItem::ListBoxEntryItem(const JournalEntry *entry)
     : ListBoxCustomItem(entry->getSummary())
@@ -42,10 +44,23 @@ QIcon markOf(const QString &typecode)
     return mark;
 }
 
+// Rows are made on two threads at once as a journal is read: the window's
+// thread and the others each take them from a pool of their own, on cache
+// lines of its own, rather than pass one pool's lock between the cores at
+// every row. A pool's blocks stay for the life of the process, so either
+// pool may take one back.
 BlockPool &pool()
 {
-    static BlockPool rows(sizeof(ListBoxEntryItem), alignof(ListBoxEntryItem));
-    return rows;
+    struct alignas(64) Pool
+    {
+        BlockPool rows { sizeof(ListBoxEntryItem), alignof(ListBoxEntryItem) };
+    };
+    static Pool pools[2];
+    thread_local BlockPool &mine = []() -> BlockPool & {
+        const QCoreApplication *app = QCoreApplication::instance();
+        return pools[app && app->thread() != QThread::currentThread() ? 1 : 0].rows;
+    }();
+    return mine;
 }
 } // namespace
 
