@@ -72,7 +72,9 @@ int firstRowFrom(const QListWidget &list, const Moment &moment)
     return lo;
 }
 
-constexpr size_t batchLines = 16384;
+// Lines a batch holds: each keeps a thread busy for a millisecond or more,
+// and the few batches in hand stay small beside the journal's entries.
+constexpr size_t batchLines = 8192;
 constexpr int decoders = 1;
 
 // A line decoded: its entry and the entry's row, which the receiver owns,
