@@ -345,8 +345,21 @@ double GlucoseStatistics::targetValue(Target target) const
 
 double GlucoseStatistics::targetLimit(Target target)
 {
-    static constexpr double limits[targetCount] = { 1, 4, 70, 25, 5, 36 };
-    return limits[target];
+    switch (target) {
+    case VeryLowTarget:
+        return 1;
+    case BelowRangeTarget:
+        return 4;
+    case InRangeTarget:
+        return 70;
+    case AboveRangeTarget:
+        return 25;
+    case VeryHighTarget:
+        return 5;
+    case VariabilityTarget:
+        return 36;
+    }
+    return nan;
 }
 
 bool GlucoseStatistics::targetIsMaximum(Target target)
