@@ -173,8 +173,10 @@ GlucoseStatistics::GlucoseStatistics(
     std::optional<GlucoseGrid> fiveMinutes;
     std::promise<void> fiveMinutesMade;
     std::future<void> fiveMinutesThere = fiveMinutesMade.get_future();
+    // Below this many readings a thread costs more than it saves.
+    const bool many = count >= 50000;
     std::future<double> mage;
-    if (count >= 50000) {
+    if (many) {
         mage = std::async(std::launch::async, [&] {
             try {
                 fiveMinutes.emplace(inOrder, count, 5);
@@ -249,7 +251,7 @@ GlucoseStatistics::GlucoseStatistics(
         ownGrid.emplace(inOrder, count, step);
     const GlucoseGrid &grid = ownGrid ? *ownGrid : *fiveMinutes;
     std::future<GlucoseEpisodes> episodes;
-    if (count >= 50000)
+    if (many)
         episodes = std::async(std::launch::async, [&grid] { return GlucoseEpisodes(grid); });
     if (mage.valid()) {
         // Readings further apart than MAGE's stretches can bridge have none.
